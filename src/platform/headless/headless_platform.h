@@ -1,0 +1,78 @@
+// The headless twin of the platform: scripted key state and joystick, the
+// real rasteriser on an off-screen image, sleep recorded instead of waited,
+// and a menu window driven by scripted events. Used by quorvel-sim and tests.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/raster/raster_surface.h"
+
+namespace quorvel {
+
+// One scripted event for an open menu window.
+struct MenuEvent {
+  enum Kind { kKey, kPoll, kEnd } kind = kEnd;
+  int16_t key = 0;                 // virtual-key code, for kKey
+  std::optional<JoyReading> joy;   // for kPoll: nullopt = no joystick
+};
+
+class HeadlessPlatform final : public Platform {
+ public:
+  // Surface of width x height pixels (the real window's is 337 x 337).
+  HeadlessPlatform(int width = 337, int height = 337);
+  ~HeadlessPlatform() override;
+
+  // --- scripted input ---
+  // Keys (virtual-key codes) held from now on; every other key is up.
+  void SetHeldKeys(std::set<int> keys);
+  // The joystick reading polls return from now on; nullopt = no joystick.
+  void SetJoystick(std::optional<JoyReading> joy);
+  // Supplies menu events while a modal menu is open; called once the menu
+  // has loaded and after every event that left it open. A kEnd event, or no
+  // source at all, closes nothing and ends the modal show as if Esc had
+  // been pressed.
+  void SetMenuSource(std::function<MenuEvent()> source);
+
+  // --- observation ---
+  // Scene frames refreshed (refreshes that did not follow a background clear).
+  int draws() const;
+  int slept_ms() const;
+  void ResetCounters();
+  bool unloaded() const;
+  bool timer_enabled() const;
+  const Form1Labels& labels() const;
+  MenuFrames last_menu_frames() const;
+  RasterSurface& raster();
+  // Prints each frame's drawing operations as one JSON line at every refresh
+  // ({"frame": K, "ops": [...]}) to `out`; nullptr switches it off.
+  void SetDrawLog(std::ostream* out);
+  // Writes every refreshed frame, the game window's client area with the
+  // labels, as DIR/frame-000001.png, ...; empty switches it off. Needs the
+  // game font; returns false with `error` set when it cannot be found.
+  bool SetFramesDir(const std::string& dir, std::string& error);
+  // The game window's client area (339 x 339) as it is shown now.
+  bool RenderForm1(SDL_Surface** out, std::string& error);
+
+  // --- Platform ---
+  Surface& Picture1() override;
+  void SetLabels(const Form1Labels& labels) override;
+  bool KeyHeld(int vk) override;
+  bool JoyGetPos(JoyReading& out) override;
+  bool JoyProbe() override;
+  void SetTimer1Enabled(bool enabled) override;
+  void ShowMenuModal(MenuWindow& menu) override;
+  void UnloadGameWindow() override;
+  void Sleep(int ms) override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quorvel

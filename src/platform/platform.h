@@ -1,0 +1,113 @@
+// The whole outside world as the game logic sees it: one drawing surface, the
+// labels of the game window, key state, the first joystick, the game timer,
+// the modal menu window, unloading the game window and a blocking sleep.
+// Two implementations exist: SDL2 windows (src/platform/sdl) and a headless
+// twin (src/platform/headless) that the tests and quorvel-sim drive.
+// Everything here is called on the one window thread.
+#pragma once
+
+#include <cstdint>
+
+#include "ui/game_window.h"
+
+namespace quorvel {
+
+// Windows colour value: red + 256 * green + 65536 * blue.
+using Colour = int32_t;
+
+// Integer picture point in pixels, as handed to the polygon call.
+struct PolyPoint {
+  int32_t x = 0;
+  int32_t y = 0;
+  friend bool operator==(const PolyPoint&, const PolyPoint&) = default;
+};
+
+// Virtual-key codes the game uses.
+constexpr int kVkReturn = 13;
+constexpr int kVkEscape = 27;
+constexpr int kVkLeft = 37;
+constexpr int kVkUp = 38;
+constexpr int kVkRight = 39;
+constexpr int kVkDown = 40;
+
+// One successful joystick poll: axes 0..65535 with 32768 the only neutral
+// value, button bits (1 = button 1, 2 = button 2).
+struct JoyReading {
+  uint32_t dwXpos = 32768;
+  uint32_t dwYpos = 32768;
+  uint32_t dwButtons = 0;
+};
+
+// The game window's drawing surface Picture1: pixel units, a persistent
+// off-screen image that reaches the screen only on Refresh.
+class Surface {
+ public:
+  virtual ~Surface() = default;
+  // Inner size in pixels.
+  virtual float ScaleWidth() const = 0;
+  virtual float ScaleHeight() const = 0;
+  // Rectangle from (x, y), w by h pixels, filled and outlined in `colour`.
+  virtual void FillRect(float x, float y, float w, float h, Colour colour) = 0;
+  // Fill colour used by later polygons and circles.
+  virtual void SetFillColor(Colour colour) = 0;
+  // Pen colour: the one-pixel outline of later polygons.
+  virtual void SetPenColor(Colour colour) = 0;
+  // Circle at centre (x, y) with radius r pixels, filled with the fill
+  // colour and outlined in `outline`.
+  virtual void Circle(float x, float y, float r, Colour outline) = 0;
+  // Triangle filled with the fill colour and outlined with the pen colour;
+  // the outline's pixels belong to the shape.
+  virtual void Polygon(const PolyPoint points[3]) = 0;
+  // Background colour: clears the whole image to `colour`.
+  virtual void SetBackColor(Colour colour) = 0;
+  // Shows the off-screen image, with the labels over it, at once.
+  virtual void Refresh() = 0;
+};
+
+// Frame positions of the menu window in twips, for painting it.
+struct MenuFrames {
+  float CursorLeft = 180, CursorTop = 180;          // Shape4
+  float CourseMarkLeft = 240, CourseMarkTop = 240;  // Shape2
+  float CarMarkLeft = 960, CarMarkTop = 720;        // Shape3
+};
+
+// The menu window Form2 as the platform drives it during a modal show:
+// its load, key-down and timer handlers and what it needs painted.
+class MenuWindow {
+ public:
+  virtual ~MenuWindow() = default;
+  virtual void Form_Load() = 0;
+  // One key-down event, auto-repeats included; `keycode` is a virtual-key code.
+  virtual void Form_KeyDown(int16_t keycode) = 0;
+  // The menu's 100 ms timer.
+  virtual void Timer1_Timer() = 0;
+  // True once the window has unloaded itself; the modal show then returns.
+  virtual bool Closed() const = 0;
+  virtual MenuFrames Frames() const = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  virtual Surface& Picture1() = 0;
+  // Captions and goal banner visibility of the game window, painted over
+  // the surface image from the next repaint on.
+  virtual void SetLabels(const Form1Labels& labels) = 0;
+  // Whether a key, by virtual-key code, is held now.
+  virtual bool KeyHeld(int vk) = 0;
+  // Polls the first joystick; false means no joystick input this time.
+  virtual bool JoyGetPos(JoyReading& out) = 0;
+  // Start-up probe: captures the first joystick and releases it at once.
+  // Returns whether the capture succeeded; nothing depends on it.
+  virtual bool JoyProbe() = 0;
+  // Switches the game window's 80 ms timer off or on.
+  virtual void SetTimer1Enabled(bool enabled) = 0;
+  // Loads the menu window, shows it modally and returns once it has closed.
+  virtual void ShowMenuModal(MenuWindow& menu) = 0;
+  // Unloads the game window, which ends the program.
+  virtual void UnloadGameWindow() = 0;
+  // Blocks the game for `ms` milliseconds.
+  virtual void Sleep(int ms) = 0;
+};
+
+}  // namespace quorvel

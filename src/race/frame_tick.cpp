@@ -1,0 +1,99 @@
+#include "race/frame_tick.h"
+
+#include "menu/menu_window.h"
+#include "race/race_step.h"
+#include "render/draw_scene.h"
+
+namespace quorvel {
+
+namespace {
+constexpr uint32_t kStickNeutral = 32768;
+constexpr uint32_t kButton1 = 1;
+constexpr int32_t kFinishedLap = 4;
+constexpr float kEyeHeight = 4.0f;  // world units
+
+void MenuVisit(Game& g, Platform& platform) {
+  g.form1.Timer1Enabled = false;
+  platform.SetTimer1Enabled(false);
+  Form2Window menu(g, platform);
+  platform.ShowMenuModal(menu);
+  g.form2.reset();
+  g.form1.Timer1Enabled = true;
+  platform.SetTimer1Enabled(true);
+  // A start from the menu hides the goal banner; show that at once.
+  platform.SetLabels(g.form1.labels);
+  if (g.s.QuitRequested) {
+    g.form1.Unloaded = true;
+    platform.UnloadGameWindow();
+  }
+}
+}  // namespace
+
+TickInput PollTickInput(RaceState& s, Platform& platform) {
+  TickInput in;
+  DirectionFlags& f = in.flags;
+  if (platform.KeyHeld(kVkLeft)) {
+    f.left = true;
+  } else if (platform.KeyHeld(kVkRight)) {
+    f.right = true;
+  }
+  if (platform.KeyHeld(kVkDown)) {
+    f.down = true;
+  } else if (platform.KeyHeld(kVkUp)) {
+    f.up = true;
+  }
+
+  if (platform.KeyHeld(kVkReturn)) {
+    if (!s.EnterLatch) {
+      s.EnterLatch = true;
+      in.MenuRequest = true;
+    }
+  } else {
+    s.EnterLatch = false;
+  }
+
+  JoyReading joy;
+  if (platform.JoyGetPos(joy)) {
+    if (joy.dwXpos < kStickNeutral) {
+      f.left = true;
+    } else if (joy.dwXpos > kStickNeutral) {
+      f.right = true;
+    }
+    if (joy.dwYpos < kStickNeutral) {
+      f.up = true;
+    } else if (joy.dwYpos > kStickNeutral) {
+      f.down = true;
+    }
+    if ((joy.dwButtons & kButton1) != 0) {
+      if (!s.JoyButtonLatch) {
+        s.JoyButtonLatch = true;
+        in.MenuRequest = true;
+      }
+    } else {
+      s.JoyButtonLatch = false;
+    }
+  }
+  return in;
+}
+
+void Timer1_Timer(Game& g, Platform& platform) {
+  if (g.form1.Unloaded) return;
+  RaceState& s = g.s;
+  const TickInput in = PollTickInput(s, platform);
+
+  if (in.MenuRequest) {
+    MenuVisit(g, platform);
+    return;
+  }
+  if (s.Lap == kFinishedLap) return;
+
+  s.Ticks += 1;
+  if (s.Ticks < -1) {
+    DrawScene(s, g.form1.labels, platform, kEyeHeight);
+    return;
+  }
+  RaceStep(s, g.form1.labels, platform, in.flags);
+  DrawScene(s, g.form1.labels, platform, kEyeHeight);
+}
+
+}  // namespace quorvel

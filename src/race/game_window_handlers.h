@@ -1,0 +1,25 @@
+// The game window Form1's event handlers bound to one game and one platform,
+// for the platform's run loop to call.
+#pragma once
+
+#include "platform/platform.h"
+#include "race/frame_tick.h"
+#include "race/game.h"
+#include "race/start_up.h"
+
+namespace quorvel {
+
+class Form1Handlers {
+ public:
+  Form1Handlers(Game& game, Platform& platform) : game_(game), platform_(platform) {}
+  void Form_Load() { Form1_Load(game_, platform_); }
+  void Timer1_Timer() { quorvel::Timer1_Timer(game_, platform_); }
+  // The game window has been unloaded: the program ends.
+  bool Unloaded() const { return game_.form1.Unloaded; }
+
+ private:
+  Game& game_;
+  Platform& platform_;
+};
+
+}  // namespace quorvel

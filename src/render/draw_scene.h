@@ -1,0 +1,17 @@
+// Drawing of one whole frame of the race view, with the three texts.
+#pragma once
+
+#include "platform/platform.h"
+#include "race/race_state.h"
+#include "ui/game_window.h"
+
+namespace quorvel {
+
+// Places the eye point behind the car (writes Pos(2), Pos(3)), paints sky,
+// ground, the road triangles in index order and the car marker into the
+// platform's surface, writes the speed, time and lap captions into `labels`,
+// hands the labels to the platform and refreshes. EyeHeight is in world
+// units and applies to the road only; the marker always uses 4.
+void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const float& EyeHeight);
+
+}  // namespace quorvel

@@ -1,0 +1,49 @@
+#include "render/project_point.h"
+
+#include <cmath>
+
+#include "render/nearest_int32.h"
+
+namespace quorvel {
+
+namespace {
+
+// The game's own value of pi: its half decides points straight along the y
+// axis from the eye, and it is what a point behind the eye's x gains.
+constexpr double kPi = 3.14159265358979;
+
+bool WithinPictureBound(int32_t v) { return v >= -10000 && v <= 10000; }
+
+// Angle of (dx, dy) from +x towards +y, radians, rounded to single.
+float BearingOf(double dx, double dy) {
+  const float dx_single = static_cast<float>(dx);
+  if (dx_single > 0) return static_cast<float>(std::atan(dy / dx));
+  if (dx_single < 0) return static_cast<float>(std::atan(dy / dx) + kPi);
+  if (dy > 0) return static_cast<float>(kPi / 2);
+  if (dy < 0) return static_cast<float>(-(kPi / 2));
+  return 0.0f;
+}
+
+}  // namespace
+
+bool ProjectPoint(const RaceState& s, float SurfaceWidth, const float& GroundX,
+                  const float& GroundY, int32_t& ScreenX, int32_t& ScreenY,
+                  const float& EyeHeight) {
+  const double dx = static_cast<double>(GroundX) - static_cast<double>(s.Pos[2]);
+  const double dy = static_cast<double>(GroundY) - static_cast<double>(s.Pos[3]);
+  const float dist = static_cast<float>(std::sqrt(dx * dx + dy * dy));
+  const float bearing = BearingOf(dx, dy);
+  const float rel = static_cast<float>(static_cast<double>(bearing) - s.Heading);
+  const double cos_rel = std::cos(static_cast<double>(rel));
+
+  // Written as "not usable" tests so that NaN anywhere also rejects the point.
+  if (!(cos_rel > 0.2) || !(dist >= 0.1f)) return false;
+
+  const double sin_rel = std::sin(static_cast<double>(rel));
+  const double w = SurfaceWidth;
+  ScreenX = NearestInt32(((sin_rel * -1) / cos_rel + 1) * w / 1.8);
+  ScreenY = NearestInt32(((static_cast<double>(EyeHeight) / dist) / cos_rel + 1) * w / 1.8);
+  return WithinPictureBound(ScreenY) && WithinPictureBound(ScreenX);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,22 @@
+// Projection of a ground point onto the drawing surface, seen from the eye
+// point Pos(2), Pos(3) looking along Heading.
+#pragma once
+
+#include <cstdint>
+
+#include "race/race_state.h"
+
+namespace quorvel {
+
+// Maps (GroundX, GroundY) in world units to picture column ScreenX and row
+// ScreenY in pixels, for an eye EyeHeight world units above the ground and a
+// surface `SurfaceWidth` pixels wide (focal length and horizon row are both
+// SurfaceWidth / 1.8). Returns false without writing the outputs when the
+// point is too far to the side (cos of the relative angle <= 0.2) or closer
+// than 0.1 to the eye; otherwise writes both and returns whether both lie
+// within +-10000.
+bool ProjectPoint(const RaceState& s, float SurfaceWidth, const float& GroundX,
+                  const float& GroundY, int32_t& ScreenX, int32_t& ScreenY,
+                  const float& EyeHeight);
+
+}  // namespace quorvel
