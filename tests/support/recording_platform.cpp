@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace quorvel::testing {
 
@@ -122,6 +123,11 @@ void RecordingSurface::Polygon(const PolyPoint points[3]) {
 void RecordingSurface::SetBackColor(Colour colour) { ops.push_back(SurfaceOp::Clear(colour)); }
 
 void RecordingSurface::Refresh() { ops.push_back(SurfaceOp::RefreshOp()); }
+
+void RecordingPlatform::SetLabels(const Form1Labels& labels) {
+  label_calls.push_back(labels);
+  label_call_ops.push_back(surface.ops.size());
+}
 
 bool RecordingPlatform::JoyGetPos(JoyReading& out) {
   if (!joystick) return false;

@@ -67,8 +67,10 @@ class RecordingPlatform final : public Platform {
  public:
   RecordingSurface surface;
 
-  // Every SetLabels call, in order.
+  // Every SetLabels call, in order, with the number of surface ops made
+  // before it (to check that texts are set before the frame is shown).
   std::vector<Form1Labels> label_calls;
+  std::vector<std::size_t> label_call_ops;
   // Scripted input: keys (virtual-key codes) held now; the joystick reading
   // polls return, nullopt = no joystick.
   std::set<int> held_keys;
@@ -78,7 +80,8 @@ class RecordingPlatform final : public Platform {
   // Every SetTimer1Enabled call, and the flag it left.
   std::vector<bool> timer_calls;
   bool timer_enabled = true;
-  // Runs for every modal show, standing in for the menu window's events.
+  // Runs for every modal show in place of the menu window's events; it
+  // drives the menu itself, Form_Load included. Unset: the show returns.
   std::function<void(MenuWindow&)> on_show_menu;
   int menu_shows = 0;
   bool unloaded = false;
@@ -86,7 +89,7 @@ class RecordingPlatform final : public Platform {
   std::vector<int> sleeps;
 
   Surface& Picture1() override { return surface; }
-  void SetLabels(const Form1Labels& labels) override { label_calls.push_back(labels); }
+  void SetLabels(const Form1Labels& labels) override;
   bool KeyHeld(int vk) override { return held_keys.count(vk) != 0; }
   bool JoyGetPos(JoyReading& out) override;
   bool JoyProbe() override;

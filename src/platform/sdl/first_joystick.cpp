@@ -1,0 +1,57 @@
+#include "platform/sdl/first_joystick.h"
+
+namespace quorvel {
+
+uint32_t AxisToJoyPos(int16_t axis) { return static_cast<uint32_t>(int32_t{axis} + 32768); }
+
+uint32_t ButtonBits(bool button1, bool button2) {
+  return (button1 ? 1u : 0u) | (button2 ? 2u : 0u);
+}
+
+FirstJoystick::~FirstJoystick() { Close(); }
+
+void FirstJoystick::Close() {
+  if (joystick_ != nullptr) SDL_JoystickClose(joystick_);
+  joystick_ = nullptr;
+}
+
+bool FirstJoystick::EnsureOpen() {
+  if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0) return false;
+  if (joystick_ != nullptr && SDL_JoystickGetAttached(joystick_)) return true;
+  Close();
+  if (SDL_NumJoysticks() < 1) return false;
+  joystick_ = SDL_JoystickOpen(0);
+  return joystick_ != nullptr;
+}
+
+bool FirstJoystick::Poll(JoyReading& out) {
+  if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0) return false;
+  // Brings in state changes and hot-plugging since the last event pump.
+  SDL_JoystickUpdate();
+  if (!EnsureOpen()) return false;
+  // A device without a second axis reads 0 there, which is neutral.
+  out.dwXpos = AxisToJoyPos(SDL_JoystickGetAxis(joystick_, 0));
+  out.dwYpos = AxisToJoyPos(SDL_JoystickGetAxis(joystick_, 1));
+  out.dwButtons = ButtonBits(SDL_JoystickGetButton(joystick_, 0) != 0,
+                             SDL_JoystickGetButton(joystick_, 1) != 0);
+  return true;
+}
+
+bool FirstJoystick::Probe() {
+  if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0 || SDL_NumJoysticks() < 1) return false;
+  // SDL counts opens per device, so this never closes the handle polls use.
+  SDL_Joystick* probe = SDL_JoystickOpen(0);
+  if (probe == nullptr) return false;
+  SDL_JoystickClose(probe);
+  return true;
+}
+
+void FirstJoystick::OnEvent(const SDL_Event& event) {
+  if (event.type == SDL_JOYDEVICEREMOVED) {
+    if (joystick_ != nullptr && SDL_JoystickInstanceID(joystick_) == event.jdevice.which) Close();
+  } else if (event.type == SDL_JOYDEVICEADDED) {
+    EnsureOpen();
+  }
+}
+
+}  // namespace quorvel

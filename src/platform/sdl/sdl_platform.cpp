@@ -1,0 +1,149 @@
+#include "platform/sdl/sdl_platform.h"
+
+#include "platform/raster/window_painter.h"
+#include "platform/sdl/event_wait.h"
+#include "platform/sdl/game_icon.h"
+#include "platform/sdl/key_codes.h"
+#include "platform/sdl/sdl_platform_impl.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr int64_t kMicrosPerMilli = 1000;
+
+}  // namespace
+
+SdlPlatform::Impl::Impl(std::unique_ptr<SdlSession> session_in, std::unique_ptr<FontCache> fonts_in,
+                        std::unique_ptr<ClientWindow> form1_in)
+    : session(std::move(session_in)),
+      fonts(std::move(fonts_in)),
+      form1(std::move(form1_in)),
+      picture(kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel),
+      timer1(int64_t{kTimer1PeriodMs} * kMicrosPerMilli) {}
+
+void SdlPlatform::Impl::RepaintForm1() {
+  PaintForm1(form1->image(), picture.image(), labels, *fonts);
+  form1->Present();
+}
+
+void SdlPlatform::Impl::RepaintMenu() {
+  if (menu == nullptr || form2 == nullptr) return;
+  PaintForm2(form2->image(), menu->Frames(), *fonts);
+  form2->Present();
+}
+
+void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      close_requested = true;
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.windowID == form1->id()) {
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) close_requested = true;
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) form1->Present();
+      } else if (form2 != nullptr && event.window.windowID == form2->id()) {
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) form2->Present();
+      }
+      break;
+    case SDL_JOYDEVICEADDED:
+    case SDL_JOYDEVICEREMOVED:
+      joystick.OnEvent(event);
+      break;
+    default:
+      break;
+  }
+}
+
+std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
+  auto session = SdlSession::Open(error);
+  if (session == nullptr) return nullptr;
+  const std::string font_path = FindGameFont(error);
+  if (font_path.empty()) return nullptr;
+  auto form1 = ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    kForm1.client_width / kTwipsPerPixel,
+                                    kForm1.client_height / kTwipsPerPixel, 0, error);
+  if (form1 == nullptr) return nullptr;
+  if (SDL_Surface* icon = CreateGameIcon()) {
+    SDL_SetWindowIcon(form1->window(), icon);
+    SDL_FreeSurface(icon);
+  }
+  auto impl = std::make_unique<Impl>(std::move(session), std::make_unique<FontCache>(font_path),
+                                     std::move(form1));
+  Impl* state = impl.get();
+  state->picture.SetRefreshHook([state] { state->RepaintForm1(); });
+  return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(impl)));
+}
+
+SdlPlatform::SdlPlatform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+SdlPlatform::~SdlPlatform() = default;
+
+SDL_Window* SdlPlatform::game_window() const { return impl_->form1->window(); }
+
+SDL_Window* SdlPlatform::menu_window() const {
+  return impl_->form2 != nullptr ? impl_->form2->window() : nullptr;
+}
+
+int SdlPlatform::Run(GameWindowHandlers& handlers) {
+  Impl& s = *impl_;
+  handlers.Form_Load();
+  if (s.ended()) return 0;
+  s.form1->Show();
+  s.RepaintForm1();
+  s.running = true;
+  s.timer1.SetEnabled(s.timer1_on, MonotonicMicros());
+  SDL_Event event;
+  while (!s.ended()) {
+    // Everything already queued first, so a tick sees the newest key state.
+    while (SDL_PollEvent(&event) == 1) s.HandleWindowEvent(event);
+    if (s.ended()) break;
+    if (s.timer1.Due(MonotonicMicros())) {
+      s.timer1.BeginRun();
+      handlers.Timer1_Timer();
+      s.timer1.EndRun(MonotonicMicros());
+      continue;
+    }
+    if (WaitEventUntil(event, s.timer1.deadline())) s.HandleWindowEvent(event);
+  }
+  s.running = false;
+  SDL_HideWindow(s.form1->window());
+  return 0;
+}
+
+Surface& SdlPlatform::Picture1() { return impl_->picture; }
+
+void SdlPlatform::SetLabels(const Form1Labels& labels) { impl_->labels = labels; }
+
+bool SdlPlatform::KeyHeld(int vk) {
+  // SDL keeps one keyboard state for all windows; only the focused game
+  // window reads it.
+  if (SDL_GetKeyboardFocus() != impl_->form1->window()) return false;
+  const Uint8* state = SDL_GetKeyboardState(nullptr);
+  for (SDL_Keycode key : SdlKeysForVk(vk)) {
+    const SDL_Scancode code = SDL_GetScancodeFromKey(key);
+    if (code != SDL_SCANCODE_UNKNOWN && state[code] != 0) return true;
+  }
+  return false;
+}
+
+bool SdlPlatform::JoyGetPos(JoyReading& out) { return impl_->joystick.Poll(out); }
+
+bool SdlPlatform::JoyProbe() { return impl_->joystick.Probe(); }
+
+void SdlPlatform::SetTimer1Enabled(bool enabled) {
+  impl_->timer1_on = enabled;
+  if (impl_->running) impl_->timer1.SetEnabled(enabled, MonotonicMicros());
+}
+
+void SdlPlatform::UnloadGameWindow() { impl_->unloaded = true; }
+
+void SdlPlatform::Sleep(int ms) {
+  const int64_t deadline = MonotonicMicros() + int64_t{ms} * kMicrosPerMilli;
+  SDL_Event event;
+  while (MonotonicMicros() < deadline) {
+    if (WaitEventUntil(event, deadline)) impl_->HandleWindowEvent(event);
+  }
+}
+
+}  // namespace quorvel

@@ -1,0 +1,65 @@
+// The platform on real SDL2 windows: the game window Form1 with its drawing
+// surface, labels and 80 ms timer; the modal menu window Form2 with its
+// 100 ms timer; keyboard state, the first joystick and a sleep that keeps
+// the windows painted. One instance at a time (SDL is process-wide), used
+// on the thread that opened it.
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace quorvel {
+
+// The game window's own events, delivered by SdlPlatform::Run.
+class GameWindowHandlers {
+ public:
+  virtual ~GameWindowHandlers() = default;
+  // Once, before the window is first shown.
+  virtual void Form_Load() = 0;
+  // Every 80 ms while Timer1 is on; never overlapping another event.
+  virtual void Timer1_Timer() = 0;
+};
+
+class SdlPlatform final : public Platform {
+ public:
+  // Opens SDL and the (still hidden) game window. Nullptr with one line in
+  // `error` when there is no display or the game font is missing.
+  static std::unique_ptr<SdlPlatform> Open(std::string& error);
+  ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  // Loads and shows the game window and delivers its timer events until it
+  // is unloaded or closed from its title bar. Returns the exit status, 0.
+  int Run(GameWindowHandlers& handlers);
+
+  // For tests: the game window, and the menu window while a modal show runs
+  // (nullptr otherwise).
+  SDL_Window* game_window() const;
+  SDL_Window* menu_window() const;
+
+  Surface& Picture1() override;
+  void SetLabels(const Form1Labels& labels) override;
+  bool KeyHeld(int vk) override;
+  bool JoyGetPos(JoyReading& out) override;
+  bool JoyProbe() override;
+  void SetTimer1Enabled(bool enabled) override;
+  // Also pumps the game window's events: repaints, and a close request that
+  // is kept until the menu has closed and the current tick has returned.
+  void ShowMenuModal(MenuWindow& menu) override;
+  void UnloadGameWindow() override;
+  // Keeps repainting the windows while it waits; a close request is kept.
+  void Sleep(int ms) override;
+
+  struct Impl;
+
+ private:
+  explicit SdlPlatform(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quorvel

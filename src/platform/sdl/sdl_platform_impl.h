@@ -1,0 +1,54 @@
+// SdlPlatform's state, shared by the files that implement it.
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+
+#include "platform/platform.h"
+#include "platform/raster/fonts.h"
+#include "platform/raster/raster_surface.h"
+#include "platform/sdl/client_window.h"
+#include "platform/sdl/first_joystick.h"
+#include "platform/sdl/periodic_schedule.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_session.h"
+#include "ui/game_window.h"
+#include "ui/layout.h"
+
+namespace quorvel {
+
+struct SdlPlatform::Impl {
+  Impl(std::unique_ptr<SdlSession> session, std::unique_ptr<FontCache> fonts,
+       std::unique_ptr<ClientWindow> form1);
+
+  // Paints the game window's client area from the picture image and the
+  // labels, and puts it on the screen.
+  void RepaintForm1();
+  // Paints the open menu window from its frames and puts it on the screen.
+  void RepaintMenu();
+  // Repaints on exposure, notes close requests, follows the joystick;
+  // key-downs are not handled here.
+  void HandleWindowEvent(const SDL_Event& event);
+  bool ended() const { return unloaded || close_requested; }
+
+  // Declared first, so destroyed last: everything below needs SDL and SDL_ttf.
+  std::unique_ptr<SdlSession> session;
+  std::unique_ptr<FontCache> fonts;
+  std::unique_ptr<ClientWindow> form1;
+  RasterSurface picture;
+  Form1Labels labels;
+  FirstJoystick joystick;
+
+  PeriodicSchedule timer1;
+  bool timer1_on = true;  // enabled from the start
+  bool running = false;   // the run loop has shown the window
+  bool unloaded = false;
+  bool close_requested = false;
+
+  // While a modal show runs.
+  MenuWindow* menu = nullptr;
+  std::unique_ptr<ClientWindow> form2;
+};
+
+}  // namespace quorvel

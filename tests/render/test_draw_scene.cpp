@@ -1,0 +1,236 @@
+#include "render/draw_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "support/recording_platform.h"
+
+namespace quorvel {
+namespace {
+
+using testing::RecordingPlatform;
+using testing::SurfaceOp;
+
+constexpr Colour kWhite = 0xFFFFFF;
+constexpr Colour kDarkGreen = 0x008000;
+constexpr Colour kRed = 255;
+
+// Car at (10, 0) heading along +x with no steering or lean: the eye is at
+// the origin, and with a 360-wide surface the centre column and the horizon
+// row are both 200 and the car lands on (200, 280).
+RaceState CarAhead() {
+  RaceState s;
+  s.Pos = {10, 0, 0, 0};
+  s.Lap = 1;
+  return s;
+}
+
+void AddTriangle(RaceState& s, float x1, float y1, float x2, float y2, float x3, float y3,
+                 Colour colour) {
+  const int i = s.RoadTriCount++;
+  const float corners[6] = {x1, y1, x2, y2, x3, y3};
+  for (int k = 0; k < 6; ++k) s.RoadTri[6 * i + k] = corners[k];
+  s.RoadColor[i] = static_cast<float>(colour);
+}
+
+struct Frame {
+  std::vector<SurfaceOp> ops;
+  Form1Labels labels;
+  RecordingPlatform platform;
+};
+
+void DrawInto(Frame& f, RaceState& s, float eye_height = 4) {
+  DrawScene(s, f.labels, f.platform, eye_height);
+  f.ops = f.platform.surface.ops;
+}
+
+TEST(DrawScene, PaintsSkyGroundRoadInIndexOrderThenMarkerThenRefreshes) {
+  RaceState s = CarAhead();
+  AddTriangle(s, 20, -10, 20, 10, 30, 0, 0x808080);
+  AddTriangle(s, 20, -10, 20, 10, 30, 0, 0x0000FF);  // same place: painted over the first
+  Frame f;
+  f.platform.surface.height = 337;  // the height shapes only the two bands
+  DrawInto(f, s);
+  const SurfaceOp road = SurfaceOp::Poly({300, 240}, {100, 240}, {200, 227});
+  const std::vector<SurfaceOp> expected = {
+      SurfaceOp::Rect(0, 0, 361, 169.5f, 16776960),
+      SurfaceOp::Rect(0, 168.5f, 361, 169.5f, 0),
+      SurfaceOp::Fill(0x808080),
+      SurfaceOp::Pen(0x808080),
+      road,
+      SurfaceOp::Fill(0x0000FF),
+      SurfaceOp::Pen(0x0000FF),
+      road,
+      SurfaceOp::Fill(kDarkGreen),
+      SurfaceOp::CircleOp(200, 260, 20, kWhite),
+      SurfaceOp::CircleOp(200, 268, 5, kWhite),
+      SurfaceOp::RefreshOp(),
+  };
+  EXPECT_EQ(f.ops, expected);
+}
+
+TEST(DrawScene, EmptyCourseDrawsBandsMarkerAndTextsOnly) {
+  RaceState s = CarAhead();
+  Frame f;
+  DrawInto(f, s);
+  const std::vector<SurfaceOp> expected = {
+      SurfaceOp::Rect(0, 0, 361, 181, 16776960),  SurfaceOp::Rect(0, 180, 361, 181, 0),
+      SurfaceOp::Fill(kDarkGreen),                SurfaceOp::CircleOp(200, 260, 20, kWhite),
+      SurfaceOp::CircleOp(200, 268, 5, kWhite),   SurfaceOp::RefreshOp(),
+  };
+  EXPECT_EQ(f.ops, expected);
+  ASSERT_EQ(f.platform.label_calls.size(), 1u);
+  EXPECT_EQ(f.platform.label_calls[0], f.labels);
+  // The texts reach the window before the frame is shown.
+  EXPECT_EQ(f.platform.label_call_ops[0], f.ops.size() - 1);
+}
+
+TEST(DrawScene, CountBeyondTheTablesDrawsOnlyTheWholeTriangles) {
+  RaceState s = CarAhead();
+  s.RoadTriCount = 32767;
+  Frame f;
+  DrawInto(f, s);
+  EXPECT_EQ(f.platform.surface.Count(SurfaceOp::kPen), 120u);
+  s.RoadTriCount = -5;
+  Frame g;
+  DrawInto(g, s);
+  EXPECT_EQ(g.platform.surface.Count(SurfaceOp::kPen), 0u);
+}
+
+TEST(DrawScene, EyeStandsBehindTheCarSwungByTheSteering) {
+  RaceState s = CarAhead();
+  Frame f;
+  s.CameraLag = -15;
+  DrawInto(f, s);
+  EXPECT_EQ(s.Pos[2], 3.75f);
+  EXPECT_EQ(s.Pos[3], 0.0f);
+  s.CameraLag = 15;
+  DrawInto(f, s);
+  EXPECT_EQ(s.Pos[2], -3.75f);
+  // Steering 10 swings the eye by 0.125 rad about the car; car unchanged.
+  s.CameraLag = 0;
+  s.Steer = 10;
+  DrawInto(f, s);
+  EXPECT_EQ(s.Pos[2], static_cast<float>(10 - 10 * std::cos(0.125)));
+  EXPECT_EQ(s.Pos[3], static_cast<float>(0 - 10 * std::sin(0.125)));
+  EXPECT_EQ(s.Pos[0], 10.0f);
+  EXPECT_EQ(s.Pos[1], 0.0f);
+}
+
+TEST(DrawScene, MarkerColourFollowsCarTypeAndSmallCircleMovesAgainstSteering) {
+  struct Case {
+    int16_t car_type;
+    int16_t steer;
+    Colour fill;
+    float small_offset;  // pixels from the large circle's centre column
+  };
+  for (const Case& c : {Case{0, 0, kDarkGreen, 0}, Case{1, 0, kRed, 0}, Case{0, 10, kDarkGreen, -5},
+                        Case{1, -10, kRed, 5}, Case{0, 3, kDarkGreen, -1.5f},
+                        Case{0, -7, kDarkGreen, 3.5f}}) {
+    RaceState s = CarAhead();
+    s.CarType = c.car_type;
+    s.Steer = c.steer;
+    Frame f;
+    DrawInto(f, s);
+    const std::vector<SurfaceOp> circles = f.platform.surface.OpsOf(SurfaceOp::kCircle);
+    ASSERT_EQ(circles.size(), 2u);
+    const SurfaceOp& large = circles[0];
+    const SurfaceOp& small = circles[1];
+    SCOPED_TRACE(testing::Describe(large) + " " + testing::Describe(small));
+    EXPECT_EQ(f.ops[f.ops.size() - 4], SurfaceOp::Fill(c.fill)) << "car type " << c.car_type;
+    EXPECT_EQ(large.args[2], 20);
+    EXPECT_EQ(small.args[2], 5);
+    EXPECT_EQ(large.colour, kWhite);
+    EXPECT_EQ(small.colour, kWhite);
+    EXPECT_EQ(small.args[0] - large.args[0], c.small_offset) << "steer " << c.steer;
+    EXPECT_EQ(small.args[1] - large.args[1], 8);
+  }
+}
+
+TEST(DrawScene, FallingEyeMovesTheRoadButNotTheMarker) {
+  RaceState s = CarAhead();
+  AddTriangle(s, 40, -10, 40, 10, 50, 0, 0x808080);
+  const SurfaceOp marker = SurfaceOp::CircleOp(200, 260, 20, kWhite);
+  struct Case {
+    float eye_height;
+    SurfaceOp road;
+  };
+  for (const Case& c : {Case{4, SurfaceOp::Poly({250, 220}, {150, 220}, {200, 216})},
+                        Case{0, SurfaceOp::Poly({250, 200}, {150, 200}, {200, 200})},
+                        Case{-2.25f, SurfaceOp::Poly({250, 189}, {150, 189}, {200, 191})}}) {
+    Frame f;
+    DrawInto(f, s, c.eye_height);
+    EXPECT_EQ(f.platform.surface.OpsOf(SurfaceOp::kPoly), std::vector<SurfaceOp>{c.road})
+        << "eye height " << c.eye_height;
+    EXPECT_EQ(f.platform.surface.OpsOf(SurfaceOp::kCircle)[0], marker)
+        << "eye height " << c.eye_height;
+  }
+}
+
+std::string TimeText(int32_t ticks) {
+  RaceState s = CarAhead();
+  s.Ticks = ticks;
+  Frame f;
+  DrawInto(f, s);
+  return f.labels.Label2;
+}
+
+std::string SpeedText(float speed) {
+  RaceState s = CarAhead();
+  s.Speed = speed;
+  Frame f;
+  DrawInto(f, s);
+  return f.labels.Label1;
+}
+
+TEST(DrawScene, TimeTextIsWholeSecondsRoundedDown) {
+  EXPECT_EQ(TimeText(-40), "-4");
+  EXPECT_EQ(TimeText(-39), "-4");
+  EXPECT_EQ(TimeText(-1), "-1");
+  for (int32_t t = 0; t <= 12; ++t) EXPECT_EQ(TimeText(t), "0") << "ticks " << t;
+  EXPECT_EQ(TimeText(13), "1");
+  EXPECT_EQ(TimeText(25), "2");
+  EXPECT_EQ(TimeText(2147483647), "171798691");
+  EXPECT_EQ(TimeText(-2147483647 - 1), "-171798692");
+}
+
+TEST(DrawScene, SpeedTextIsTenthsRoundedDownFromTheSingle) {
+  EXPECT_EQ(SpeedText(0), "0");
+  EXPECT_EQ(SpeedText(-0.0f), "0");
+  EXPECT_EQ(SpeedText(0.3f), "3");
+  EXPECT_EQ(SpeedText(std::nextafter(0.3f, 0.0f)), "2");
+  EXPECT_EQ(SpeedText(0.699999988f), "6");
+  EXPECT_EQ(SpeedText(12.5f), "125");
+  // No upper limit on speed: still plain digits, no overflow.
+  EXPECT_EQ(SpeedText(1e20f), "1000000020040877342720");
+}
+
+TEST(DrawScene, LapTextAndLabelsHandedToTheWindow) {
+  RaceState s = CarAhead();
+  s.Lap = 4;
+  s.Ticks = 25;
+  s.Speed = 1.5f;
+  Frame f;
+  f.labels.Label3 = "ゴール";
+  f.labels.Label3Visible = true;
+  DrawInto(f, s);
+  Form1Labels expected;
+  expected.Label1 = "15";
+  expected.Label2 = "2";
+  expected.Label3 = "ゴール";  // the goal banner is not the drawing's business
+  expected.Label3Visible = true;
+  expected.Label4 = "4周目";
+  EXPECT_EQ(f.labels, expected);
+  ASSERT_EQ(f.platform.label_calls.size(), 1u);
+  EXPECT_EQ(f.platform.label_calls[0], expected);
+
+  s.Lap = -2;
+  DrawInto(f, s);
+  EXPECT_EQ(f.labels.Label4, "-2周目");
+}
+
+}  // namespace
+}  // namespace quorvel
