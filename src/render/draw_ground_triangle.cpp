@@ -15,7 +15,7 @@ constexpr double kCullRadius = 400;  // world units from the car, not from the e
 bool NearCar(const RaceState& s, float x, float y) {
   const double dy = static_cast<double>(y) - s.Pos[1];
   const double dx = static_cast<double>(x) - s.Pos[0];
-  return std::sqrt(dy * dy + dx * dx) < kCullRadius;
+  return std::sqrt(dy * dy + dx * dx) <= kCullRadius;
 }
 
 float Midpoint(float a, float b) {

@@ -41,9 +41,9 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT:
       if (event.window.windowID == form1->id()) {
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) close_requested = true;
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) form1->Present();
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintForm1();
       } else if (form2 != nullptr && event.window.windowID == form2->id()) {
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) form2->Present();
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
       }
       break;
     case SDL_JOYDEVICEADDED:

@@ -1,0 +1,36 @@
+// The game on real windows: opens the display and the game window, then runs
+// the game window's handlers until it is unloaded or closed.
+
+#include <cstdio>
+#include <string>
+
+#include "platform/sdl/sdl_platform.h"
+#include "race/game.h"
+#include "race/game_window_handlers.h"
+
+namespace {
+
+class Form1Adapter final : public quorvel::GameWindowHandlers {
+ public:
+  explicit Form1Adapter(quorvel::Form1Handlers& form1) : form1_(form1) {}
+  void Form_Load() override { form1_.Form_Load(); }
+  void Timer1_Timer() override { form1_.Timer1_Timer(); }
+
+ private:
+  quorvel::Form1Handlers& form1_;
+};
+
+}  // namespace
+
+int main() {
+  std::string error;
+  auto platform = quorvel::SdlPlatform::Open(error);
+  if (platform == nullptr) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  quorvel::Game game;
+  quorvel::Form1Handlers form1(game, *platform);
+  Form1Adapter handlers(form1);
+  return platform->Run(handlers);
+}

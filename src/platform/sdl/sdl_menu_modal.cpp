@@ -1,0 +1,96 @@
+// The modal show of the menu window Form2.
+
+#include "platform/raster/window_painter.h"
+#include "platform/sdl/event_wait.h"
+#include "platform/sdl/key_codes.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_platform_impl.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr int64_t kMenuPeriodUs = int64_t{kMenuTimerPeriodMs} * 1000;
+
+// Top-left corner, in screen pixels, that centres a w x h window over the
+// game window's frame (title bar and borders included where there are any).
+SDL_Point CentredOver(SDL_Window* owner, int w, int h) {
+  int x = 0, y = 0, cw = 0, ch = 0;
+  SDL_GetWindowPosition(owner, &x, &y);
+  SDL_GetWindowSize(owner, &cw, &ch);
+  int top = 0, left = 0, bottom = 0, right = 0;
+  // Fails without a window manager; the frame is then the client area.
+  if (SDL_GetWindowBordersSize(owner, &top, &left, &bottom, &right) != 0) {
+    top = left = bottom = right = 0;
+  }
+  const int frame_x = x - left, frame_y = y - top;
+  const int frame_w = cw + left + right, frame_h = ch + top + bottom;
+  return {frame_x + (frame_w - w) / 2, frame_y + (frame_h - h) / 2};
+}
+
+void Focus(SDL_Window* window) {
+  SDL_RaiseWindow(window);
+  // Without a window manager nothing else moves the keyboard focus.
+  SDL_SetWindowInputFocus(window);
+}
+
+}  // namespace
+
+void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
+  Impl& s = *impl_;
+  if (s.menu != nullptr) return;  // one menu window at a time
+  const int w = kForm2.client_width / kTwipsPerPixel;
+  const int h = kForm2.client_height / kTwipsPerPixel;
+  const SDL_Point at = CentredOver(s.form1->window(), w, h);
+  std::string error;
+  s.form2 = ClientWindow::Create(kForm2.caption, at.x, at.y, w, h,
+                                 SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR, error);
+  // Should SDL refuse the window, the menu still runs, unseen, on the game
+  // window's keys, so the game is never stuck in a visit it cannot end.
+  s.menu = &menu;
+  menu.Form_Load();
+  if (s.form2 != nullptr && !menu.Closed()) {
+    s.form2->Show();
+    SDL_SetWindowModalFor(s.form2->window(), s.form1->window());
+    Focus(s.form2->window());
+    s.RepaintMenu();
+  }
+
+  PeriodicSchedule timer(kMenuPeriodUs);
+  timer.SetEnabled(true, MonotonicMicros());
+  auto handle = [&s, &menu](const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN) {
+      s.HandleWindowEvent(event);
+      return;
+    }
+    // The game window is the dialog's owner and takes no input of its own
+    // meanwhile; keys typed while it holds the focus belong to the menu.
+    const bool ours = event.key.windowID == s.form1->id() ||
+                      (s.form2 != nullptr && event.key.windowID == s.form2->id());
+    const int vk = VkFromSdlKey(event.key.keysym.sym);
+    if (!ours || vk == 0) return;
+    menu.Form_KeyDown(static_cast<int16_t>(vk));
+    if (!menu.Closed()) s.RepaintMenu();
+  };
+
+  SDL_Event event;
+  while (!menu.Closed()) {
+    while (!menu.Closed() && SDL_PollEvent(&event) == 1) handle(event);
+    if (menu.Closed()) break;
+    if (timer.Due(MonotonicMicros())) {
+      timer.BeginRun();
+      menu.Timer1_Timer();
+      timer.EndRun(MonotonicMicros());
+      if (!menu.Closed()) s.RepaintMenu();
+      continue;
+    }
+    if (WaitEventUntil(event, timer.deadline())) handle(event);
+  }
+
+  s.form2.reset();
+  s.menu = nullptr;
+  if (s.form1->shown()) Focus(s.form1->window());
+  s.RepaintForm1();
+}
+
+}  // namespace quorvel
