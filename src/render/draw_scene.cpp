@@ -65,8 +65,8 @@ void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const floa
   const int32_t course_depth = 0;
   for (int16_t i = 0; i < count; ++i) {
     const Colour colour = NearestInt32(s.RoadColor[i]);
-    picture.SetFillColor(colour);
     picture.SetPenColor(colour);
+    picture.SetFillColor(colour);
     const float* corners = &s.RoadTri[6 * i];
     DrawGroundTriangle(s, picture, corners[0], corners[1], corners[2], corners[3], corners[4],
                        corners[5], course_depth, EyeHeight);

@@ -46,13 +46,20 @@ SurfaceOp ProjectedPoly(const RaceState& s, Corner a, Corner b, Corner c) {
 }
 
 TEST(DrawGroundTriangle, DistanceCullMeasuresFromTheCarWith400Inclusive) {
-  // Car 10 ahead of the eye: (400, 0) is 400 from the car and 410 from the eye.
-  const RaceState s = Pose({10, 0}, {0, 0});
+  // Car 10 ahead of the eye: the corner ahead is 400 from the car and 410
+  // from the eye. Looking along +x, then along +y.
+  const RaceState east = Pose({10, 0}, {0, 0});
   const std::vector<SurfaceOp> expected = {SurfaceOp::Poly({200, 202}, {196, 202}, {204, 202})};
-  EXPECT_EQ(Draw(s, {410, 0}, {510, 10}, {510, -10}), expected);
-  EXPECT_EQ(Draw(s, {410.001f, 0}, {510, 10}, {510, -10}), std::vector<SurfaceOp>{});
+  EXPECT_EQ(Draw(east, {410, 0}, {510, 10}, {510, -10}), expected);
+  EXPECT_EQ(Draw(east, {410.001f, 0}, {510, 10}, {510, -10}), std::vector<SurfaceOp>{});
+
+  RaceState north = Pose({0, 0}, {0, -10});
+  north.Heading = static_cast<float>(3.14159265358979 / 2);
+  EXPECT_EQ(Draw(north, {0, 400}, {-10, 500}, {10, 500}), expected);
+  EXPECT_EQ(Draw(north, {0, 400.001f}, {-10, 500}, {10, 500}), std::vector<SurfaceOp>{});
+
   // Corners all beyond 400 although the triangle covers the car and the view.
-  EXPECT_EQ(Draw(s, {10, 401}, {-400, -300}, {420, -300}), std::vector<SurfaceOp>{});
+  EXPECT_EQ(Draw(east, {10, 401}, {-400, -300}, {420, -300}), std::vector<SurfaceOp>{});
 }
 
 TEST(DrawGroundTriangle, AllCornersUsableIsOnePolygonAtAnyDepth) {

@@ -1,0 +1,34 @@
+// A test driver that steers a car round a course's centre line, so tests
+// can run whole races through the real tick with ordinary key presses.
+#pragma once
+
+#include <set>
+#include <vector>
+
+#include "race/race_state.h"
+
+namespace quorvel::testing {
+
+struct Waypoint {
+  float x, y;
+};
+
+// Centre lines in driving order from the start line, a few world units
+// apart. Course 1 follows its arcs; course 2 runs through the cell centres.
+std::vector<Waypoint> Course1CentreLine();
+std::vector<Waypoint> Course2CentreLine();
+
+class Autopilot {
+ public:
+  // `max_speed` in world units per tick.
+  Autopilot(std::vector<Waypoint> line, float max_speed);
+  // The keys (virtual-key codes) to hold this tick for the car in `s`.
+  std::set<int> Keys(const RaceState& s);
+
+ private:
+  std::vector<Waypoint> line_;
+  float max_speed_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace quorvel::testing
