@@ -42,10 +42,8 @@ struct Arc {
 };
 
 constexpr Arc kArcs[] = {
-    {0, 0, 200, 200, 10, StartAngle::MinusHalfPi},
-    {20, 0, 300, 100, 5, StartAngle::PlusHalfPi},
-    {30, -200, 300, 100, 10, StartAngle::PlusPi},
-    {50, -400, 300, 100, 5, StartAngle::None},
+    {0, 0, 200, 200, 10, StartAngle::MinusHalfPi},    {20, 0, 300, 100, 5, StartAngle::PlusHalfPi},
+    {30, -200, 300, 100, 10, StartAngle::PlusPi},     {50, -400, 300, 100, 5, StartAngle::None},
     {60, -400, 200, 200, 10, StartAngle::PlusHalfPi},
 };
 

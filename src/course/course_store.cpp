@@ -69,8 +69,8 @@ void SetGate(RaceState& s, int32_t Index, float RespawnX, float RespawnY, float 
              float LineX1, float LineY1, float LineX2, float LineY2) {
   const size_t count = s.Gates.size();
   if (Index < 0 || static_cast<size_t>(Index) >= count) {
-    std::fprintf(stderr, "SetGate: gate index %d outside 0..%lld\n", static_cast<int>(Index),
-                 static_cast<long long>(count) - 1);
+    std::fprintf(stderr, "SetGate: gate index %d outside the gate table of %zu gates\n",
+                 static_cast<int>(Index), count);
     StopOnBadCall();
   }
   const float in[6] = {RespawnX, RespawnY, LineX1, LineY1, LineX2, LineY2};

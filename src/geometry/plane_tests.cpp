@@ -39,8 +39,7 @@ bool InTriangle(float x1, float y1, float x2, float y2, float x3, float y3, floa
   return s1 == s2 && s3 == s4 && s5 == s6;
 }
 
-bool SegmentsCross(float ax, float ay, float bx, float by, float cx, float cy, float dx,
-                   float dy) {
+bool SegmentsCross(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy) {
   const bool t1 = SideOfLine(ax, ay, bx, by, cx, cy);
   const bool t2 = SideOfLine(ax, ay, bx, by, dx, dy);
   const bool t3 = SideOfLine(cx, cy, dx, dy, ax, ay);

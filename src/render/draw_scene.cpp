@@ -28,8 +28,8 @@ constexpr std::string_view kLapSuffix = "周目";
 void SetWholeNumberText(std::string& out, double v) {
   char buffer[400];  // enough for every finite double in fixed notation
   // Adding +0.0 turns -0.0 into 0.0, which must show as "0".
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v + 0.0,
-                                    std::chars_format::fixed, 0);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, v + 0.0, std::chars_format::fixed, 0);
   out.assign(buffer, result.ptr);
 }
 
@@ -65,8 +65,8 @@ void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const floa
   const int32_t course_depth = 0;
   for (int16_t i = 0; i < count; ++i) {
     const Colour colour = NearestInt32(s.RoadColor[i]);
-    picture.SetPenColor(colour);
     picture.SetFillColor(colour);
+    picture.SetPenColor(colour);
     const float* corners = &s.RoadTri[6 * i];
     DrawGroundTriangle(s, picture, corners[0], corners[1], corners[2], corners[3], corners[4],
                        corners[5], course_depth, EyeHeight);

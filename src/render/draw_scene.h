@@ -11,7 +11,9 @@ namespace quorvel {
 // ground, the road triangles in index order and the car marker into the
 // platform's surface, writes the speed, time and lap captions into `labels`,
 // hands the labels to the platform and refreshes. EyeHeight is in world
-// units and applies to the road only; the marker always uses 4.
+// units and applies to the road only; the marker always uses 4. At most the
+// 120 triangles the tables hold are drawn, whatever RoadTriCount says. Any
+// CarType other than 1 gets the beginner car's marker colour.
 void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const float& EyeHeight);
 
 }  // namespace quorvel

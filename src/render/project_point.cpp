@@ -12,7 +12,9 @@ namespace {
 // axis from the eye, and it is what a point behind the eye's x gains.
 constexpr double kPi = 3.14159265358979;
 
-bool WithinPictureBound(int32_t v) { return v >= -10000 && v <= 10000; }
+bool WithinPictureBound(int32_t v) {
+  return v >= -10000 && v <= 10000;
+}
 
 // Angle of (dx, dy) from +x towards +y, radians, rounded to single.
 float BearingOf(double dx, double dy) {

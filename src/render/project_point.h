@@ -12,11 +12,12 @@ namespace quorvel {
 // ScreenY in pixels, for an eye EyeHeight world units above the ground and a
 // surface `SurfaceWidth` pixels wide (focal length and horizon row are both
 // SurfaceWidth / 1.8). Returns false without writing the outputs when the
-// point is too far to the side (cos of the relative angle <= 0.2) or closer
-// than 0.1 to the eye; otherwise writes both and returns whether both lie
-// within +-10000.
+// point is too far to the side (cos of the relative angle <= 0.2), closer
+// than 0.1 to the eye, or not a finite direction; otherwise writes both
+// (rounded to nearest, ties to even, saturated to the int32 range) and
+// returns whether both lie within +-10000. A point straight along the y axis
+// from the eye has the bearing +-pi/2.
 bool ProjectPoint(const RaceState& s, float SurfaceWidth, const float& GroundX,
-                  const float& GroundY, int32_t& ScreenX, int32_t& ScreenY,
-                  const float& EyeHeight);
+                  const float& GroundY, int32_t& ScreenX, int32_t& ScreenY, const float& EyeHeight);
 
 }  // namespace quorvel

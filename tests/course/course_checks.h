@@ -22,10 +22,9 @@ inline void PrintTo(const GateRec& g, std::ostream* os) {
 
 // All seven fields, the heading bit for bit.
 inline ::testing::AssertionResult SameGate(const GateRec& actual, const GateRec& expected) {
-  const bool same = actual.RespawnX == expected.RespawnX &&
-                    actual.RespawnY == expected.RespawnY && actual.LineX1 == expected.LineX1 &&
-                    actual.LineY1 == expected.LineY1 && actual.LineX2 == expected.LineX2 &&
-                    actual.LineY2 == expected.LineY2 &&
+  const bool same = actual.RespawnX == expected.RespawnX && actual.RespawnY == expected.RespawnY &&
+                    actual.LineX1 == expected.LineX1 && actual.LineY1 == expected.LineY1 &&
+                    actual.LineX2 == expected.LineX2 && actual.LineY2 == expected.LineY2 &&
                     std::bit_cast<uint32_t>(actual.RespawnHeading) ==
                         std::bit_cast<uint32_t>(expected.RespawnHeading);
   if (same) return ::testing::AssertionSuccess();
@@ -79,34 +78,20 @@ inline const std::array<GateRec, 16> kCourse1Gates = {{
 }};
 
 inline const std::array<GateRec, 29> kCourse2Gates = {{
-    {160, 20, 159, -10, 159, 50, 0.0f},
-    {220, 60, 190, 60, 250, 60, kHalfPi},
-    {180, 100, 180, 70, 180, 130, kPiF},
-    {140, 140, 110, 140, 170, 140, kHalfPi},
-    {180, 180, 180, 150, 180, 210, 0.0f},
-    {240, 180, 240, 150, 240, 210, 0.0f},
-    {300, 180, 300, 150, 300, 210, 0.0f},
-    {340, 140, 310, 140, 370, 140, -kHalfPi},
-    {340, 60, 310, 60, 370, 60, -kHalfPi},
-    {380, 20, 380, -10, 380, 50, 0.0f},
-    {420, 60, 390, 60, 450, 60, kHalfPi},
-    {420, 140, 390, 140, 450, 140, kHalfPi},
-    {420, 220, 390, 220, 450, 220, kHalfPi},
-    {460, 300, 430, 300, 490, 300, kHalfPi},
-    {420, 340, 420, 310, 420, 370, kPiF},
-    {380, 340, 380, 310, 380, 370, kPiF},
-    {340, 300, 310, 300, 370, 300, -kHalfPi},
-    {300, 260, 300, 230, 300, 290, kPiF},
-    {260, 300, 230, 300, 290, 300, kHalfPi},
-    {220, 340, 220, 310, 220, 370, kPiF},
-    {180, 340, 180, 310, 180, 370, kPiF},
-    {100, 380, 100, 350, 100, 410, kPiF},
-    {60, 380, 60, 350, 60, 410, kPiF},
-    {20, 340, -10, 340, 30, 340, -kHalfPi},
-    {20, 260, -10, 260, 30, 260, -kHalfPi},
-    {20, 180, -10, 180, 30, 180, -kHalfPi},
-    {20, 120, -10, 120, 30, 120, -kHalfPi},
-    {20, 60, -10, 60, 30, 60, -kHalfPi},
+    {160, 20, 159, -10, 159, 50, 0.0f},       {220, 60, 190, 60, 250, 60, kHalfPi},
+    {180, 100, 180, 70, 180, 130, kPiF},      {140, 140, 110, 140, 170, 140, kHalfPi},
+    {180, 180, 180, 150, 180, 210, 0.0f},     {240, 180, 240, 150, 240, 210, 0.0f},
+    {300, 180, 300, 150, 300, 210, 0.0f},     {340, 140, 310, 140, 370, 140, -kHalfPi},
+    {340, 60, 310, 60, 370, 60, -kHalfPi},    {380, 20, 380, -10, 380, 50, 0.0f},
+    {420, 60, 390, 60, 450, 60, kHalfPi},     {420, 140, 390, 140, 450, 140, kHalfPi},
+    {420, 220, 390, 220, 450, 220, kHalfPi},  {460, 300, 430, 300, 490, 300, kHalfPi},
+    {420, 340, 420, 310, 420, 370, kPiF},     {380, 340, 380, 310, 380, 370, kPiF},
+    {340, 300, 310, 300, 370, 300, -kHalfPi}, {300, 260, 300, 230, 300, 290, kPiF},
+    {260, 300, 230, 300, 290, 300, kHalfPi},  {220, 340, 220, 310, 220, 370, kPiF},
+    {180, 340, 180, 310, 180, 370, kPiF},     {100, 380, 100, 350, 100, 410, kPiF},
+    {60, 380, 60, 350, 60, 410, kPiF},        {20, 340, -10, 340, 30, 340, -kHalfPi},
+    {20, 260, -10, 260, 30, 260, -kHalfPi},   {20, 180, -10, 180, 30, 180, -kHalfPi},
+    {20, 120, -10, 120, 30, 120, -kHalfPi},   {20, 60, -10, 60, 30, 60, -kHalfPi},
     {80, 20, 80, -10, 80, 50, 0.0f},
 }};
 

@@ -76,8 +76,8 @@ TEST(Course2, CellsCoverTheMapOnceEachInItsColours) {
     EXPECT_EQ(ColourLetter(s.RoadColor[2 * k]), kMap[row][col])
         << "cell " << k << " at (" << col << ", " << row << ")";
     EXPECT_EQ(s.RoadColor[2 * k + 1], s.RoadColor[2 * k]) << "cell " << k;
-    EXPECT_TRUE(seen.insert({col, row}).second) << "cell " << k << " repeats (" << col << ", "
-                                                << row << ")";
+    EXPECT_TRUE(seen.insert({col, row}).second)
+        << "cell " << k << " repeats (" << col << ", " << row << ")";
   }
   size_t on_map = 0;
   for (const char* line : kMap) {
@@ -91,7 +91,8 @@ TEST(Course2, CellsFollowOneAnotherRoundTheLoop) {
   const RaceState s = BuiltCourse2();
   for (int k = 0; k < 56; ++k) {
     const int next = (k + 1) % 56;
-    const float dx = s.RoadTri[static_cast<size_t>(12 * next)] - s.RoadTri[static_cast<size_t>(12 * k)];
+    const float dx =
+        s.RoadTri[static_cast<size_t>(12 * next)] - s.RoadTri[static_cast<size_t>(12 * k)];
     const float dy =
         s.RoadTri[static_cast<size_t>(12 * next + 1)] - s.RoadTri[static_cast<size_t>(12 * k + 1)];
     EXPECT_EQ(std::abs(dx) + std::abs(dy), 40.0f) << "cells " << k << " and " << next;
@@ -115,7 +116,8 @@ TEST(Course2, SampleCellsInFull) {
       {55, {0, 40, 40, 40, 0, 80}, {40, 40, 0, 80, 40, 80}, 4239536},
   };
   for (const CellCase& c : cases) {
-    EXPECT_EQ(TriAt(s, 2 * c.cell), c.lower) << "cell " << c.cell << ": " << TriText(TriAt(s, 2 * c.cell));
+    EXPECT_EQ(TriAt(s, 2 * c.cell), c.lower)
+        << "cell " << c.cell << ": " << TriText(TriAt(s, 2 * c.cell));
     EXPECT_EQ(TriAt(s, 2 * c.cell + 1), c.upper)
         << "cell " << c.cell << ": " << TriText(TriAt(s, 2 * c.cell + 1));
     EXPECT_EQ(s.RoadColor[2 * c.cell], c.colour) << "cell " << c.cell;

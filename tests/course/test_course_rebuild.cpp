@@ -53,23 +53,5 @@ TEST(CourseRebuild, StartGateIsGateZeroAfterEveryBuild) {
   EXPECT_EQ(width, 30);
 }
 
-TEST(CourseRebuild, LeavesTheRaceAndChoicesAlone) {
-  RaceState s;
-  s.Speed = 3;
-  s.Lap = 2;
-  s.LastGate = 5;
-  s.Ticks = 99;
-  s.CourseChoice = 1;
-  s.CarType = 1;
-  BuildCourse2(s);
-  BuildCourse1(s, 30);
-  EXPECT_EQ(s.Speed, 3);
-  EXPECT_EQ(s.Lap, 2);
-  EXPECT_EQ(s.LastGate, 5);
-  EXPECT_EQ(s.Ticks, 99);
-  EXPECT_EQ(s.CourseChoice, 1);
-  EXPECT_EQ(s.CarType, 1);
-}
-
 }  // namespace
 }  // namespace quorvel

@@ -67,7 +67,7 @@ TEST(SideOfLine, ThresholdIsTheSingle0001Exclusive) {
   // On the vertical path the answer depends only on px > x1: true here.
   // On the slanted path (0, 0)-(dx, -1000) lies far below (1, -5).
   EXPECT_TRUE(SideOfLine(0, 0, below, -1000, 1, -5e6f));  // vertical: 1 > 0
-  EXPECT_FALSE(SideOfLine(0, 0, at, -1000, 1, -5e6f));   // slanted: yl = -1e6 > py
+  EXPECT_FALSE(SideOfLine(0, 0, at, -1000, 1, -5e6f));    // slanted: yl = -1e6 > py
   EXPECT_TRUE(SideOfLine(0, 0, at, -1000, 1, -5e5f));
 }
 
@@ -77,8 +77,8 @@ TEST(InTriangle, InsideOutsideAndEdgesBothWindings) {
     bool inside;
   };
   // Edges whose opposite corner lies above (or right) leave their points out.
-  const Case cases[] = {{2, 2, true}, {20, 20, false}, {5, 0, false},
-                        {0, 5, false}, {5, 5, true},  {-1, 2, false}};
+  const Case cases[] = {{2, 2, true},  {20, 20, false}, {5, 0, false},
+                        {0, 5, false}, {5, 5, true},    {-1, 2, false}};
   for (const Case& c : cases) {
     EXPECT_EQ(InTriangle(0, 0, 10, 0, 0, 10, c.px, c.py), c.inside) << c.px << ", " << c.py;
     EXPECT_EQ(InTriangle(0, 10, 10, 0, 0, 0, c.px, c.py), c.inside) << c.px << ", " << c.py;
@@ -140,8 +140,8 @@ TEST(SegmentsCross, SlantedSegments) {
 TEST(SegmentsCross, ParallelCollinearAndZeroLengthNeverCross) {
   EXPECT_FALSE(SegmentsCross(0, 0, 10, 0, 0, 1, 10, 1));
   EXPECT_FALSE(SegmentsCross(0, 0, 10, 10, 0, 1, 10, 11));
-  EXPECT_FALSE(SegmentsCross(0, 0, 10, 0, 5, 0, 15, 0));    // collinear, overlapping
-  EXPECT_FALSE(SegmentsCross(3, -5, 3, 5, 3, 0, 3, 20));    // collinear vertical
+  EXPECT_FALSE(SegmentsCross(0, 0, 10, 0, 5, 0, 15, 0));       // collinear, overlapping
+  EXPECT_FALSE(SegmentsCross(3, -5, 3, 5, 3, 0, 3, 20));       // collinear vertical
   EXPECT_FALSE(SegmentsCross(-1, 0, -1, 0, -1, 50, -1, -50));  // standing on a gate line
   EXPECT_FALSE(SegmentsCross(5, 0, 5, 0, 0, 0, 10, 0));
   EXPECT_FALSE(SegmentsCross(0, -5, 0, 5, 0, 0, 0, 0));  // zero-length second segment

@@ -1,10 +1,9 @@
-#include "render/draw_ground_triangle.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <vector>
 
+#include "render/draw_ground_triangle.h"
 #include "render/project_point.h"
 #include "support/recording_platform.h"
 

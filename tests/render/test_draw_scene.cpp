@@ -1,11 +1,10 @@
-#include "render/draw_scene.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "render/draw_scene.h"
 #include "support/recording_platform.h"
 
 namespace quorvel {
@@ -77,9 +76,12 @@ TEST(DrawScene, EmptyCourseDrawsBandsMarkerAndTextsOnly) {
   Frame f;
   DrawInto(f, s);
   const std::vector<SurfaceOp> expected = {
-      SurfaceOp::Rect(0, 0, 361, 181, 16776960),  SurfaceOp::Rect(0, 180, 361, 181, 0),
-      SurfaceOp::Fill(kDarkGreen),                SurfaceOp::CircleOp(200, 260, 20, kWhite),
-      SurfaceOp::CircleOp(200, 268, 5, kWhite),   SurfaceOp::RefreshOp(),
+      SurfaceOp::Rect(0, 0, 361, 181, 16776960),
+      SurfaceOp::Rect(0, 180, 361, 181, 0),
+      SurfaceOp::Fill(kDarkGreen),
+      SurfaceOp::CircleOp(200, 260, 20, kWhite),
+      SurfaceOp::CircleOp(200, 268, 5, kWhite),
+      SurfaceOp::RefreshOp(),
   };
   EXPECT_EQ(f.ops, expected);
   ASSERT_EQ(f.platform.label_calls.size(), 1u);
@@ -127,9 +129,9 @@ TEST(DrawScene, MarkerColourFollowsCarTypeAndSmallCircleMovesAgainstSteering) {
     Colour fill;
     float small_offset;  // pixels from the large circle's centre column
   };
-  for (const Case& c : {Case{0, 0, kDarkGreen, 0}, Case{1, 0, kRed, 0}, Case{0, 10, kDarkGreen, -5},
-                        Case{1, -10, kRed, 5}, Case{0, 3, kDarkGreen, -1.5f},
-                        Case{0, -7, kDarkGreen, 3.5f}}) {
+  for (const Case& c :
+       {Case{0, 0, kDarkGreen, 0}, Case{1, 0, kRed, 0}, Case{0, 10, kDarkGreen, -5},
+        Case{1, -10, kRed, 5}, Case{0, 3, kDarkGreen, -1.5f}, Case{0, -7, kDarkGreen, 3.5f}}) {
     RaceState s = CarAhead();
     s.CarType = c.car_type;
     s.Steer = c.steer;

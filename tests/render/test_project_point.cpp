@@ -1,5 +1,3 @@
-#include "render/project_point.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <numbers>
 
 #include "render/nearest_int32.h"
+#include "render/project_point.h"
 
 namespace quorvel {
 namespace {
@@ -23,8 +22,12 @@ struct Projection {
   }
 };
 
-Projection Written(bool usable, int32_t x, int32_t y) { return {usable, x, y}; }
-Projection Rejected() { return {false, kUntouched, kUntouched}; }
+Projection Written(bool usable, int32_t x, int32_t y) {
+  return {usable, x, y};
+}
+Projection Rejected() {
+  return {false, kUntouched, kUntouched};
+}
 
 // Eye at (eye_x, eye_y) looking along `heading`; width 360 makes the focal
 // length and the horizon row 200 pixels.

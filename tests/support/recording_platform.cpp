@@ -50,7 +50,9 @@ SurfaceOp SurfaceOp::Clear(Colour c) {
   return op;
 }
 
-SurfaceOp SurfaceOp::RefreshOp() { return SurfaceOp{}; }
+SurfaceOp SurfaceOp::RefreshOp() {
+  return SurfaceOp{};
+}
 
 namespace {
 
@@ -90,7 +92,9 @@ std::string Describe(const SurfaceOp& op) {
   return "[\"?\"]";
 }
 
-void PrintTo(const SurfaceOp& op, std::ostream* os) { *os << Describe(op); }
+void PrintTo(const SurfaceOp& op, std::ostream* os) {
+  *os << Describe(op);
+}
 
 std::vector<SurfaceOp> RecordingSurface::OpsOf(SurfaceOp::Kind kind) const {
   std::vector<SurfaceOp> out;
@@ -108,9 +112,13 @@ void RecordingSurface::FillRect(float x, float y, float w, float h, Colour colou
   ops.push_back(SurfaceOp::Rect(x, y, w, h, colour));
 }
 
-void RecordingSurface::SetFillColor(Colour colour) { ops.push_back(SurfaceOp::Fill(colour)); }
+void RecordingSurface::SetFillColor(Colour colour) {
+  ops.push_back(SurfaceOp::Fill(colour));
+}
 
-void RecordingSurface::SetPenColor(Colour colour) { ops.push_back(SurfaceOp::Pen(colour)); }
+void RecordingSurface::SetPenColor(Colour colour) {
+  ops.push_back(SurfaceOp::Pen(colour));
+}
 
 void RecordingSurface::Circle(float x, float y, float r, Colour outline) {
   ops.push_back(SurfaceOp::CircleOp(x, y, r, outline));
@@ -120,9 +128,13 @@ void RecordingSurface::Polygon(const PolyPoint points[3]) {
   ops.push_back(SurfaceOp::Poly(points[0], points[1], points[2]));
 }
 
-void RecordingSurface::SetBackColor(Colour colour) { ops.push_back(SurfaceOp::Clear(colour)); }
+void RecordingSurface::SetBackColor(Colour colour) {
+  ops.push_back(SurfaceOp::Clear(colour));
+}
 
-void RecordingSurface::Refresh() { ops.push_back(SurfaceOp::RefreshOp()); }
+void RecordingSurface::Refresh() {
+  ops.push_back(SurfaceOp::RefreshOp());
+}
 
 void RecordingPlatform::SetLabels(const Form1Labels& labels) {
   label_calls.push_back(labels);

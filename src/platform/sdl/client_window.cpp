@@ -9,7 +9,8 @@ std::unique_ptr<ClientWindow> ClientWindow::Create(const char* title, int x, int
     error = std::string("Quorvel: cannot create a window (") + SDL_GetError() + ")";
     return nullptr;
   }
-  SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* image =
+      SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
   if (image == nullptr) {
     error = std::string("Quorvel: out of memory for a window image (") + SDL_GetError() + ")";
     SDL_DestroyWindow(window);
@@ -28,9 +29,18 @@ ClientWindow::~ClientWindow() {
   SDL_DestroyWindow(window_);
 }
 
-bool ClientWindow::shown() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0; }
+bool ClientWindow::shown() const {
+  return (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0;
+}
 
-void ClientWindow::Show() { SDL_ShowWindow(window_); }
+void ClientWindow::Show() {
+  SDL_ShowWindow(window_);
+}
+
+void ClientWindow::TakeFocus() {
+  SDL_RaiseWindow(window_);
+  SDL_SetWindowInputFocus(window_);
+}
 
 bool ClientWindow::Present() {
   if (!shown()) return true;

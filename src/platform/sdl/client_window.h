@@ -28,6 +28,9 @@ class ClientWindow {
   bool shown() const;
 
   void Show();
+  // Raises the window and gives it the keyboard. Without a window manager
+  // nothing else moves the focus, not even closing the focused window.
+  void TakeFocus();
   // Copies the image to the screen if the window is shown. False when SDL
   // refuses; the next expose tries again.
   bool Present();

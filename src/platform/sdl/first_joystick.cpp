@@ -2,13 +2,17 @@
 
 namespace quorvel {
 
-uint32_t AxisToJoyPos(int16_t axis) { return static_cast<uint32_t>(int32_t{axis} + 32768); }
+uint32_t AxisToJoyPos(int16_t axis) {
+  return static_cast<uint32_t>(int32_t{axis} + 32768);
+}
 
 uint32_t ButtonBits(bool button1, bool button2) {
   return (button1 ? 1u : 0u) | (button2 ? 2u : 0u);
 }
 
-FirstJoystick::~FirstJoystick() { Close(); }
+FirstJoystick::~FirstJoystick() {
+  Close();
+}
 
 void FirstJoystick::Close() {
   if (joystick_ != nullptr) SDL_JoystickClose(joystick_);

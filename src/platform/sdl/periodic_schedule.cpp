@@ -14,9 +14,13 @@ std::optional<int64_t> PeriodicSchedule::deadline() const {
   return next_us_;
 }
 
-bool PeriodicSchedule::Due(int64_t now_us) const { return enabled_ && now_us >= next_us_; }
+bool PeriodicSchedule::Due(int64_t now_us) const {
+  return enabled_ && now_us >= next_us_;
+}
 
-void PeriodicSchedule::BeginRun() { next_us_ += period_us_; }
+void PeriodicSchedule::BeginRun() {
+  next_us_ += period_us_;
+}
 
 void PeriodicSchedule::EndRun(int64_t now_us) {
   // A handler that switched the timer off and on again has re-armed it from

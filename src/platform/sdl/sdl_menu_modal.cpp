@@ -1,5 +1,7 @@
 // The modal show of the menu window Form2.
 
+#include <string>
+
 #include "platform/raster/window_painter.h"
 #include "platform/sdl/event_wait.h"
 #include "platform/sdl/key_codes.h"
@@ -28,12 +30,6 @@ SDL_Point CentredOver(SDL_Window* owner, int w, int h) {
   return {frame_x + (frame_w - w) / 2, frame_y + (frame_h - h) / 2};
 }
 
-void Focus(SDL_Window* window) {
-  SDL_RaiseWindow(window);
-  // Without a window manager nothing else moves the keyboard focus.
-  SDL_SetWindowInputFocus(window);
-}
-
 }  // namespace
 
 void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
@@ -52,7 +48,7 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
   if (s.form2 != nullptr && !menu.Closed()) {
     s.form2->Show();
     SDL_SetWindowModalFor(s.form2->window(), s.form1->window());
-    Focus(s.form2->window());
+    s.form2->TakeFocus();
     s.RepaintMenu();
   }
 
@@ -89,7 +85,7 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
 
   s.form2.reset();
   s.menu = nullptr;
-  if (s.form1->shown()) Focus(s.form1->window());
+  if (s.form1->shown()) s.form1->TakeFocus();
   s.RepaintForm1();
 }
 

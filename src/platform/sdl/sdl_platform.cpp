@@ -1,5 +1,7 @@
 #include "platform/sdl/sdl_platform.h"
 
+#include <utility>
+
 #include "platform/raster/window_painter.h"
 #include "platform/sdl/event_wait.h"
 #include "platform/sdl/game_icon.h"
@@ -79,7 +81,9 @@ SdlPlatform::SdlPlatform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 SdlPlatform::~SdlPlatform() = default;
 
-SDL_Window* SdlPlatform::game_window() const { return impl_->form1->window(); }
+SDL_Window* SdlPlatform::game_window() const {
+  return impl_->form1->window();
+}
 
 SDL_Window* SdlPlatform::menu_window() const {
   return impl_->form2 != nullptr ? impl_->form2->window() : nullptr;
@@ -90,6 +94,7 @@ int SdlPlatform::Run(GameWindowHandlers& handlers) {
   handlers.Form_Load();
   if (s.ended()) return 0;
   s.form1->Show();
+  s.form1->TakeFocus();
   s.RepaintForm1();
   s.running = true;
   s.timer1.SetEnabled(s.timer1_on, MonotonicMicros());
@@ -111,9 +116,13 @@ int SdlPlatform::Run(GameWindowHandlers& handlers) {
   return 0;
 }
 
-Surface& SdlPlatform::Picture1() { return impl_->picture; }
+Surface& SdlPlatform::Picture1() {
+  return impl_->picture;
+}
 
-void SdlPlatform::SetLabels(const Form1Labels& labels) { impl_->labels = labels; }
+void SdlPlatform::SetLabels(const Form1Labels& labels) {
+  impl_->labels = labels;
+}
 
 bool SdlPlatform::KeyHeld(int vk) {
   // SDL keeps one keyboard state for all windows; only the focused game
@@ -127,16 +136,22 @@ bool SdlPlatform::KeyHeld(int vk) {
   return false;
 }
 
-bool SdlPlatform::JoyGetPos(JoyReading& out) { return impl_->joystick.Poll(out); }
+bool SdlPlatform::JoyGetPos(JoyReading& out) {
+  return impl_->joystick.Poll(out);
+}
 
-bool SdlPlatform::JoyProbe() { return impl_->joystick.Probe(); }
+bool SdlPlatform::JoyProbe() {
+  return impl_->joystick.Probe();
+}
 
 void SdlPlatform::SetTimer1Enabled(bool enabled) {
   impl_->timer1_on = enabled;
   if (impl_->running) impl_->timer1.SetEnabled(enabled, MonotonicMicros());
 }
 
-void SdlPlatform::UnloadGameWindow() { impl_->unloaded = true; }
+void SdlPlatform::UnloadGameWindow() {
+  impl_->unloaded = true;
+}
 
 void SdlPlatform::Sleep(int ms) {
   const int64_t deadline = MonotonicMicros() + int64_t{ms} * kMicrosPerMilli;

@@ -1,0 +1,319 @@
+// The headless driver, run in-process on scripts and once as a program.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/sim_driver.h"
+#include "menu/menu_window.h"
+#include "race/frame_tick.h"
+#include "race/start_up.h"
+#include "support/autopilot.h"
+#include "support/recording_platform.h"
+
+namespace quorvel {
+namespace {
+
+struct SimRun {
+  int status = -1;
+  std::vector<std::string> lines;
+  std::string err;
+};
+
+SimRun Run(const std::string& script, std::vector<std::string> args = {}) {
+  std::istringstream in(script);
+  std::ostringstream out, err;
+  SimRun r;
+  r.status = RunSim(args, in, out, err);
+  std::istringstream lines(out.str());
+  for (std::string l; std::getline(lines, l);) r.lines.push_back(l);
+  r.err = err.str();
+  return r;
+}
+
+// The text of `"key": value` in a JSON line, up to the next top-level
+// comma or brace; enough for the flat fields of a state line.
+std::string Field(const std::string& line, const std::string& key) {
+  const std::string pat = "\"" + key + "\": ";
+  const auto at = line.find(pat);
+  if (at == std::string::npos) return "<missing>";
+  std::size_t i = at + pat.size();
+  int depth = 0;
+  bool in_string = false;
+  std::size_t j = i;
+  for (; j < line.size(); ++j) {
+    const char c = line[j];
+    if (in_string) {
+      if (c == '\\') {
+        ++j;
+      } else if (c == '"') {
+        in_string = false;
+      }
+      continue;
+    }
+    if (c == '"') in_string = true;
+    if (c == '[' || c == '{') ++depth;
+    if (c == ']' || c == '}') {
+      if (depth == 0) break;
+      --depth;
+    }
+    if (c == ',' && depth == 0) break;
+  }
+  return line.substr(i, j - i);
+}
+
+std::string Repeat(const std::string& line, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += line + "\n";
+  return s;
+}
+
+// Keys an autopilot holds, tick by tick, to finish a race in the real game.
+std::string ScriptLine(const std::set<int>& keys) {
+  std::string l = "tick";
+  if (keys.count(kVkLeft)) l += " left";
+  if (keys.count(kVkRight)) l += " right";
+  if (keys.count(kVkUp)) l += " up";
+  if (keys.count(kVkDown)) l += " down";
+  return l;
+}
+
+TEST(SimDriver, LoadLineShowsTheStartPose) {
+  const SimRun r = Run("");
+  ASSERT_EQ(r.status, 0);
+  ASSERT_EQ(r.lines.size(), 1u);
+  const std::string& l = r.lines[0];
+  EXPECT_EQ(Field(l, "event"), "\"load\"");
+  EXPECT_EQ(Field(l, "line"), "<missing>");
+  EXPECT_EQ(Field(l, "surface"), "[337, 337]");
+  EXPECT_EQ(Field(l, "Pos").substr(0, 8), "[0, 0, -");
+  EXPECT_EQ(Field(l, "Ticks"), "-40");
+  EXPECT_EQ(Field(l, "Lap"), "1");
+  EXPECT_EQ(Field(l, "PastStartLine"), "true");
+  EXPECT_EQ(Field(l, "RoadTriCount"), "102");
+  EXPECT_EQ(Field(l, "GateCount"), "16");
+  EXPECT_EQ(Field(l, "CarChoice"), "3");
+  EXPECT_EQ(Field(l, "labels"),
+            "{\"Label1\": \"0\", \"Label2\": \"-4\", \"Label4\": \"1周目\", \"Label3\": \"\", "
+            "\"Label3Visible\": false}");
+  EXPECT_EQ(Field(l, "timer"), "true");
+  EXPECT_EQ(Field(l, "menu"), "null");
+  EXPECT_EQ(Field(l, "draws"), "1");
+  EXPECT_EQ(Field(l, "slept"), "0");
+  EXPECT_EQ(Field(l, "ended"), "false");
+}
+
+TEST(SimDriver, BadLinesStopWithStatus2AndTheLineNumber) {
+  struct Case {
+    const char* script;
+    std::size_t lines_before;
+    const char* line_no;
+  };
+  const Case cases[] = {
+      {"tick\n\n# comment\nfly\ntick\n", 2, "line 4"},
+      {"tick sideways\n", 1, "line 1"},
+      {"tick joy 1 2\n", 1, "line 1"},
+      {"tick joy 1 2 3 4\n", 1, "line 1"},
+      {"tick joy 65536 0 0\n", 1, "line 1"},
+      {"key escape\n", 1, "line 1"},        // no menu open
+      {"poll\n", 1, "line 1"},              // no menu open
+      {"tick enter\ntick\n", 2, "line 2"},  // menu open: only key and poll
+      {"tick enter\nclose\n", 2, "line 2"},
+      {"tick enter\nkey\n", 2, "line 2"},
+      {"tick enter\nkey banana\n", 2, "line 2"},
+      {"close now\n", 1, "line 1"},
+  };
+  for (const Case& c : cases) {
+    const SimRun r = Run(c.script);
+    EXPECT_EQ(r.status, 2) << c.script;
+    EXPECT_EQ(r.lines.size(), c.lines_before) << c.script;
+    EXPECT_NE(r.err.find(c.line_no), std::string::npos) << c.script << " -> " << r.err;
+  }
+  EXPECT_EQ(Run("", {"--bogus"}).status, 2);
+  EXPECT_EQ(Run("", {"--surface", "10"}).status, 2);
+}
+
+TEST(SimDriver, MenuVisitThroughKeysAndPolls) {
+  const SimRun r = Run("tick enter\nkey right\npoll joy 32768 65535 0\nkey escape\ntick\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.lines.size(), 6u);
+  EXPECT_EQ(Field(r.lines[1], "event"), "\"tick\"");
+  EXPECT_EQ(Field(r.lines[1], "timer"), "false");
+  EXPECT_EQ(Field(r.lines[1], "EnterLatch"), "true");
+  EXPECT_EQ(Field(r.lines[1], "menu"),
+            "{\"CurrentItem\": 0, \"PendingCourse\": 0, \"PendingCar\": 3, \"cursor\": [907.5, "
+            "60], \"courseMark\": [960, 120], \"carMark\": [960, 600]}");
+  EXPECT_EQ(Field(r.lines[1], "draws"), "0");
+  EXPECT_EQ(Field(r.lines[1], "Ticks"), "-40");
+  EXPECT_EQ(Field(r.lines[2], "event"), "\"key\"");
+  EXPECT_EQ(Field(r.lines[2], "line"), "2");
+  EXPECT_EQ(Field(Field(r.lines[2], "menu"), "cursor"), "[2347.5, 60]");
+  EXPECT_EQ(Field(r.lines[3], "event"), "\"poll\"");
+  EXPECT_EQ(Field(Field(r.lines[3], "menu"), "CurrentItem"), "3");
+  EXPECT_EQ(Field(r.lines[4], "event"), "\"key\"");
+  EXPECT_EQ(Field(r.lines[4], "menu"), "null");
+  EXPECT_EQ(Field(r.lines[4], "timer"), "true");
+  EXPECT_EQ(Field(r.lines[4], "CourseChoice"), "0");
+  EXPECT_EQ(Field(r.lines[5], "Ticks"), "-39");
+  EXPECT_EQ(Field(r.lines[5], "draws"), "1");
+}
+
+TEST(SimDriver, ScriptEndingWithTheMenuOpenExitsCleanly) {
+  const SimRun r = Run("tick enter\nkey down\n");
+  EXPECT_EQ(r.status, 0);
+  ASSERT_EQ(r.lines.size(), 3u);
+  EXPECT_EQ(Field(Field(r.lines[2], "menu"), "CurrentItem"), "3");
+}
+
+TEST(SimDriver, CrashLineShowsTheWholeSequence) {
+  // Countdown, then hard left at full throttle off the start straight.
+  std::string script = Repeat("tick", 38) + Repeat("tick left up", 40);
+  const SimRun r = Run(script);
+  ASSERT_EQ(r.status, 0) << r.err;
+  int crash_lines = 0;
+  for (std::size_t i = 2; i < r.lines.size(); ++i) {
+    if (Field(r.lines[i], "slept") == "0") continue;
+    ++crash_lines;
+    EXPECT_EQ(Field(r.lines[i], "slept"), "3120");
+    EXPECT_EQ(Field(r.lines[i], "draws"), "20");
+    EXPECT_EQ(std::stoi(Field(r.lines[i], "Ticks")),
+              std::stoi(Field(r.lines[i - 1], "Ticks")) + 40);
+    EXPECT_EQ(Field(r.lines[i], "Speed"), "0");
+    EXPECT_EQ(Field(r.lines[i], "Steer"), "0");
+    EXPECT_EQ(Field(r.lines[i], "Heading"), "0.0199999996");
+    EXPECT_EQ(Field(r.lines[i], "Pos").substr(0, 6), "[0, 0,");
+  }
+  EXPECT_GE(crash_lines, 1);
+}
+
+TEST(SimDriver, DrawLogFramesAndTheBlackPause) {
+  const SimRun r = Run(Repeat("tick", 38) + Repeat("tick left up", 40), {"--draw-log"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_GE(r.lines.size(), 2u);
+  const std::string& first = r.lines[0];
+  EXPECT_EQ(first.rfind("{\"frame\": 1, \"ops\": [[\"rect\", 0, 0, 338, 169.5, 16776960], "
+                        "[\"rect\", 0, 168.5, 338, 169.5, 0], [\"fill\", 8421504], [\"pen\", "
+                        "8421504], ",
+                        0),
+            0u)
+      << first;
+  EXPECT_NE(first.find("[\"refresh\"]]}"), std::string::npos);
+  EXPECT_EQ(Field(r.lines[1], "event"), "\"load\"");
+  bool black = false;
+  for (const std::string& l : r.lines) {
+    if (l.find("\"ops\": [[\"clear\", 0], [\"refresh\"]]}") != std::string::npos) black = true;
+  }
+  EXPECT_TRUE(black);
+}
+
+TEST(SimDriver, SurfaceSizeOption) {
+  const SimRun r = Run("tick\n", {"--surface", "200", "100"});
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(Field(r.lines[1], "surface"), "[200, 100]");
+}
+
+TEST(SimDriver, CloseEndsTheProgram) {
+  const SimRun r = Run("tick\nclose\ntick\n");
+  EXPECT_EQ(r.status, 0);
+  ASSERT_EQ(r.lines.size(), 3u);
+  EXPECT_EQ(Field(r.lines[2], "event"), "\"close\"");
+  EXPECT_EQ(Field(r.lines[2], "ended"), "true");
+  EXPECT_EQ(Field(r.lines[2], "timer"), "true");
+}
+
+TEST(SimDriver, QuitFromTheMenuEndsAndStopsReading) {
+  const SimRun r = Run("tick enter\nkey up\nkey enter\nthis line is never read\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.lines.size(), 4u);
+  EXPECT_EQ(Field(r.lines[3], "QuitRequested"), "true");
+  EXPECT_EQ(Field(r.lines[3], "ended"), "true");
+  EXPECT_EQ(Field(r.lines[3], "timer"), "true");
+  EXPECT_EQ(Field(r.lines[3], "menu"), "null");
+}
+
+// Plays a race in-process with the autopilot and returns the script lines.
+std::string AutopilotScript(Game& g, testing::RecordingPlatform& platform,
+                            testing::Autopilot& pilot, int max_ticks) {
+  std::string script;
+  for (int i = 0; i < max_ticks && g.s.Lap < 4; ++i) {
+    platform.held_keys = pilot.Keys(g.s);
+    script += ScriptLine(platform.held_keys) + "\n";
+    Timer1_Timer(g, platform);
+    platform.surface.ops.clear();
+  }
+  return script;
+}
+
+TEST(SimDriver, ThreeLapsOfCourse1ByKeyboard) {
+  Game g;
+  testing::RecordingPlatform platform;
+  Form1_Load(g, platform);
+  testing::Autopilot pilot(testing::Course1CentreLine(), 2.5f);
+  const std::string script = AutopilotScript(g, platform, pilot, 6000) + Repeat("tick up", 3);
+  ASSERT_EQ(g.s.Lap, 4);
+  const SimRun r = Run(script);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string& finish = r.lines[r.lines.size() - 4];
+  EXPECT_EQ(Field(finish, "Lap"), "4");
+  EXPECT_NE(Field(finish, "labels").find("\"Label3\": \"ゴール\", \"Label3Visible\": true"),
+            std::string::npos);
+  for (std::size_t i = r.lines.size() - 3; i < r.lines.size(); ++i) {
+    EXPECT_EQ(Field(r.lines[i], "Ticks"), Field(finish, "Ticks"));
+    EXPECT_EQ(Field(r.lines[i], "Pos"), Field(finish, "Pos"));
+    EXPECT_EQ(Field(r.lines[i], "draws"), "0");
+  }
+}
+
+TEST(SimDriver, Course2WithTheAdvancedCarToTheGoalThenQuit) {
+  Game g;
+  testing::RecordingPlatform platform;
+  Form1_Load(g, platform);
+  const char* menu_keys[] = {"right", "down", "right", "down", "left", "enter"};
+  platform.on_show_menu = [](MenuWindow& menu) {
+    menu.Form_Load();
+    for (int vk : {kVkRight, kVkDown, kVkRight, kVkDown, kVkLeft, kVkReturn}) {
+      menu.Form_KeyDown(static_cast<int16_t>(vk));
+    }
+  };
+  std::string script = "tick enter\n";
+  for (const char* k : menu_keys) script += std::string("key ") + k + "\n";
+  platform.held_keys = {kVkReturn};
+  Timer1_Timer(g, platform);
+  testing::Autopilot pilot(testing::Course2CentreLine(), 1.5f);
+  script += AutopilotScript(g, platform, pilot, 8000);
+  ASSERT_EQ(g.s.Lap, 4);
+  script += "tick enter\nkey up\nkey enter\n";
+
+  const SimRun r = Run(script);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string& started = r.lines[7];
+  EXPECT_EQ(Field(started, "CourseChoice"), "1");
+  EXPECT_EQ(Field(started, "CarChoice"), "4");
+  EXPECT_EQ(Field(started, "CarType"), "1");
+  EXPECT_EQ(Field(started, "RoadTriCount"), "112");
+  EXPECT_EQ(Field(started, "GateCount"), "29");
+  const std::string& finish = r.lines[r.lines.size() - 4];
+  EXPECT_EQ(Field(finish, "Lap"), "4");
+  EXPECT_NE(finish.find("ゴール"), std::string::npos);
+  const std::string& last = r.lines.back();
+  EXPECT_EQ(Field(last, "ended"), "true");
+  EXPECT_EQ(Field(last, "QuitRequested"), "true");
+}
+
+TEST(SimDriver, TheProgramReadsStdinAndExits) {
+  const std::string cmd = "printf 'tick\\ntick up\\nbogus\\n' | " QUORVEL_SIM_PATH " 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  int lines = 0;
+  char buf[8192];
+  while (std::fgets(buf, sizeof buf, p)) ++lines;
+  const int status = pclose(p);
+  EXPECT_EQ(lines, 3);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+}  // namespace
+}  // namespace quorvel
