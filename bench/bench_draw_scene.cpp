@@ -117,9 +117,9 @@ void RunDrawScene(benchmark::State& state, const Scene& scene) {
     benchmark::ClobberMemory();
   }
   state.counters["polygons"] = static_cast<double>(scene.polygons);
-  char pose[96];
-  std::snprintf(pose, sizeof pose, "car (%.1f, %.1f) heading %.3f", scene.s.Pos[0], scene.s.Pos[1],
-                scene.s.Heading);
+  char pose[128];
+  std::snprintf(pose, sizeof pose, "car (%.1f, %.1f) heading %.3f steer %d lag %d", scene.s.Pos[0],
+                scene.s.Pos[1], scene.s.Heading, scene.s.Steer, scene.s.CameraLag);
   state.SetLabel(pose);
 }
 

@@ -11,15 +11,75 @@ namespace {
 constexpr int32_t kMaxSplitDepth = 5;
 constexpr double kCullRadius = 400;  // world units from the car, not from the eye
 
+// A corner with what is known about it so far. Pieces of one triangle share
+// corners with their parent and siblings, and a projection depends only on
+// the corner's coordinates, so each corner is measured and projected at most
+// once per course triangle. The surface sees the same calls as if every
+// piece projected its own corners.
+struct Corner {
+  float x = 0;  // world units
+  float y = 0;
+  bool measured = false;
+  bool near = false;
+  bool projected = false;
+  bool usable = false;
+  PolyPoint point{};  // pixels; meaningful only when usable
+};
+
+struct Context {
+  const RaceState& s;
+  Surface& picture;
+  float width;  // pixels
+  const float& eye_height;
+};
+
 // False also for a NaN distance, so a corner with NaN coordinates counts as far.
-bool NearCar(const RaceState& s, float x, float y) {
-  const double dy = static_cast<double>(y) - s.Pos[1];
-  const double dx = static_cast<double>(x) - s.Pos[0];
-  return std::sqrt(dy * dy + dx * dx) <= kCullRadius;
+bool NearCar(const RaceState& s, Corner& c) {
+  if (!c.measured) {
+    const double dy = static_cast<double>(c.y) - s.Pos[1];
+    const double dx = static_cast<double>(c.x) - s.Pos[0];
+    c.near = std::sqrt(dy * dy + dx * dx) <= kCullRadius;
+    c.measured = true;
+  }
+  return c.near;
 }
 
-float Midpoint(float a, float b) {
-  return static_cast<float>((static_cast<double>(a) + static_cast<double>(b)) / 2);
+bool Usable(const Context& ctx, Corner& c) {
+  if (!c.projected) {
+    c.usable = ProjectPoint(ctx.s, ctx.width, c.x, c.y, c.point.x, c.point.y, ctx.eye_height);
+    c.projected = true;
+  }
+  return c.usable;
+}
+
+Corner Midpoint(const Corner& a, const Corner& b) {
+  Corner m;
+  m.x = static_cast<float>((static_cast<double>(a.x) + static_cast<double>(b.x)) / 2);
+  m.y = static_cast<float>((static_cast<double>(a.y) + static_cast<double>(b.y)) / 2);
+  return m;
+}
+
+void DrawPiece(const Context& ctx, Corner& c1, Corner& c2, Corner& c3, int32_t depth) {
+  if (depth > kMaxSplitDepth) return;
+  // Each test is made for all three corners, whatever the first ones gave.
+  const bool near1 = NearCar(ctx.s, c1), near2 = NearCar(ctx.s, c2), near3 = NearCar(ctx.s, c3);
+  if (!near1 && !near2 && !near3) return;
+
+  const bool usable1 = Usable(ctx, c1), usable2 = Usable(ctx, c2), usable3 = Usable(ctx, c3);
+  if (usable1 && usable2 && usable3) {
+    const PolyPoint points[3] = {c1.point, c2.point, c3.point};
+    ctx.picture.Polygon(points);
+    return;
+  }
+  if (!usable1 && !usable2 && !usable3) return;
+
+  Corner m12 = Midpoint(c1, c2);
+  Corner m13 = Midpoint(c1, c3);
+  Corner m23 = Midpoint(c2, c3);
+  DrawPiece(ctx, c1, m12, m13, depth + 1);
+  DrawPiece(ctx, c2, m12, m23, depth + 1);
+  DrawPiece(ctx, c3, m13, m23, depth + 1);
+  DrawPiece(ctx, m23, m12, m13, depth + 1);
 }
 
 }  // namespace
@@ -27,31 +87,12 @@ float Midpoint(float a, float b) {
 void DrawGroundTriangle(const RaceState& s, Surface& picture, const float& X1, const float& Y1,
                         const float& X2, const float& Y2, const float& X3, const float& Y3,
                         const int32_t& SplitDepth, const float& EyeHeight) {
-  if (SplitDepth > kMaxSplitDepth) return;
-  if (!NearCar(s, X1, Y1) && !NearCar(s, X2, Y2) && !NearCar(s, X3, Y3)) return;
-
-  // An unusable corner keeps the zero (or half-written) point; such a
-  // triangle is never handed to Polygon as a whole.
-  PolyPoint points[3] = {};
-  const float width = picture.ScaleWidth();
-  const bool usable1 = ProjectPoint(s, width, X1, Y1, points[0].x, points[0].y, EyeHeight);
-  const bool usable2 = ProjectPoint(s, width, X2, Y2, points[1].x, points[1].y, EyeHeight);
-  const bool usable3 = ProjectPoint(s, width, X3, Y3, points[2].x, points[2].y, EyeHeight);
-
-  if (usable1 && usable2 && usable3) {
-    picture.Polygon(points);
-    return;
-  }
-  if (!usable1 && !usable2 && !usable3) return;
-
-  const float m12x = Midpoint(X1, X2), m12y = Midpoint(Y1, Y2);
-  const float m13x = Midpoint(X1, X3), m13y = Midpoint(Y1, Y3);
-  const float m23x = Midpoint(X2, X3), m23y = Midpoint(Y2, Y3);
-  const int32_t depth = SplitDepth + 1;
-  DrawGroundTriangle(s, picture, X1, Y1, m12x, m12y, m13x, m13y, depth, EyeHeight);
-  DrawGroundTriangle(s, picture, X2, Y2, m12x, m12y, m23x, m23y, depth, EyeHeight);
-  DrawGroundTriangle(s, picture, X3, Y3, m13x, m13y, m23x, m23y, depth, EyeHeight);
-  DrawGroundTriangle(s, picture, m23x, m23y, m12x, m12y, m13x, m13y, depth, EyeHeight);
+  const Context ctx{s, picture, picture.ScaleWidth(), EyeHeight};
+  Corner c1, c2, c3;
+  c1.x = X1, c1.y = Y1;
+  c2.x = X2, c2.y = Y2;
+  c3.x = X3, c3.y = Y3;
+  DrawPiece(ctx, c1, c2, c3, SplitDepth);
 }
 
 }  // namespace quorvel

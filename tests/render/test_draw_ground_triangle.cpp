@@ -110,14 +110,6 @@ TEST(DrawGroundTriangle, PiecesStillStraddlingAtDepthFiveAreLeftOut) {
   EXPECT_EQ(Draw(s, c1, c2, c3, 4), expected);
 }
 
-TEST(DrawGroundTriangle, SplittingStaysWithinTheDepthBudget) {
-  // A large triangle under and around the eye straddles both side limits.
-  const std::vector<SurfaceOp> ops = Draw(Pose(), {-300, -300}, {300, -20}, {100, 300});
-  EXPECT_GT(ops.size(), 10u);
-  EXPECT_LE(ops.size(), 1024u);
-  for (const SurfaceOp& op : ops) ASSERT_EQ(op.kind, SurfaceOp::kPoly);
-}
-
 TEST(DrawGroundTriangle, CornerBeyondThePictureBoundForcesASplit) {
   // Falling eye: the near corner projects to row -76800, which fails the bound.
   const RaceState s = Pose();

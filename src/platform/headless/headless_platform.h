@@ -53,10 +53,17 @@ class HeadlessPlatform final : public Platform {
   // ({"frame": K, "ops": [...]}) to `out`; nullptr switches it off.
   void SetDrawLog(std::ostream* out);
   // Writes every refreshed frame, the game window's client area with the
-  // labels, as DIR/frame-000001.png, ...; empty switches it off. Needs the
-  // game font; returns false with `error` set when it cannot be found.
+  // labels, as DIR/frame-000001.png, ... (numbered like the draw log's
+  // frames); empty switches it off. DIR must exist. Needs the game font;
+  // returns false with `error` set when it cannot be found.
   bool SetFramesDir(const std::string& dir, std::string& error);
-  // The game window's client area (339 x 339) as it is shown now.
+  // Empty while every frame asked for has been written; after the first
+  // failure (disk full, directory removed) no more frames are written and
+  // this says why, in one line.
+  std::string frames_error() const;
+  // The game window's client area as it is shown now (339 x 339 for the
+  // real surface: 2 pixels more each way), as a new surface that the caller
+  // frees with SDL_FreeSurface. False with `error` set without the font.
   bool RenderForm1(SDL_Surface** out, std::string& error);
 
   // --- Platform ---

@@ -18,8 +18,10 @@ std::string FindGameFont(std::string& error);
 // Point size at 96 dpi to pixels, nearest: 14.25 pt -> 19, 72 pt -> 96.
 int PointsToPixels(float points);
 
-// A cache of the game font opened at the pixel sizes asked for. TTF_Init must
-// have succeeded before use.
+// A cache of the game font opened at the pixel sizes asked for (the em
+// height in pixels). Initialises SDL2_ttf for its own lifetime (SDL2_ttf
+// counts initialisations, so callers may have done it too). With an empty
+// path every size is nullptr: labels then show no text.
 class FontCache {
  public:
   explicit FontCache(std::string path);

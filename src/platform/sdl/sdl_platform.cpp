@@ -61,7 +61,10 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
   auto session = SdlSession::Open(error);
   if (session == nullptr) return nullptr;
   const std::string font_path = FindGameFont(error);
-  if (font_path.empty()) return nullptr;
+  if (font_path.empty()) {
+    error = "Quorvel: " + error;
+    return nullptr;
+  }
   auto form1 = ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                     kForm1.client_width / kTwipsPerPixel,
                                     kForm1.client_height / kTwipsPerPixel, 0, error);

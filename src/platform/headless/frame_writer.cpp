@@ -1,0 +1,89 @@
+#include "platform/headless/frame_writer.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/raster/png_writer.h"
+#include "platform/raster/window_painter.h"
+#include "ui/layout.h"
+
+namespace quorvel {
+
+namespace {
+
+// The strip of the game window's own background right of and below the
+// drawing surface, in pixels (2).
+int ClientMargin() { return (kForm1.client_width - kPicture1Width) / kTwipsPerPixel; }
+
+SDL_Surface* NewClientSurface(const SDL_Surface* picture) {
+  return SDL_CreateRGBSurfaceWithFormat(0, picture->w + ClientMargin(),
+                                        picture->h + ClientMargin(), 32, SDL_PIXELFORMAT_ARGB8888);
+}
+
+}  // namespace
+
+FrameWriter::FrameWriter() = default;
+
+FrameWriter::~FrameWriter() {
+  if (client_ != nullptr) SDL_FreeSurface(client_);
+}
+
+bool FrameWriter::EnsureFonts(std::string& error) {
+  if (fonts_ != nullptr) return true;
+  const std::string path = FindGameFont(error);
+  if (path.empty()) return false;
+  fonts_ = std::make_unique<FontCache>(path);
+  return true;
+}
+
+bool FrameWriter::SetDir(const std::string& dir, std::string& error) {
+  if (dir.empty()) {
+    dir_.clear();
+    return true;
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) {
+    error = "frames directory " + dir + " does not exist";
+    return false;
+  }
+  if (!EnsureFonts(error)) return false;
+  dir_ = dir;
+  error_.clear();
+  return true;
+}
+
+bool FrameWriter::active() const { return !dir_.empty() && error_.empty(); }
+
+SDL_Surface* FrameWriter::Render(SDL_Surface* picture, const Form1Labels& labels,
+                                 std::string& error) {
+  if (!EnsureFonts(error)) return nullptr;
+  SDL_Surface* out = NewClientSurface(picture);
+  if (out == nullptr) {
+    error = std::string("cannot make an image: ") + SDL_GetError();
+    return nullptr;
+  }
+  PaintForm1(out, picture, labels, *fonts_);
+  return out;
+}
+
+void FrameWriter::Write(long frame, SDL_Surface* picture, const Form1Labels& labels) {
+  if (!active()) return;
+  if (client_ == nullptr || client_->w != picture->w + ClientMargin() ||
+      client_->h != picture->h + ClientMargin()) {
+    if (client_ != nullptr) SDL_FreeSurface(client_);
+    client_ = NewClientSurface(picture);
+    if (client_ == nullptr) {
+      error_ = std::string("cannot make an image: ") + SDL_GetError();
+      return;
+    }
+  }
+  PaintForm1(client_, picture, labels, *fonts_);
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
+  WritePng(client_, (std::filesystem::path(dir_) / name).string(), error_);
+}
+
+const std::string& FrameWriter::error() const { return error_; }
+
+}  // namespace quorvel

@@ -1,0 +1,46 @@
+// Writes the game window's client area (the drawing surface with the labels
+// over it) as numbered PNG files DIR/frame-000001.png, ... for the headless
+// driver's --frames option.
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/raster/fonts.h"
+#include "ui/game_window.h"
+
+namespace quorvel {
+
+class FrameWriter {
+ public:
+  FrameWriter();
+  ~FrameWriter();
+  FrameWriter(const FrameWriter&) = delete;
+  FrameWriter& operator=(const FrameWriter&) = delete;
+
+  // Loads the game font if not done yet. False (with `error` set to one line)
+  // when it cannot be found.
+  bool EnsureFonts(std::string& error);
+  // Starts writing into `dir`, an existing directory; empty stops. False with
+  // `error` set when the directory or the font is missing.
+  bool SetDir(const std::string& dir, std::string& error);
+  bool active() const;
+  // The client area for `picture` (2 pixels wider and higher, 339 x 339 for
+  // the real 337 x 337 surface) as a new surface the caller frees, or nullptr
+  // with `error` set.
+  SDL_Surface* Render(SDL_Surface* picture, const Form1Labels& labels, std::string& error);
+  // Writes frame number `frame`. After the first failure nothing more is
+  // written and error() tells why.
+  void Write(long frame, SDL_Surface* picture, const Form1Labels& labels);
+  const std::string& error() const;
+
+ private:
+  std::unique_ptr<FontCache> fonts_;
+  std::string dir_;
+  std::string error_;
+  SDL_Surface* client_ = nullptr;  // reused between frames
+};
+
+}  // namespace quorvel

@@ -1,0 +1,129 @@
+#include "platform/headless/headless_platform.h"
+
+#include <utility>
+
+#include "platform/headless/draw_log.h"
+#include "platform/headless/frame_writer.h"
+
+namespace quorvel {
+
+struct HeadlessPlatform::Impl {
+  Impl(int width, int height) : raster(width, height), surface(raster) {}
+
+  RasterSurface raster;
+  LoggingSurface surface;
+  FrameWriter frames;
+
+  std::set<int> held;
+  std::optional<JoyReading> joy;
+  std::function<MenuEvent()> menu_source;
+
+  Form1Labels labels;
+  MenuFrames menu_frames;
+  int draws = 0;
+  int slept_ms = 0;
+  bool timer_enabled = true;  // Timer1 is enabled from design time
+  bool unloaded = false;
+};
+
+HeadlessPlatform::HeadlessPlatform(int width, int height)
+    : impl_(std::make_unique<Impl>(width, height)) {
+  Impl* s = impl_.get();
+  s->surface.SetOnRefresh([s](long frame, bool scene) {
+    if (scene) ++s->draws;
+    if (s->frames.active()) s->frames.Write(frame, s->raster.image(), s->labels);
+  });
+}
+
+HeadlessPlatform::~HeadlessPlatform() = default;
+
+void HeadlessPlatform::SetHeldKeys(std::set<int> keys) { impl_->held = std::move(keys); }
+
+void HeadlessPlatform::SetJoystick(std::optional<JoyReading> joy) { impl_->joy = joy; }
+
+void HeadlessPlatform::SetMenuSource(std::function<MenuEvent()> source) {
+  impl_->menu_source = std::move(source);
+}
+
+int HeadlessPlatform::draws() const { return impl_->draws; }
+
+int HeadlessPlatform::slept_ms() const { return impl_->slept_ms; }
+
+void HeadlessPlatform::ResetCounters() {
+  impl_->draws = 0;
+  impl_->slept_ms = 0;
+}
+
+bool HeadlessPlatform::unloaded() const { return impl_->unloaded; }
+
+bool HeadlessPlatform::timer_enabled() const { return impl_->timer_enabled; }
+
+const Form1Labels& HeadlessPlatform::labels() const { return impl_->labels; }
+
+MenuFrames HeadlessPlatform::last_menu_frames() const { return impl_->menu_frames; }
+
+RasterSurface& HeadlessPlatform::raster() { return impl_->raster; }
+
+void HeadlessPlatform::SetDrawLog(std::ostream* out) { impl_->surface.SetLog(out); }
+
+bool HeadlessPlatform::SetFramesDir(const std::string& dir, std::string& error) {
+  return impl_->frames.SetDir(dir, error);
+}
+
+std::string HeadlessPlatform::frames_error() const { return impl_->frames.error(); }
+
+bool HeadlessPlatform::RenderForm1(SDL_Surface** out, std::string& error) {
+  if (out == nullptr) return false;
+  *out = impl_->frames.Render(impl_->raster.image(), impl_->labels, error);
+  return *out != nullptr;
+}
+
+Surface& HeadlessPlatform::Picture1() { return impl_->surface; }
+
+void HeadlessPlatform::SetLabels(const Form1Labels& labels) { impl_->labels = labels; }
+
+bool HeadlessPlatform::KeyHeld(int vk) { return impl_->held.count(vk) > 0; }
+
+bool HeadlessPlatform::JoyGetPos(JoyReading& out) {
+  if (!impl_->joy) return false;
+  out = *impl_->joy;
+  return true;
+}
+
+bool HeadlessPlatform::JoyProbe() { return impl_->joy.has_value(); }
+
+void HeadlessPlatform::SetTimer1Enabled(bool enabled) { impl_->timer_enabled = enabled; }
+
+void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
+  menu.Form_Load();
+  impl_->menu_frames = menu.Frames();
+  while (!menu.Closed()) {
+    const MenuEvent event = impl_->menu_source ? impl_->menu_source() : MenuEvent{};
+    switch (event.kind) {
+      case MenuEvent::kKey:
+        menu.Form_KeyDown(event.key);
+        break;
+      case MenuEvent::kPoll:
+        impl_->joy = event.joy;
+        menu.Timer1_Timer();
+        break;
+      case MenuEvent::kEnd:
+        // The script has run out: leave as Esc would. The show ends here even
+        // if the menu ignored it, so a script can never hang the driver.
+        menu.Form_KeyDown(kVkEscape);
+        impl_->menu_frames = menu.Frames();
+        return;
+    }
+    impl_->menu_frames = menu.Frames();
+  }
+}
+
+void HeadlessPlatform::UnloadGameWindow() { impl_->unloaded = true; }
+
+void HeadlessPlatform::Sleep(int ms) {
+  // A Windows sleep takes an unsigned count; the game only passes positive
+  // ones, and a negative one must not wind the record back.
+  if (ms > 0) impl_->slept_ms += ms;
+}
+
+}  // namespace quorvel
