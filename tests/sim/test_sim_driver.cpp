@@ -22,7 +22,7 @@ struct SimRun {
   std::string err;
 };
 
-SimRun Run(const std::string& script, std::vector<std::string> args = {}) {
+SimRun RunScript(const std::string& script, std::vector<std::string> args = {}) {
   std::istringstream in(script);
   std::ostringstream out, err;
   SimRun r;
@@ -81,7 +81,7 @@ std::string ScriptLine(const std::set<int>& keys) {
 }
 
 TEST(SimDriver, LoadLineShowsTheStartPose) {
-  const SimRun r = Run("");
+  const SimRun r = RunScript("");
   ASSERT_EQ(r.status, 0);
   ASSERT_EQ(r.lines.size(), 1u);
   const std::string& l = r.lines[0];
@@ -126,17 +126,17 @@ TEST(SimDriver, BadLinesStopWithStatus2AndTheLineNumber) {
       {"close now\n", 1, "line 1"},
   };
   for (const Case& c : cases) {
-    const SimRun r = Run(c.script);
+    const SimRun r = RunScript(c.script);
     EXPECT_EQ(r.status, 2) << c.script;
     EXPECT_EQ(r.lines.size(), c.lines_before) << c.script;
     EXPECT_NE(r.err.find(c.line_no), std::string::npos) << c.script << " -> " << r.err;
   }
-  EXPECT_EQ(Run("", {"--bogus"}).status, 2);
-  EXPECT_EQ(Run("", {"--surface", "10"}).status, 2);
+  EXPECT_EQ(RunScript("", {"--bogus"}).status, 2);
+  EXPECT_EQ(RunScript("", {"--surface", "10"}).status, 2);
 }
 
 TEST(SimDriver, MenuVisitThroughKeysAndPolls) {
-  const SimRun r = Run("tick enter\nkey right\npoll joy 32768 65535 0\nkey escape\ntick\n");
+  const SimRun r = RunScript("tick enter\nkey right\npoll joy 32768 65535 0\nkey escape\ntick\n");
   ASSERT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(r.lines.size(), 6u);
   EXPECT_EQ(Field(r.lines[1], "event"), "\"tick\"");
@@ -161,7 +161,7 @@ TEST(SimDriver, MenuVisitThroughKeysAndPolls) {
 }
 
 TEST(SimDriver, ScriptEndingWithTheMenuOpenExitsCleanly) {
-  const SimRun r = Run("tick enter\nkey down\n");
+  const SimRun r = RunScript("tick enter\nkey down\n");
   EXPECT_EQ(r.status, 0);
   ASSERT_EQ(r.lines.size(), 3u);
   EXPECT_EQ(Field(Field(r.lines[2], "menu"), "CurrentItem"), "3");
@@ -170,7 +170,7 @@ TEST(SimDriver, ScriptEndingWithTheMenuOpenExitsCleanly) {
 TEST(SimDriver, CrashLineShowsTheWholeSequence) {
   // Countdown, then hard left at full throttle off the start straight.
   std::string script = Repeat("tick", 38) + Repeat("tick left up", 40);
-  const SimRun r = Run(script);
+  const SimRun r = RunScript(script);
   ASSERT_EQ(r.status, 0) << r.err;
   int crash_lines = 0;
   for (std::size_t i = 2; i < r.lines.size(); ++i) {
@@ -189,7 +189,7 @@ TEST(SimDriver, CrashLineShowsTheWholeSequence) {
 }
 
 TEST(SimDriver, DrawLogFramesAndTheBlackPause) {
-  const SimRun r = Run(Repeat("tick", 38) + Repeat("tick left up", 40), {"--draw-log"});
+  const SimRun r = RunScript(Repeat("tick", 38) + Repeat("tick left up", 40), {"--draw-log"});
   ASSERT_EQ(r.status, 0) << r.err;
   ASSERT_GE(r.lines.size(), 2u);
   const std::string& first = r.lines[0];
@@ -209,13 +209,13 @@ TEST(SimDriver, DrawLogFramesAndTheBlackPause) {
 }
 
 TEST(SimDriver, SurfaceSizeOption) {
-  const SimRun r = Run("tick\n", {"--surface", "200", "100"});
+  const SimRun r = RunScript("tick\n", {"--surface", "200", "100"});
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(Field(r.lines[1], "surface"), "[200, 100]");
 }
 
 TEST(SimDriver, CloseEndsTheProgram) {
-  const SimRun r = Run("tick\nclose\ntick\n");
+  const SimRun r = RunScript("tick\nclose\ntick\n");
   EXPECT_EQ(r.status, 0);
   ASSERT_EQ(r.lines.size(), 3u);
   EXPECT_EQ(Field(r.lines[2], "event"), "\"close\"");
@@ -224,7 +224,7 @@ TEST(SimDriver, CloseEndsTheProgram) {
 }
 
 TEST(SimDriver, QuitFromTheMenuEndsAndStopsReading) {
-  const SimRun r = Run("tick enter\nkey up\nkey enter\nthis line is never read\n");
+  const SimRun r = RunScript("tick enter\nkey up\nkey enter\nthis line is never read\n");
   EXPECT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(r.lines.size(), 4u);
   EXPECT_EQ(Field(r.lines[3], "QuitRequested"), "true");
@@ -253,7 +253,7 @@ TEST(SimDriver, ThreeLapsOfCourse1ByKeyboard) {
   testing::Autopilot pilot(testing::Course1CentreLine(), 2.5f);
   const std::string script = AutopilotScript(g, platform, pilot, 6000) + Repeat("tick up", 3);
   ASSERT_EQ(g.s.Lap, 4);
-  const SimRun r = Run(script);
+  const SimRun r = RunScript(script);
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string& finish = r.lines[r.lines.size() - 4];
   EXPECT_EQ(Field(finish, "Lap"), "4");
@@ -286,7 +286,7 @@ TEST(SimDriver, Course2WithTheAdvancedCarToTheGoalThenQuit) {
   ASSERT_EQ(g.s.Lap, 4);
   script += "tick enter\nkey up\nkey enter\n";
 
-  const SimRun r = Run(script);
+  const SimRun r = RunScript(script);
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string& started = r.lines[7];
   EXPECT_EQ(Field(started, "CourseChoice"), "1");

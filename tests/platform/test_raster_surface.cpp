@@ -1,0 +1,257 @@
+// The rasteriser: what each drawing call covers, pixel by pixel, including
+// its edges, seams between neighbouring polygons, huge coordinates, and the
+// deferred drawing (colours taken when the call is made, covered frames
+// dropped without losing what is still visible).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "platform/raster/raster_surface.h"
+
+namespace quorvel {
+namespace {
+
+constexpr Colour kBlack = 0;
+constexpr Colour kRed = 255;
+constexpr Colour kGreen = 0x00FF00;
+constexpr Colour kWhite = 0xFFFFFF;
+constexpr Colour kCyan = 0xFFFF00;
+
+using Tri = std::array<PolyPoint, 3>;
+
+// Signed doubled area of (a, b, p): > 0 on one side of a->b, < 0 on the other.
+int64_t Cross(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
+  return int64_t{b.x - a.x} * (y - a.y) - int64_t{b.y - a.y} * (x - a.x);
+}
+
+// Pixel (x, y) is the point (x, y): strictly inside means off every edge.
+bool StrictlyInside(const Tri& t, int x, int y) {
+  const int64_t c0 = Cross(t[0], t[1], x, y);
+  const int64_t c1 = Cross(t[1], t[2], x, y);
+  const int64_t c2 = Cross(t[2], t[0], x, y);
+  return (c0 > 0 && c1 > 0 && c2 > 0) || (c0 < 0 && c1 < 0 && c2 < 0);
+}
+
+// Distance in pixels by which (x, y) lies outside the triangle (0 inside).
+double DistanceOutside(const Tri& t, int x, int y) {
+  const int64_t area = Cross(t[0], t[1], t[2].x, t[2].y);
+  double worst = 0;
+  for (int i = 0; i < 3; ++i) {
+    const PolyPoint a = t[i];
+    const PolyPoint b = t[(i + 1) % 3];
+    const double len = std::hypot(double(b.x - a.x), double(b.y - a.y));
+    const double signed_in = (area > 0 ? 1.0 : -1.0) * Cross(a, b, x, y) / len;
+    worst = std::max(worst, -signed_in);
+  }
+  return worst;
+}
+
+std::string Describe(const Tri& t) {
+  std::string s;
+  for (const PolyPoint& p : t) s += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
+  return s;
+}
+
+// Every pixel strictly inside `t` differs from `background`.
+::testing::AssertionResult NothingInsideUnpainted(RasterSurface& s, const Tri& t,
+                                                  Colour background) {
+  for (int y = 0; y < s.ScaleHeight(); ++y) {
+    for (int x = 0; x < s.ScaleWidth(); ++x) {
+      if (StrictlyInside(t, x, y) && s.PixelAt(x, y) == background) {
+        return ::testing::AssertionFailure()
+               << "pixel (" << x << ", " << y << ") inside " << Describe(t) << " is unpainted";
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+void Draw(RasterSurface& s, const Tri& t, Colour fill, Colour pen) {
+  s.SetFillColor(fill);
+  s.SetPenColor(pen);
+  s.Polygon(t.data());
+}
+
+TEST(RasterPolygon, FillsInsideAndOutlinesCornersAndEdges) {
+  RasterSurface s(24, 24);
+  const Tri t{{{2, 2}, {20, 2}, {2, 20}}};
+  Draw(s, t, kRed, kGreen);
+  for (PolyPoint corner : t) EXPECT_EQ(s.PixelAt(corner.x, corner.y), kGreen);
+  EXPECT_EQ(s.PixelAt(11, 2), kGreen);   // top edge
+  EXPECT_EQ(s.PixelAt(2, 11), kGreen);   // left edge
+  EXPECT_EQ(s.PixelAt(11, 11), kGreen);  // the slanted edge
+  EXPECT_EQ(s.PixelAt(6, 6), kRed);
+  EXPECT_EQ(s.PixelAt(12, 12), kBlack);  // just beyond the slanted edge
+  EXPECT_EQ(s.PixelAt(21, 2), kBlack);
+  EXPECT_TRUE(NothingInsideUnpainted(s, t, kBlack));
+}
+
+// SDL's fill leaves out pixel centres on right and bottom edges while the
+// outline sits half a pixel further out; random triangles, also reaching far
+// beyond the image (lines then get clipped), must leave no hole inside,
+// neither within one triangle nor along the edge two triangles share, and
+// paint nothing far outside.
+TEST(RasterPolygon, RandomNeighboursLeaveNoHoleOrSeam) {
+  constexpr int kSize = 40;
+  std::mt19937 rng(12345);
+  std::uniform_int_distribution<int> coord(-60, kSize + 60);
+  RasterSurface s(kSize, kSize);
+  for (int round = 0; round < 400; ++round) {
+    const PolyPoint a{coord(rng), coord(rng)}, b{coord(rng), coord(rng)};
+    const PolyPoint c{coord(rng), coord(rng)}, d{coord(rng), coord(rng)};
+    const Tri first{{a, b, d}};
+    const Tri second{{b, c, d}};
+    s.SetBackColor(kBlack);
+    Draw(s, first, kRed, kRed);
+    Draw(s, second, kGreen, kGreen);
+    ASSERT_TRUE(NothingInsideUnpainted(s, first, kBlack)) << "round " << round;
+    ASSERT_TRUE(NothingInsideUnpainted(s, second, kBlack)) << "round " << round;
+    for (int y = 0; y < kSize; ++y) {
+      for (int x = 0; x < kSize; ++x) {
+        const bool on_shared = Cross(b, d, x, y) == 0 && x >= std::min(b.x, d.x) &&
+                               x <= std::max(b.x, d.x) && y >= std::min(b.y, d.y) &&
+                               y <= std::max(b.y, d.y);
+        if (on_shared) ASSERT_NE(s.PixelAt(x, y), kBlack) << "seam at " << x << "," << y;
+        const Colour got = s.PixelAt(x, y);
+        if (got == kRed) ASSERT_LT(DistanceOutside(first, x, y), 1.5) << x << "," << y;
+        if (got == kGreen) ASSERT_LT(DistanceOutside(second, x, y), 1.5) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(RasterPolygon, HugeCoordinatesAreSafe) {
+  RasterSurface s(32, 32);
+  Draw(s, Tri{{{-10000, -10000}, {10000, -10000}, {0, 10000}}}, kRed, kRed);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) ASSERT_EQ(s.PixelAt(x, y), kRed) << x << "," << y;
+  }
+  // A sliver from far away keeps its place on screen.
+  s.SetBackColor(kBlack);
+  const Tri sliver{{{-10000, 16}, {31, 10}, {31, 22}}};
+  Draw(s, sliver, kGreen, kGreen);
+  EXPECT_TRUE(NothingInsideUnpainted(s, sliver, kBlack));
+  EXPECT_EQ(s.PixelAt(0, 16), kGreen);
+  EXPECT_EQ(s.PixelAt(0, 5), kBlack);
+  // Beyond the design's bound: clipped, still drawn, never overflowing.
+  s.SetBackColor(kBlack);
+  Draw(s, Tri{{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {0, INT32_MAX}}}, kWhite, kWhite);
+  EXPECT_EQ(s.PixelAt(0, 0), kWhite);
+  EXPECT_EQ(s.PixelAt(31, 31), kWhite);
+  Draw(s, Tri{{{INT32_MAX, 5}, {INT32_MAX, 5}, {INT32_MAX, 5}}}, kRed, kRed);
+  Draw(s, Tri{{{7, 7}, {7, 7}, {7, 7}}}, kRed, kRed);
+  EXPECT_EQ(s.PixelAt(7, 7), kRed);  // a degenerate polygon is its outline
+  EXPECT_EQ(s.PixelAt(8, 7), kWhite);
+}
+
+TEST(RasterRect, SkyAndGroundCoverTheImageWithGroundOnTheSkysLastRow) {
+  RasterSurface s(337, 337);
+  s.SetBackColor(kRed);
+  const float w = s.ScaleWidth();
+  const float h = s.ScaleHeight();
+  s.FillRect(0, 0, w + 1, h / 2 + 1, kCyan);
+  s.FillRect(0, h / 2, w + 1, h / 2 + 1, kBlack);
+  for (int y = 0; y < 337; ++y) {
+    for (int x = 0; x < 337; ++x) {
+      ASSERT_EQ(s.PixelAt(x, y), y < 169 ? kCyan : kBlack) << x << "," << y;
+    }
+  }
+  // Without the ground the sky reaches row 169: the ground covers that row.
+  s.FillRect(0, 0, w + 1, h / 2 + 1, kCyan);
+  EXPECT_EQ(s.PixelAt(0, 169), kCyan);
+  EXPECT_EQ(s.PixelAt(0, 170), kBlack);
+}
+
+TEST(RasterRect, RightAndBottomEdgesAreExcluded) {
+  RasterSurface s(20, 20);
+  s.FillRect(10, 10, 5, 5, kRed);
+  EXPECT_EQ(s.PixelAt(10, 10), kRed);
+  EXPECT_EQ(s.PixelAt(14, 14), kRed);
+  EXPECT_EQ(s.PixelAt(15, 14), kBlack);
+  EXPECT_EQ(s.PixelAt(14, 15), kBlack);
+  s.FillRect(5, 5, -2, -2, kGreen);  // extends left and up: pixels 3..4
+  EXPECT_EQ(s.PixelAt(3, 3), kGreen);
+  EXPECT_EQ(s.PixelAt(5, 5), kBlack);
+  s.FillRect(-1e30f, -1e30f, 2e30f, 2e30f, kWhite);  // huge: clamped
+  EXPECT_EQ(s.PixelAt(19, 19), kWhite);
+  s.FillRect(NAN, 0, 5, 5, kRed);
+  EXPECT_EQ(s.PixelAt(0, 0), kWhite);
+}
+
+TEST(RasterCircle, FilledWithTheFillColourAndOutlinedInItsOwn) {
+  RasterSurface s(100, 100);
+  s.SetFillColor(kGreen);
+  s.Circle(50, 50, 20, kWhite);
+  EXPECT_EQ(s.PixelAt(50, 50), kGreen);
+  // The extreme points lie at the radius; one pixel further is outside.
+  for (auto [x, y] : {std::pair{50, 70}, {50, 30}, {30, 50}, {70, 50}}) {
+    EXPECT_EQ(s.PixelAt(x, y), kWhite) << x << "," << y;
+  }
+  EXPECT_EQ(s.PixelAt(50, 71), kBlack);
+  EXPECT_EQ(s.PixelAt(71, 50), kBlack);
+  EXPECT_EQ(s.PixelAt(50, 69), kGreen);  // the outline is one pixel wide
+  EXPECT_EQ(s.PixelAt(31, 50), kGreen);
+  EXPECT_EQ(s.PixelAt(64, 64), kWhite);  // on the diagonal: 19.8 from the centre
+  EXPECT_EQ(s.PixelAt(65, 65), kBlack);
+}
+
+TEST(RasterCircle, HalfPixelCentreIsSymmetricAndEdgesAreSafe) {
+  RasterSurface s(100, 100);
+  s.SetFillColor(kRed);
+  s.Circle(50.5f, 50, 5, kWhite);
+  for (int y = 40; y <= 60; ++y) {
+    for (int d = 0; d < 8; ++d) {
+      ASSERT_EQ(s.PixelAt(50 - d, y), s.PixelAt(51 + d, y)) << "row " << y << " offset " << d;
+    }
+  }
+  EXPECT_EQ(s.PixelAt(50, 50), kRed);
+  s.Circle(0, 0, 10, kWhite);
+  EXPECT_EQ(s.PixelAt(0, 0), kRed);  // its neighbours off the image are in the disc
+  EXPECT_EQ(s.PixelAt(10, 0), kWhite);
+  s.Circle(50, 50, 1e30f, kWhite);
+  s.Circle(NAN, 50, 5, kWhite);
+  s.Circle(50, 50, -5, kWhite);
+  EXPECT_EQ(s.PixelAt(99, 99), kRed);
+}
+
+// Drawing is deferred until the image is looked at: each call must keep the
+// colours of its own moment, and dropping covered calls must keep all that
+// is still visible.
+TEST(RasterSurface, DeferredDrawingKeepsColoursAndVisibleWork) {
+  RasterSurface s(40, 40);
+  Draw(s, Tri{{{0, 30}, {30, 30}, {0, 39}}}, kRed, kGreen);
+  s.SetFillColor(kWhite);
+  s.SetPenColor(kWhite);
+  s.FillRect(0, 0, 41, 20, kCyan);  // covers only the upper half
+  EXPECT_EQ(s.PixelAt(0, 35), kGreen);
+  EXPECT_EQ(s.PixelAt(5, 33), kRed);
+  Draw(s, Tri{{{0, 30}, {30, 30}, {0, 39}}}, kRed, kRed);
+  s.FillRect(0, 0, 41, 20.5f, kCyan);
+  s.FillRect(0, 20, 41, 20.5f, kBlack);  // now everything is covered
+  EXPECT_EQ(s.PixelAt(5, 33), kBlack);
+  EXPECT_EQ(s.PixelAt(5, 5), kCyan);
+}
+
+TEST(RasterSurface, BackColourClearsAndRefreshCallsTheHook) {
+  RasterSurface s(16, 8);
+  EXPECT_EQ(s.ScaleWidth(), 16.0f);
+  EXPECT_EQ(s.ScaleHeight(), 8.0f);
+  s.FillRect(0, 0, 17, 9, kRed);
+  s.SetBackColor(kGreen);
+  EXPECT_EQ(s.PixelAt(0, 0), kGreen);
+  EXPECT_EQ(s.PixelAt(15, 7), kGreen);
+  EXPECT_EQ(s.PixelAt(16, 0), -1);
+  int refreshes = 0;
+  s.SetRefreshHook([&] { ++refreshes; });
+  s.Refresh();
+  EXPECT_EQ(refreshes, 1);
+}
+
+}  // namespace
+}  // namespace quorvel
