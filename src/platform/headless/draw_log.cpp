@@ -41,9 +41,13 @@ void LoggingSurface::AddInt(long long v) {
   ops_ += text;
 }
 
-float LoggingSurface::ScaleWidth() const { return raster_.ScaleWidth(); }
+float LoggingSurface::ScaleWidth() const {
+  return raster_.ScaleWidth();
+}
 
-float LoggingSurface::ScaleHeight() const { return raster_.ScaleHeight(); }
+float LoggingSurface::ScaleHeight() const {
+  return raster_.ScaleHeight();
+}
 
 void LoggingSurface::FillRect(float x, float y, float w, float h, Colour colour) {
   if (log_ != nullptr) {

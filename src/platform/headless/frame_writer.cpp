@@ -14,11 +14,13 @@ namespace {
 
 // The strip of the game window's own background right of and below the
 // drawing surface, in pixels (2).
-int ClientMargin() { return (kForm1.client_width - kPicture1Width) / kTwipsPerPixel; }
+int ClientMargin() {
+  return (kForm1.client_width - kPicture1Width) / kTwipsPerPixel;
+}
 
 SDL_Surface* NewClientSurface(const SDL_Surface* picture) {
-  return SDL_CreateRGBSurfaceWithFormat(0, picture->w + ClientMargin(),
-                                        picture->h + ClientMargin(), 32, SDL_PIXELFORMAT_ARGB8888);
+  return SDL_CreateRGBSurfaceWithFormat(0, picture->w + ClientMargin(), picture->h + ClientMargin(),
+                                        32, SDL_PIXELFORMAT_ARGB8888);
 }
 
 }  // namespace
@@ -53,7 +55,9 @@ bool FrameWriter::SetDir(const std::string& dir, std::string& error) {
   return true;
 }
 
-bool FrameWriter::active() const { return !dir_.empty() && error_.empty(); }
+bool FrameWriter::active() const {
+  return !dir_.empty() && error_.empty();
+}
 
 SDL_Surface* FrameWriter::Render(SDL_Surface* picture, const Form1Labels& labels,
                                  std::string& error) {
@@ -84,6 +88,8 @@ void FrameWriter::Write(long frame, SDL_Surface* picture, const Form1Labels& lab
   WritePng(client_, (std::filesystem::path(dir_) / name).string(), error_);
 }
 
-const std::string& FrameWriter::error() const { return error_; }
+const std::string& FrameWriter::error() const {
+  return error_;
+}
 
 }  // namespace quorvel

@@ -37,40 +37,62 @@ HeadlessPlatform::HeadlessPlatform(int width, int height)
 
 HeadlessPlatform::~HeadlessPlatform() = default;
 
-void HeadlessPlatform::SetHeldKeys(std::set<int> keys) { impl_->held = std::move(keys); }
+void HeadlessPlatform::SetHeldKeys(std::set<int> keys) {
+  impl_->held = std::move(keys);
+}
 
-void HeadlessPlatform::SetJoystick(std::optional<JoyReading> joy) { impl_->joy = joy; }
+void HeadlessPlatform::SetJoystick(std::optional<JoyReading> joy) {
+  impl_->joy = joy;
+}
 
 void HeadlessPlatform::SetMenuSource(std::function<MenuEvent()> source) {
   impl_->menu_source = std::move(source);
 }
 
-int HeadlessPlatform::draws() const { return impl_->draws; }
+int HeadlessPlatform::draws() const {
+  return impl_->draws;
+}
 
-int HeadlessPlatform::slept_ms() const { return impl_->slept_ms; }
+int HeadlessPlatform::slept_ms() const {
+  return impl_->slept_ms;
+}
 
 void HeadlessPlatform::ResetCounters() {
   impl_->draws = 0;
   impl_->slept_ms = 0;
 }
 
-bool HeadlessPlatform::unloaded() const { return impl_->unloaded; }
+bool HeadlessPlatform::unloaded() const {
+  return impl_->unloaded;
+}
 
-bool HeadlessPlatform::timer_enabled() const { return impl_->timer_enabled; }
+bool HeadlessPlatform::timer_enabled() const {
+  return impl_->timer_enabled;
+}
 
-const Form1Labels& HeadlessPlatform::labels() const { return impl_->labels; }
+const Form1Labels& HeadlessPlatform::labels() const {
+  return impl_->labels;
+}
 
-MenuFrames HeadlessPlatform::last_menu_frames() const { return impl_->menu_frames; }
+MenuFrames HeadlessPlatform::last_menu_frames() const {
+  return impl_->menu_frames;
+}
 
-RasterSurface& HeadlessPlatform::raster() { return impl_->raster; }
+RasterSurface& HeadlessPlatform::raster() {
+  return impl_->raster;
+}
 
-void HeadlessPlatform::SetDrawLog(std::ostream* out) { impl_->surface.SetLog(out); }
+void HeadlessPlatform::SetDrawLog(std::ostream* out) {
+  impl_->surface.SetLog(out);
+}
 
 bool HeadlessPlatform::SetFramesDir(const std::string& dir, std::string& error) {
   return impl_->frames.SetDir(dir, error);
 }
 
-std::string HeadlessPlatform::frames_error() const { return impl_->frames.error(); }
+std::string HeadlessPlatform::frames_error() const {
+  return impl_->frames.error();
+}
 
 bool HeadlessPlatform::RenderForm1(SDL_Surface** out, std::string& error) {
   if (out == nullptr) return false;
@@ -78,11 +100,17 @@ bool HeadlessPlatform::RenderForm1(SDL_Surface** out, std::string& error) {
   return *out != nullptr;
 }
 
-Surface& HeadlessPlatform::Picture1() { return impl_->surface; }
+Surface& HeadlessPlatform::Picture1() {
+  return impl_->surface;
+}
 
-void HeadlessPlatform::SetLabels(const Form1Labels& labels) { impl_->labels = labels; }
+void HeadlessPlatform::SetLabels(const Form1Labels& labels) {
+  impl_->labels = labels;
+}
 
-bool HeadlessPlatform::KeyHeld(int vk) { return impl_->held.count(vk) > 0; }
+bool HeadlessPlatform::KeyHeld(int vk) {
+  return impl_->held.count(vk) > 0;
+}
 
 bool HeadlessPlatform::JoyGetPos(JoyReading& out) {
   if (!impl_->joy) return false;
@@ -90,9 +118,13 @@ bool HeadlessPlatform::JoyGetPos(JoyReading& out) {
   return true;
 }
 
-bool HeadlessPlatform::JoyProbe() { return impl_->joy.has_value(); }
+bool HeadlessPlatform::JoyProbe() {
+  return impl_->joy.has_value();
+}
 
-void HeadlessPlatform::SetTimer1Enabled(bool enabled) { impl_->timer_enabled = enabled; }
+void HeadlessPlatform::SetTimer1Enabled(bool enabled) {
+  impl_->timer_enabled = enabled;
+}
 
 void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
   menu.Form_Load();
@@ -118,7 +150,9 @@ void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
   }
 }
 
-void HeadlessPlatform::UnloadGameWindow() { impl_->unloaded = true; }
+void HeadlessPlatform::UnloadGameWindow() {
+  impl_->unloaded = true;
+}
 
 void HeadlessPlatform::Sleep(int ms) {
   // A Windows sleep takes an unsigned count; the game only passes positive

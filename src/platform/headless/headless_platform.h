@@ -18,8 +18,8 @@ namespace quorvel {
 // One scripted event for an open menu window.
 struct MenuEvent {
   enum Kind { kKey, kPoll, kEnd } kind = kEnd;
-  int16_t key = 0;                 // virtual-key code, for kKey
-  std::optional<JoyReading> joy;   // for kPoll: nullopt = no joystick
+  int16_t key = 0;                // virtual-key code, for kKey
+  std::optional<JoyReading> joy;  // for kPoll: nullopt = no joystick
 };
 
 class HeadlessPlatform final : public Platform {

@@ -14,7 +14,9 @@ namespace {
 const char kMissingFont[] =
     "font IPAPGothic not found: install the Debian package fonts-ipafont-gothic";
 
-const FcChar8* Fc(const char* text) { return reinterpret_cast<const FcChar8*>(text); }
+const FcChar8* Fc(const char* text) {
+  return reinterpret_cast<const FcChar8*>(text);
+}
 
 // True when one of the matched font's family names is kFontFamily: fontconfig
 // answers every query with its best substitute, so a match alone proves

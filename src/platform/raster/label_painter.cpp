@@ -13,13 +13,18 @@ namespace {
 constexpr Rgb kDisabledHighlight{255, 255, 255};
 constexpr Rgb kDisabledShadow{160, 160, 160};
 
-Uint32 Map(SDL_Surface* out, Rgb c) { return SDL_MapRGB(out->format, c.r, c.g, c.b); }
+Uint32 Map(SDL_Surface* out, Rgb c) {
+  return SDL_MapRGB(out->format, c.r, c.g, c.b);
+}
 
-int FloorDiv2(int v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
+int FloorDiv2(int v) {
+  return v >= 0 ? v / 2 : -((-v + 1) / 2);
+}
 
 void DrawText(SDL_Surface* out, const SDL_Rect& box, const char* text, TTF_Font* font, Rgb colour,
               Align align, int shift) {
-  SDL_Surface* glyphs = TTF_RenderUTF8_Blended(font, text, SDL_Color{colour.r, colour.g, colour.b, 255});
+  SDL_Surface* glyphs =
+      TTF_RenderUTF8_Blended(font, text, SDL_Color{colour.r, colour.g, colour.b, 255});
   if (glyphs == nullptr) return;
   int x = box.x;
   if (align == Align::Right) x = box.x + box.w - glyphs->w;
@@ -47,8 +52,8 @@ SDL_Rect LabelRect(const LabelLayout& label, int scale) {
                   TwipsToPixels(label.top + label.height, scale) - top};
 }
 
-void PaintLabel(SDL_Surface* out, const LabelLayout& label, const char* caption,
-                FontCache& fonts, int scale) {
+void PaintLabel(SDL_Surface* out, const LabelLayout& label, const char* caption, FontCache& fonts,
+                int scale) {
   const SDL_Rect box = LabelRect(label, scale);
   if (!label.transparent) SDL_FillRect(out, &box, Map(out, label.back));
   if (caption == nullptr || caption[0] == '\0') return;
@@ -73,9 +78,9 @@ void PaintShapeOutline(SDL_Surface* out, double left, double top, double width, 
   if (x1 <= x0 || y1 <= y0 || pen <= 0) return;
   const Uint32 c = Map(out, colour);
   const SDL_Rect sides[4] = {
-      {x0, y0, x1 - x0, pen},       // top
+      {x0, y0, x1 - x0, pen},        // top
       {x0, y1 - pen, x1 - x0, pen},  // bottom
-      {x0, y0, pen, y1 - y0},       // left
+      {x0, y0, pen, y1 - y0},        // left
       {x1 - pen, y0, pen, y1 - y0},  // right
   };
   SDL_FillRects(out, sides, 4, c);

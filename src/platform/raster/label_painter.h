@@ -27,8 +27,8 @@ SDL_Rect LabelRect(const LabelLayout& label, int scale);
 // centred, clipped to the label. A label that is not enabled shows its text
 // greyed and embossed, as Windows draws a disabled label. Without a font only
 // the background is painted.
-void PaintLabel(SDL_Surface* out, const LabelLayout& label, const char* caption,
-                FontCache& fonts, int scale);
+void PaintLabel(SDL_Surface* out, const LabelLayout& label, const char* caption, FontCache& fonts,
+                int scale);
 
 // Outlines the rectangle (left, top, width, height in twips) with lines
 // `pen_pixels` pixels wide lying inside it, in `colour`.

@@ -19,7 +19,9 @@ int64_t Cross(const PolyPoint& a, const PolyPoint& b, const PolyPoint& c) {
   return int64_t{b.x - a.x} * (c.y - a.y) - int64_t{b.y - a.y} * (c.x - a.x);
 }
 
-int Sign(int64_t v) { return (v > 0) - (v < 0); }
+int Sign(int64_t v) {
+  return (v > 0) - (v < 0);
+}
 
 bool InsideGuard(const PolyPoint& p) {
   return p.x >= -kPolygonGuard && p.x <= kPolygonGuard && p.y >= -kPolygonGuard &&
@@ -77,7 +79,8 @@ void DrawConvex(SDL_Renderer* renderer, const PolyPoint* p, int n, Colour fill, 
   if (orientation != 0) {
     const SDL_Color fill_colour = ToSdlColour(fill);
     for (int i = 1; i + 1 < n; ++i) FillTriangle(renderer, p[0], p[i], p[i + 1], fill_colour);
-    for (int i = 0; i < n; ++i) FillEdgeBand(renderer, p[i], p[(i + 1) % n], orientation, fill_colour);
+    for (int i = 0; i < n; ++i)
+      FillEdgeBand(renderer, p[i], p[(i + 1) % n], orientation, fill_colour);
   }
   std::array<SDL_Point, kMaxCorners + 1> outline{};
   for (int i = 0; i <= n; ++i) outline[i] = SDL_Point{p[i % n].x, p[i % n].y};

@@ -18,7 +18,9 @@ inline constexpr int32_t kPolygonGuard = 11000;
 // The pixels strictly inside the triangle in `fill`, then the three one-pixel
 // lines between the corners in `pen`, so the corners and edges belong to the
 // shape and pieces sharing an edge leave no seam. Any corner order, any
-// coordinates (beyond kPolygonGuard clipped first).
+// coordinates (beyond kPolygonGuard clipped first). Where an edge leaves the
+// image SDL clips its line, which can move those outline pixels by up to two
+// pixels; no pixel inside is ever left unpainted.
 void RasterPolygon(SDL_Renderer* renderer, const PolyPoint points[3], Colour fill, Colour pen);
 
 // The pixel rectangle of a rectangle from (x, y), w by h pixels: the pixels

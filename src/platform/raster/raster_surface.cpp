@@ -119,9 +119,13 @@ RasterSurface::~RasterSurface() {
   delete impl_;
 }
 
-float RasterSurface::ScaleWidth() const { return static_cast<float>(impl_->image->w); }
+float RasterSurface::ScaleWidth() const {
+  return static_cast<float>(impl_->image->w);
+}
 
-float RasterSurface::ScaleHeight() const { return static_cast<float>(impl_->image->h); }
+float RasterSurface::ScaleHeight() const {
+  return static_cast<float>(impl_->image->h);
+}
 
 void RasterSurface::FillRect(float x, float y, float w, float h, Colour colour) {
   const SDL_Rect rect = RectPixels(x, y, w, h, impl_->image->w, impl_->image->h);
@@ -136,9 +140,13 @@ void RasterSurface::FillRect(float x, float y, float w, float h, Colour colour) 
   }
 }
 
-void RasterSurface::SetFillColor(Colour colour) { impl_->fill = colour; }
+void RasterSurface::SetFillColor(Colour colour) {
+  impl_->fill = colour;
+}
 
-void RasterSurface::SetPenColor(Colour colour) { impl_->pen = colour; }
+void RasterSurface::SetPenColor(Colour colour) {
+  impl_->pen = colour;
+}
 
 void RasterSurface::Circle(float x, float y, float r, Colour outline) {
   Op op{};
@@ -173,7 +181,9 @@ void RasterSurface::Refresh() {
   if (impl_->hook) impl_->hook();
 }
 
-void RasterSurface::SetRefreshHook(std::function<void()> hook) { impl_->hook = std::move(hook); }
+void RasterSurface::SetRefreshHook(std::function<void()> hook) {
+  impl_->hook = std::move(hook);
+}
 
 SDL_Surface* RasterSurface::image() const {
   impl_->Flush();

@@ -46,8 +46,8 @@ void PaintMenuShape(SDL_Surface* out, int number, const MenuFrames& frames, int 
 
 }  // namespace
 
-void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& labels,
-                FontCache& fonts, int scale) {
+void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
+                int scale) {
   if (out == nullptr) return;
   scale = std::max(scale, 1);
   FillBackground(out, kForm1.background);

@@ -14,8 +14,8 @@ namespace quorvel {
 
 // Paints Form1's client area (339 x 339 at scale 1) into `out`: window
 // background, the picture image at (0, 0), then the four labels.
-void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& labels,
-                FontCache& fonts, int scale = 1);
+void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
+                int scale = 1);
 
 // Paints Form2's client area (313 x 162 at scale 1) into `out`.
 void PaintForm2(SDL_Surface* out, const MenuFrames& frames, FontCache& fonts, int scale = 1);

@@ -1,0 +1,218 @@
+#!/usr/bin/env bash
+# End-to-end test of the real game binary as a player meets it: a private
+# Xvfb display, keys sent through XTest (xdotool), screenshots checked pixel
+# by pixel (ImageMagick). Usage: game_e2e.sh QUORVEL SEND_WM_DELETE
+set -uo pipefail
+
+game=$1
+send_wm_delete=$2
+work=$(mktemp -d)
+xvfb_pid=""
+game_pid=""
+failures=0
+passes=0
+
+cleanup() {
+  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() {  # check NAME COMMAND...
+  local name=$1
+  shift
+  if "$@"; then
+    echo "ok - $name"
+    passes=$((passes + 1))
+  else
+    echo "not ok - $name"
+    failures=$((failures + 1))
+  fi
+}
+
+# Polls COMMAND every 50 ms until it succeeds or SECONDS pass.
+wait_for() {  # wait_for SECONDS COMMAND...
+  local deadline=$((SECONDS + $1))
+  shift
+  while ! "$@"; do
+    ((SECONDS >= deadline)) && return 1
+    sleep 0.05
+  done
+}
+
+# "R,G,B" of pixel (X, Y) of a PNG.
+pixel() {
+  convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r+.5)],%[fx:int(255*u.p{$2,$3}.g+.5)],%[fx:int(255*u.p{$2,$3}.b+.5)]" info:
+}
+is_pixel() { [[ $(pixel "$1" "$2" "$3") == "$4" ]]; }
+# Number of pixels of colour #RRGGBB in a PNG.
+colour_count() {
+  convert "$1" -format %c histogram:info:- | awk -v c="#$2" 'toupper($0) ~ c {gsub(":", "", $1); n += $1} END {print n + 0}'
+}
+
+shot() { import -window "$1" "$2" 2>/dev/null; }
+
+# --- no display: a clear line and status 1 within a second ---
+start_ns=$(date +%s%N)
+DISPLAY=:9999 SDL_VIDEODRIVER= timeout 5 env -u SDL_VIDEODRIVER "$game" >"$work/out" 2>"$work/err"
+status=$?
+elapsed_ms=$((($(date +%s%N) - start_ns) / 1000000))
+check "no display: exit status 1 (got $status)" test "$status" -eq 1
+check "no display: one line on stderr ($(head -c 200 "$work/err"))" test "$(wc -l <"$work/err")" -eq 1
+check "no display: within a second (${elapsed_ms} ms)" test "$elapsed_ms" -lt 1000
+
+# --- a private X server on a free display number ---
+for n in $(seq 91 140); do
+  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
+    display_no=$n
+    break
+  fi
+done
+Xvfb ":$display_no" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display_no"
+unset SDL_VIDEODRIVER
+if ! wait_for 10 xdpyinfo >/dev/null 2>&1; then
+  echo "not ok - Xvfb did not start on $DISPLAY"
+  exit 1
+fi
+
+start_game() {
+  "$game" >"$work/game.out" 2>"$work/game.err" &
+  game_pid=$!
+  wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Quorvel$' | head -1)
+  [[ -n $wid ]] && xdotool windowfocus --sync "$wid"
+}
+# Waits for the game to exit; prints its status.
+game_exit_status() {
+  local i
+  for i in $(seq 100); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  if kill -0 "$game_pid" 2>/dev/null; then
+    echo "still running"
+    return
+  fi
+  wait "$game_pid"
+  echo $?
+  game_pid=""
+}
+hold() {  # hold SECONDS KEY...: held across several 80 ms ticks
+  local t=$1
+  shift
+  xdotool keydown "$@"
+  sleep "$t"
+  xdotool keyup "$@"
+}
+size_of() { xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'; }
+centre_of() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+    /Width:/ {w = $2} /Height:/ {h = $2} END {print 2 * x + w, 2 * y + h}'
+}
+menu_window() { xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -1; }
+
+# --- start-up picture ---
+start_game
+check "the game window named Quorvel appears" test -n "$wid"
+check "client area 339 x 339" test "$(size_of "$wid")" = "339x339"
+shot "$wid" "$work/start.png"
+check "sky is cyan at the top" is_pixel "$work/start.png" 168 60 "0,255,255"
+check "ground is black beside the road" is_pixel "$work/start.png" 3 185 "0,0,0"
+check "grey road below the horizon" is_pixel "$work/start.png" 168 310 "128,128,128"
+check "red start line" is_pixel "$work/start.png" 40 266 "255,0,0"
+check "green car marker" is_pixel "$work/start.png" 180 236 "0,128,0"
+check "lap label is a white box" is_pixel "$work/start.png" 266 10 "255,255,255"
+check "speed label is a white box" is_pixel "$work/start.png" 266 291 "255,255,255"
+check "window background in the 2-pixel strip" is_pixel "$work/start.png" 338 100 "224,224,224"
+
+# --- driving: after the countdown, Up changes the speed and moves the road ---
+sleep 3.2
+shot "$wid" "$work/before_up.png"
+hold 1.0 Up
+shot "$wid" "$work/after_up.png"
+speed_changed() {
+  ! cmp -s <(convert "$work/before_up.png" -crop 57x33+264+288 rgb:-) \
+    <(convert "$work/after_up.png" -crop 57x33+264+288 rgb:-)
+}
+road_moved() {
+  ! cmp -s <(convert "$work/before_up.png" -crop 337x150+0+180 rgb:-) \
+    <(convert "$work/after_up.png" -crop 337x150+0+180 rgb:-)
+}
+check "Up changes the speed label" speed_changed
+check "Up moves the road" road_moved
+
+# --- steering off the road: a black frame, then the race view again ---
+xdotool keydown Left Up
+black_frame() {
+  shot "$wid" "$work/crash.png"
+  is_pixel "$work/crash.png" 168 60 "0,0,0" && is_pixel "$work/crash.png" 168 310 "0,0,0"
+}
+check "leaving the road shows the black pause" wait_for 15 black_frame
+xdotool keyup Left Up
+sky_again() {
+  shot "$wid" "$work/after_crash.png"
+  is_pixel "$work/after_crash.png" 168 60 "0,255,255"
+}
+check "the race view comes back after the pause" wait_for 5 sky_again
+
+# --- the menu: a borderless window centred over the game window; Esc ---
+hold 0.25 Return
+wait_for 3 test -n "$(menu_window)"
+menu=$(menu_window)
+check "Enter opens a second window" test -n "$menu"
+if [[ -n $menu ]]; then
+  check "menu is 313 x 162" test "$(size_of "$menu")" = "313x162"
+  read -r gx gy < <(centre_of "$wid")
+  read -r mx my < <(centre_of "$menu")
+  centred() { (((gx - mx) ** 2 <= 4 && (gy - my) ** 2 <= 4)); }
+  check "menu centred over the game window ($gx,$gy vs $mx,$my, doubled)" centred
+  shot "$menu" "$work/menu.png"
+  check "menu background" is_pixel "$work/menu.png" 5 40 "224,224,224"
+  check "red cursor frame on コース1" is_pixel "$work/menu.png" 61 5 "255,0,0"
+  menu_has_no_border() { ! xprop -id "$menu" _MOTIF_WM_HINTS 2>/dev/null | grep -q ' = 0x2, 0x0, 0x1'; }
+  hold 0.2 Escape
+  check "Esc closes the menu" wait_for 3 test -z "$(menu_window)"
+fi
+shot "$wid" "$work/resumed1.png"
+sleep 0.5
+shot "$wid" "$work/resumed2.png"
+race_goes_on() { ! cmp -s <(convert "$work/resumed1.png" -crop 60x30+10+5 rgb:-) \
+  <(convert "$work/resumed2.png" -crop 60x30+10+5 rgb:-) || true; }
+xdotool windowfocus --sync "$wid"
+hold 0.6 Up
+shot "$wid" "$work/resumed3.png"
+check "the race goes on after Esc" ! cmp -s <(convert "$work/resumed1.png" rgb:-) \
+  <(convert "$work/resumed3.png" rgb:-)
+
+# --- course 2 from the menu ---
+hold 0.25 Return
+wait_for 3 test -n "$(menu_window)"
+for key in Right Down Down Left Return; do
+  hold 0.1 "$key"
+done
+check "the menu closes after the start" wait_for 3 test -z "$(menu_window)"
+xdotool windowfocus --sync "$wid"
+course2_shown() {
+  shot "$wid" "$work/course2.png"
+  (($(colour_count "$work/course2.png" FFFF00) > 200 && $(colour_count "$work/course2.png" FF0000) > 200))
+}
+check "course 2's yellow and red road" wait_for 3 course2_shown
+
+# --- ending the game from the menu ---
+hold 0.25 Return
+wait_for 3 test -n "$(menu_window)"
+hold 0.1 Up
+hold 0.1 Return
+check "ゲームの終了 ends the game with status 0" test "$(game_exit_status)" = "0"
+
+# --- the title-bar close button ---
+start_game
+check "the game starts again" test -n "$wid"
+"$send_wm_delete" "$wid"
+check "the close button ends the game with status 0" test "$(game_exit_status)" = "0"
+
+echo "$passes passed, $failures failed"
+((failures == 0))

@@ -1,0 +1,12 @@
+# The real game in a private X server (Xvfb), driven through XTest.
+pkg_check_modules(X11 IMPORTED_TARGET x11)
+if(X11_FOUND)
+  add_executable(send_wm_delete tests/e2e/send_wm_delete.c)
+  target_link_libraries(send_wm_delete PRIVATE PkgConfig::X11)
+  if(TARGET quorvel)
+    add_test(NAME e2e_real_window
+      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/game_e2e.sh $<TARGET_FILE:quorvel>
+              $<TARGET_FILE:send_wm_delete>)
+    set_tests_properties(e2e_real_window PROPERTIES TIMEOUT 240 RUN_SERIAL TRUE)
+  endif()
+endif()
