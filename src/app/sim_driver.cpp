@@ -1,7 +1,9 @@
 #include "app/sim_driver.h"
 
 #include <charconv>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "app/sim_script.h"
 #include "app/state_json.h"
@@ -75,7 +77,14 @@ class Sim {
   }
 
   bool SetFrames(std::string& error) {
-    return options_.frames_dir.empty() || platform_.SetFramesDir(options_.frames_dir, error);
+    if (options_.frames_dir.empty()) return true;
+    std::error_code ec;
+    std::filesystem::create_directories(options_.frames_dir, ec);
+    if (ec) {
+      error = "cannot create " + options_.frames_dir + ": " + ec.message();
+      return false;
+    }
+    return platform_.SetFramesDir(options_.frames_dir, error);
   }
 
   // Returns the exit status; throws ScriptError.
@@ -126,6 +135,11 @@ class Sim {
     x.ended = game_.form1.Unloaded;
     out_ << StateLineJson(game_, x) << '\n';
     platform_.ResetCounters();
+    // A frame that could not be written is not a game state anyone asked
+    // for: stop rather than leave a silent gap in the frames.
+    if (!platform_.frames_error().empty()) {
+      throw ScriptError{line, "cannot write frames: " + platform_.frames_error()};
+    }
   }
 
   // Called by the modal menu once it has loaded and after every event that

@@ -1,7 +1,9 @@
 // The headless driver, run in-process on scripts and once as a program.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -313,6 +315,25 @@ TEST(SimDriver, TheProgramReadsStdinAndExits) {
   EXPECT_EQ(lines, 3);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+TEST(SimDriverFrames, WritesEveryRefreshedFrameIntoANewDirectory) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("quorvel-frames-" + std::to_string(::getpid())) / "sub";
+  std::filesystem::remove_all(dir.parent_path());
+  std::istringstream in("tick\ntick\n");
+  std::ostringstream out, err;
+  ASSERT_EQ(RunSim({"--frames", dir.string()}, in, out, err), 0) << err.str();
+  EXPECT_TRUE(std::filesystem::exists(dir / "frame-000001.png"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "frame-000003.png"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "frame-000004.png"));
+  std::filesystem::remove_all(dir.parent_path());
 }
 
 }  // namespace
