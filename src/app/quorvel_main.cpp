@@ -22,6 +22,17 @@ class Form1Adapter final : public quorvel::GameWindowHandlers {
 
 }  // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+// SDL's X11 driver opens a D-Bus connection (screensaver, input methods) and
+// the D-Bus library keeps one buffer past SDL_Quit; not ours to free.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libdbus-1.so\n";
+}
+extern "C" const char* __lsan_default_options() {
+  return "print_suppressions=0";
+}
+#endif
+
 int main() {
   std::string error;
   auto platform = quorvel::SdlPlatform::Open(error);
