@@ -55,9 +55,8 @@ class SdlPlatform final : public Platform {
   // Keeps repainting the windows while it waits; a close request is kept.
   void Sleep(int ms) override;
 
-  struct Impl;
-
  private:
+  struct Impl;
   explicit SdlPlatform(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
