@@ -16,7 +16,6 @@ bool SideOfLine(float x1, float y1, float x2, float y2, float px, float py);
 bool InTriangle(float x1, float y1, float x2, float y2, float x3, float y3, float px, float py);
 
 // True when each segment's ends lie on different sides of the other's line.
-bool SegmentsCross(float ax, float ay, float bx, float by, float cx, float cy, float dx,
-                   float dy);
+bool SegmentsCross(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy);
 
 }  // namespace quorvel

@@ -42,7 +42,7 @@ void DrawText(SDL_Surface* out, const SDL_Rect& box, const char* text, TTF_Font*
 }  // namespace
 
 int TwipsToPixels(double twips, int scale) {
-  return static_cast<int>(std::floor(twips * scale / kTwipsPerPixel));
+  return static_cast<int>(std::floor(twips / kTwipsPerPixel)) * scale;
 }
 
 SDL_Rect LabelRect(const LabelLayout& label, int scale) {

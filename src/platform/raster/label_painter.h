@@ -14,9 +14,11 @@ namespace quorvel {
 // this size (points).
 inline constexpr float kDefaultFontPoints = 9.0f;
 
-// Twips to pixels at `scale` pixels per 96-dpi pixel, rounded down: half-twip
-// frame positions (907.5 twips = 60.5 px) land on 60, which centres a
-// 1455-twip cursor frame exactly on a 1335-, 1695- or 1815-twip item.
+// Twips to pixels at `scale` pixels per 96-dpi pixel: rounded down to a
+// whole 96-dpi pixel first, then scaled, so a scaled window is the 96-dpi
+// one in scale x scale blocks. Half-twip frame positions (907.5 twips =
+// 60.5 px) land on 60 (120 at scale 2), which centres a 1455-twip cursor
+// frame exactly on a 1335-, 1695- or 1815-twip item.
 int TwipsToPixels(double twips, int scale);
 
 // The label's rectangle in pixels.

@@ -35,8 +35,8 @@ SDL_Point CentredOver(SDL_Window* owner, int w, int h) {
 void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
   Impl& s = *impl_;
   if (s.menu != nullptr) return;  // one menu window at a time
-  const int w = kForm2.client_width / kTwipsPerPixel;
-  const int h = kForm2.client_height / kTwipsPerPixel;
+  const int w = kForm2.client_width / kTwipsPerPixel * s.scale;
+  const int h = kForm2.client_height / kTwipsPerPixel * s.scale;
   const SDL_Point at = CentredOver(s.form1->window(), w, h);
   std::string error;
   s.form2 = ClientWindow::Create(kForm2.caption, at.x, at.y, w, h,

@@ -1,8 +1,11 @@
 #include "platform/sdl/sdl_platform.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "platform/raster/window_painter.h"
+#include "platform/sdl/display_scale.h"
 #include "platform/sdl/event_wait.h"
 #include "platform/sdl/game_icon.h"
 #include "platform/sdl/key_codes.h"
@@ -17,21 +20,22 @@ constexpr int64_t kMicrosPerMilli = 1000;
 }  // namespace
 
 SdlPlatform::Impl::Impl(std::unique_ptr<SdlSession> session_in, std::unique_ptr<FontCache> fonts_in,
-                        std::unique_ptr<ClientWindow> form1_in)
+                        std::unique_ptr<ClientWindow> form1_in, int scale_in)
     : session(std::move(session_in)),
       fonts(std::move(fonts_in)),
       form1(std::move(form1_in)),
+      scale(scale_in),
       picture(kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel),
       timer1(int64_t{kTimer1PeriodMs} * kMicrosPerMilli) {}
 
 void SdlPlatform::Impl::RepaintForm1() {
-  PaintForm1(form1->image(), picture.image(), labels, *fonts);
+  PaintForm1(form1->image(), picture.image(), labels, *fonts, scale);
   form1->Present();
 }
 
 void SdlPlatform::Impl::RepaintMenu() {
   if (menu == nullptr || form2 == nullptr) return;
-  PaintForm2(form2->image(), menu->Frames(), *fonts);
+  PaintForm2(form2->image(), menu->Frames(), *fonts, scale);
   form2->Present();
 }
 
@@ -58,6 +62,15 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
 }
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
+  return OpenWith(std::nullopt, error);
+}
+
+std::unique_ptr<SdlPlatform> SdlPlatform::OpenAtScale(int scale, std::string& error) {
+  return OpenWith(std::max(scale, 1), error);
+}
+
+std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scale,
+                                                   std::string& error) {
   auto session = SdlSession::Open(error);
   if (session == nullptr) return nullptr;
   const std::string font_path = FindGameFont(error);
@@ -65,16 +78,20 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
     error = "Quorvel: " + error;
     return nullptr;
   }
+  const int width = kForm1.client_width / kTwipsPerPixel;
+  const int height = kForm1.client_height / kTwipsPerPixel;
+  // The display is asked only once SDL has opened it.
+  const int scale = fixed_scale ? *fixed_scale : DisplayScale(width, height);
   auto form1 = ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    kForm1.client_width / kTwipsPerPixel,
-                                    kForm1.client_height / kTwipsPerPixel, 0, error);
+                                    width * scale, height * scale, 0, error);
   if (form1 == nullptr) return nullptr;
-  if (SDL_Surface* icon = CreateGameIcon()) {
+  // The title bar's icon keeps its 16 x 16 design size.
+  if (SDL_Surface* icon = CreateGameIcon(kWindowIconPixels)) {
     SDL_SetWindowIcon(form1->window(), icon);
     SDL_FreeSurface(icon);
   }
   auto impl = std::make_unique<Impl>(std::move(session), std::make_unique<FontCache>(font_path),
-                                     std::move(form1));
+                                     std::move(form1), scale);
   Impl* state = impl.get();
   state->picture.SetRefreshHook([state] { state->RepaintForm1(); });
   return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(impl)));
@@ -90,6 +107,10 @@ SDL_Window* SdlPlatform::game_window() const {
 
 SDL_Window* SdlPlatform::menu_window() const {
   return impl_->form2 != nullptr ? impl_->form2->window() : nullptr;
+}
+
+int SdlPlatform::scale() const {
+  return impl_->scale;
 }
 
 int SdlPlatform::Run(GameWindowHandlers& handlers) {

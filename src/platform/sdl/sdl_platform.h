@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -26,9 +27,15 @@ class GameWindowHandlers {
 
 class SdlPlatform final : public Platform {
  public:
-  // Opens SDL and the (still hidden) game window. Nullptr with one line in
-  // `error` when there is no display or the game font is missing.
+  // Opens SDL and the (still hidden) game window, both windows at the
+  // display's scale (display_scale.h): 1 below 144 dpi, 2 at 192 dpi.
+  // Nullptr with one line in `error` when there is no display or the game
+  // font is missing.
   static std::unique_ptr<SdlPlatform> Open(std::string& error);
+  // The same at a given whole-number scale (below 1 taken as 1), whatever
+  // the display says; for tests on SDL's off-screen driver, which reports
+  // no dpi.
+  static std::unique_ptr<SdlPlatform> OpenAtScale(int scale, std::string& error);
   ~SdlPlatform() override;
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
@@ -41,6 +48,8 @@ class SdlPlatform final : public Platform {
   // (nullptr otherwise).
   SDL_Window* game_window() const;
   SDL_Window* menu_window() const;
+  // Screen pixels per 96-dpi pixel in both windows.
+  int scale() const;
 
   Surface& Picture1() override;
   void SetLabels(const Form1Labels& labels) override;
@@ -58,6 +67,8 @@ class SdlPlatform final : public Platform {
  private:
   struct Impl;
   explicit SdlPlatform(std::unique_ptr<Impl> impl);
+  // Nothing in `fixed_scale`: the display's scale.
+  static std::unique_ptr<SdlPlatform> OpenWith(std::optional<int> fixed_scale, std::string& error);
   std::unique_ptr<Impl> impl_;
 };
 

@@ -20,7 +20,7 @@ namespace quorvel {
 
 struct SdlPlatform::Impl {
   Impl(std::unique_ptr<SdlSession> session, std::unique_ptr<FontCache> fonts,
-       std::unique_ptr<ClientWindow> form1);
+       std::unique_ptr<ClientWindow> form1, int scale);
 
   // Paints the game window's client area from the picture image and the
   // labels, and puts it on the screen.
@@ -36,6 +36,9 @@ struct SdlPlatform::Impl {
   std::unique_ptr<SdlSession> session;
   std::unique_ptr<FontCache> fonts;
   std::unique_ptr<ClientWindow> form1;
+  // Screen pixels per 96-dpi pixel in both windows; the picture stays
+  // 337 x 337 whatever it is.
+  int scale;
   RasterSurface picture;
   Form1Labels labels;
   FirstJoystick joystick;
