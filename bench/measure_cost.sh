@@ -55,6 +55,21 @@ t2=$(now_ns)
 rest_pct=$(awk -v c="$((c1 - c0))" -v hz="$clk_tck" -v ns="$((t2 - t1))" \
   'BEGIN {printf "%.2f", 100 * c / hz / (ns / 1e9)}')
 
+# --- tick period at rest (no crash in the way): one frame goes to the X
+# server per tick ---
+timeout 25 strace -f -ttt -e trace=writev,sendmsg,write,sendto -p "$game_pid" -o "$work/trace" \
+  >/dev/null 2>&1 || true
+period=$(awk '
+  { t = $2 + 0; if (t == 0) t = $1 + 0 }
+  t > 0 { if (last == 0 || t - last > 0.02) { frames[n++] = t }; last = t }
+  END {
+    if (n < 202) { print "too few frames: " n; exit }
+    for (i = 1; i <= 200; i++) { d = (frames[i] - frames[i - 1]) * 1000; s += d; q += d * d }
+    m = s / 200; printf "%.2f ms mean, %.2f ms deviation over 200 ticks", m, sqrt(q / 200 - m * m)
+    drift = (frames[200] - frames[0]) * 1000 - 200 * 80
+    printf ", %.1f ms away from 200 x 80 ms", drift
+  }' "$work/trace")
+
 # --- CPU while driving: Up held, with a turn now and then ---
 xdotool windowfocus --sync "$wid"
 c0=$(cpu_ticks)
@@ -74,21 +89,6 @@ drive_pct=$(awk -v c="$((c1 - c0))" -v hz="$clk_tck" -v ns="$((t2 - t1))" \
   'BEGIN {printf "%.2f", 100 * c / hz / (ns / 1e9)}')
 rss_kb=$(awk '/VmRSS/ {print $2}' "/proc/$game_pid/status")
 hwm_kb=$(awk '/VmHWM/ {print $2}' "/proc/$game_pid/status")
-
-# --- tick period: one frame goes to the X server per tick ---
-sleep 1
-timeout 25 strace -f -ttt -e trace=writev,sendmsg,write,sendto -p "$game_pid" -o "$work/trace" \
-  >/dev/null 2>&1 || true
-period=$(awk '
-  { t = $2 + 0; if (t == 0) t = $1 + 0 }
-  t > 0 { if (last == 0 || t - last > 0.02) { frames[n++] = t }; last = t }
-  END {
-    if (n < 202) { print "too few frames: " n; exit }
-    for (i = 1; i <= 200; i++) { d = (frames[i] - frames[i - 1]) * 1000; s += d; q += d * d }
-    m = s / 200; printf "%.2f ms mean, %.2f ms deviation over 200 ticks", m, sqrt(q / 200 - m * m)
-    drift = (frames[200] - frames[0]) * 1000 - 200 * 80
-    printf ", %.1f ms away from 200 x 80 ms", drift
-  }' "$work/trace")
 
 echo "first frame on screen: ${first_frame_ms} ms after start"
 echo "CPU at rest: ${rest_pct} % of one core over ${seconds} s"

@@ -8,7 +8,7 @@ namespace quorvel {
 
 // 1 below 144 dpi (also for an unknown, non-positive or non-finite dpi);
 // from 144 dpi on, the whole number nearest to dpi / 96 with halves rounded
-// up: 144 -> 2, 192 -> 2, 240 -> 3, 288 -> 3.
+// up: 144 -> 2, 192 -> 2, 240 -> 3, 288 -> 3; at most 16.
 int ScaleForDpi(double dpi);
 
 // The largest scale, at most `scale` and at least 1, at which a window

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The Debian package as `cpack -G DEB` builds it from the build folder: its
+# control fields, a Depends that covers every library the game links plus
+# the font, and contents (dpkg -c, dpkg -x into a scratch root) of exactly
+# the game, its desktop entry and its icons, with nothing of the tests or
+# quorvel-sim. The package is written to a scratch folder, not the build's.
+# Usage: deb_test.sh BUILD_DIR
+set -uo pipefail
+
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passes=0
+check() {  # check NAME COMMAND...
+  local name=$1
+  shift
+  if "$@"; then
+    echo "ok - $name"
+    passes=$((passes + 1))
+  else
+    echo "not ok - $name"
+    failures=$((failures + 1))
+  fi
+}
+
+if ! (cd "$build" && cpack -G DEB -B "$work/out") >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"
+  echo "not ok - cpack -G DEB"
+  exit 1
+fi
+debs=("$work"/out/quorvel_*.deb)
+check "one package named quorvel_VERSION_ARCH.deb" test "${#debs[@]}" -eq 1 -a -f "${debs[0]}"
+deb=${debs[0]}
+[[ -f $deb ]] || exit 1
+echo "# $(basename "$deb"): $(stat -c %s "$deb") bytes"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+check "Package is quorvel" test "$(field Package)" = quorvel
+check "Section is games" test "$(field Section)" = games
+check "Architecture is this machine's" test "$(field Architecture)" = "$(dpkg --print-architecture)"
+check "Maintainer is a name and an address" grep -qE '^.+ <[^ >]+@[^ >]+>$' <<<"$(field Maintainer)"
+check "Description has a summary and a body" test "$(field Description | wc -l)" -ge 2
+check "Description lines fit in 80 columns" test "$(field Description | awk 'length($0) > 80' | wc -l)" -eq 0
+
+# Depends: package names only, versions and alternatives dropped.
+depends=$(field Depends | tr ',|' '\n\n' | sed 's/(.*)//; s/[[:space:]]//g' | grep . | sort -u)
+depends_on() { grep -qxF "$1" <<<"$depends"; }
+for p in fonts-ipafont-gothic libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1; do
+  check "Depends names $p" depends_on "$p"
+done
+
+dpkg -c "$deb" >"$work/contents" 2>&1
+files=$(awk '$1 !~ /^d/ {print $6}' "$work/contents" | sed 's|^\./||' | sort)
+expected=(usr/bin/quorvel usr/share/applications/quorvel.desktop)
+for s in 16 32 48 64 128; do expected+=("usr/share/icons/hicolor/${s}x${s}/apps/quorvel.png"); done
+wanted=$(printf '%s\n' "${expected[@]}" | sort)
+check "dpkg -c: exactly the game, the entry and 5 icons" test "$files" = "$wanted"
+[[ $files == "$wanted" ]] || diff <(echo "$wanted") <(echo "$files")
+no_extras() { ! grep -Eq 'quorvel-sim|quorvel-icon|test|bench|send_wm_delete|\.a$|include/' "$work/contents"; }
+check "dpkg -c: nothing of quorvel-sim, tests, benchmarks or tools" no_extras
+
+root=$work/root
+dpkg -x "$deb" "$root"
+check "the game is in /usr/bin and executable" test -x "$root/usr/bin/quorvel"
+stripped() { ! objdump -h "$root/usr/bin/quorvel" | grep -q '\.debug_info'; }
+check "the game is stripped" stripped
+validate_quietly() {  # errors, warnings and hints all count
+  local out
+  out=$(desktop-file-validate "$1" 2>&1) && [[ -z $out ]] || { echo "$out"; return 1; }
+}
+check "the desktop entry passes desktop-file-validate" \
+  validate_quietly "$root/usr/share/applications/quorvel.desktop"
+for s in 16 32 48 64 128; do
+  icon=$root/usr/share/icons/hicolor/${s}x${s}/apps/quorvel.png
+  check "${s}x${s} icon" test "$(identify -format '%wx%h %A' "$icon" 2>&1)" = "${s}x${s} True"
+done
+
+# The package that owns a library file; dpkg may know it under /lib or
+# /usr/lib (merged /usr), by its link name or by the file it points to.
+owner_of() {
+  local path=$1 candidate resolved
+  resolved=$(readlink -f "$path")
+  for candidate in "$path" "$resolved" "${path#/usr}" "/usr$path" "${resolved#/usr}" "/usr$resolved"; do
+    dpkg -S "$candidate" 2>/dev/null | head -1 | cut -d: -f1 && return 0
+  done
+  return 1
+}
+
+# Every library the game links comes from a package that Depends names.
+needed=$(objdump -p "$root/usr/bin/quorvel" | awk '/NEEDED/ {print $2}')
+for lib in $needed; do
+  path=$(ldconfig -p | awk -v l="$lib" '$1 == l {print $NF; exit}')
+  owner=""
+  [[ -n $path ]] && owner=$(owner_of "$path")
+  if [[ -z $owner ]]; then
+    check "$lib: found and owned by a package" false
+    continue
+  fi
+  check "$lib comes from $owner, which Depends names" depends_on "$owner"
+done
+
+echo "$passes passed, $failures failed"
+((failures == 0))

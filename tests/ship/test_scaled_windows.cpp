@@ -1,0 +1,253 @@
+// Both windows at scale 2, as on a 192-dpi screen: outside the labels, every
+// pixel of the 96-dpi picture is a 2 x 2 block (the same game, only bigger),
+// labels keep their places, and the real SDL windows are 678 x 678 and
+// 626 x 324 and show exactly that.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/raster/fonts.h"
+#include "platform/raster/label_painter.h"
+#include "platform/raster/raster_surface.h"
+#include "platform/raster/window_painter.h"
+#include "platform/sdl/sdl_platform.h"
+#include "ui/layout.h"
+
+namespace quorvel {
+namespace {
+
+using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
+
+SurfacePtr NewImage(int w, int h) {
+  return SurfacePtr(SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888),
+                    &SDL_FreeSurface);
+}
+
+uint32_t Rgb(SDL_Surface* s, int x, int y) {
+  const auto* row = static_cast<const uint8_t*>(s->pixels) + y * s->pitch;
+  Uint8 r = 0, g = 0, b = 0;
+  SDL_GetRGB(reinterpret_cast<const Uint32*>(row)[x], s->format, &r, &g, &b);
+  return (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
+}
+
+bool Inside(const std::vector<SDL_Rect>& rects, int x, int y) {
+  for (const SDL_Rect& r : rects) {
+    if (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h) return true;
+  }
+  return false;
+}
+
+// Whether `big` is `small` with every pixel a `scale` x `scale` block,
+// except inside `skip` (rectangles in `small`'s pixels).
+::testing::AssertionResult IsBlockEnlargement(SDL_Surface* small, SDL_Surface* big, int scale,
+                                              const std::vector<SDL_Rect>& skip) {
+  if (big->w != small->w * scale || big->h != small->h * scale) {
+    return ::testing::AssertionFailure() << "size " << big->w << "x" << big->h;
+  }
+  int differing = 0, fx = -1, fy = -1;
+  for (int y = 0; y < big->h; ++y) {
+    for (int x = 0; x < big->w; ++x) {
+      if (Inside(skip, x / scale, y / scale)) continue;
+      if (Rgb(big, x, y) != Rgb(small, x / scale, y / scale) && differing++ == 0) {
+        fx = x;
+        fy = y;
+      }
+    }
+  }
+  if (differing == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << differing << " pixels differ, first at (" << fx << ", " << fy << ")";
+}
+
+std::vector<SDL_Rect> Form1LabelRects() {
+  std::vector<SDL_Rect> rects;
+  for (const LabelLayout* label : Form1LabelsInPaintOrder()) rects.push_back(LabelRect(*label, 1));
+  return rects;
+}
+
+std::vector<SDL_Rect> MenuLabelRects() {
+  std::vector<SDL_Rect> rects;
+  for (const LabelLayout& label : MenuItems()) rects.push_back(LabelRect(label, 1));
+  for (const LabelLayout& label : MenuFixedLabels()) rects.push_back(LabelRect(label, 1));
+  return rects;
+}
+
+// Where the menu puts its cursor frame on item `i` (centred on the item,
+// 60 twips above it), as the menu's navigation does.
+MenuFrames CursorOn(int i) {
+  const LabelLayout& item = MenuItems()[i];
+  MenuFrames frames;
+  frames.CursorLeft = static_cast<float>(item.left + item.width / 2.0 - 720);
+  frames.CursorTop = static_cast<float>(item.top - 60);
+  return frames;
+}
+
+class ScaledPainting : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    const std::string path = FindGameFont(error);
+    ASSERT_FALSE(path.empty()) << error;
+    fonts_ = std::make_unique<FontCache>(path);
+  }
+  std::unique_ptr<FontCache> fonts_;
+};
+
+TEST_F(ScaledPainting, EveryLabelRectangleDoubles) {
+  for (const LabelLayout* label : Form1LabelsInPaintOrder()) {
+    const SDL_Rect one = LabelRect(*label, 1), two = LabelRect(*label, 2);
+    EXPECT_TRUE(two.x == 2 * one.x && two.y == 2 * one.y && two.w == 2 * one.w &&
+                two.h == 2 * one.h)
+        << label->name;
+  }
+  for (const auto labels : {MenuItems(), MenuFixedLabels()}) {
+    for (const LabelLayout& label : labels) {
+      const SDL_Rect one = LabelRect(label, 1), two = LabelRect(label, 2);
+      EXPECT_TRUE(two.x == 2 * one.x && two.y == 2 * one.y && two.w == 2 * one.w &&
+                  two.h == 2 * one.h)
+          << label.name;
+    }
+  }
+}
+
+TEST_F(ScaledPainting, GameWindowIsTheSamePictureInBlocks) {
+  // A picture with sky, ground, a road triangle and the car marker.
+  RasterSurface picture(337, 337);
+  picture.FillRect(0, 0, 338, 169, 0xFFFF00);
+  picture.FillRect(0, 168, 338, 169, 0x000000);
+  picture.SetFillColor(0x808080);
+  picture.SetPenColor(0x808080);
+  const PolyPoint road[3] = {{-40, 336}, {170, 175}, {400, 336}};
+  picture.Polygon(road);
+  picture.SetFillColor(0x008000);
+  picture.Circle(168.5f, 236.0f, 20.0f, 0xFFFFFF);
+  Form1Labels labels{"57", "-3", "ゴール", "2周目", false};
+  for (bool goal : {false, true}) {
+    labels.Label3Visible = goal;
+    SurfacePtr one = NewImage(339, 339), two = NewImage(678, 678);
+    PaintForm1(one.get(), picture.image(), labels, *fonts_, 1);
+    PaintForm1(two.get(), picture.image(), labels, *fonts_, 2);
+    EXPECT_TRUE(IsBlockEnlargement(one.get(), two.get(), 2, Form1LabelRects()))
+        << (goal ? "with" : "without") << " the goal banner";
+  }
+}
+
+TEST_F(ScaledPainting, MenuIsTheSamePictureInBlocksWhereverTheCursorIs) {
+  // Items 5 and 6 put the cursor on half pixels (60.5 px and 73.5 px at
+  // 96 dpi); they must land on whole blocks too.
+  for (int item : {0, 1, 3, 4, 5, 6, 7}) {
+    MenuFrames frames = CursorOn(item);
+    frames.CourseMarkLeft = static_cast<float>(MenuItems()[1].left);
+    frames.CourseMarkTop = static_cast<float>(MenuItems()[1].top);
+    SurfacePtr one = NewImage(313, 162), two = NewImage(626, 324);
+    PaintForm2(one.get(), frames, *fonts_, 1);
+    PaintForm2(two.get(), frames, *fonts_, 2);
+    EXPECT_TRUE(IsBlockEnlargement(one.get(), two.get(), 2, MenuLabelRects()))
+        << "cursor on item " << item;
+  }
+}
+
+// The real windows on SDL's off-screen driver.
+class ScaledSdlWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);  // ctest sets it; by hand too
+    std::string error;
+    fonts_path_ = FindGameFont(error);
+    ASSERT_FALSE(fonts_path_.empty()) << error;
+  }
+  std::string fonts_path_;
+};
+
+struct Handlers final : GameWindowHandlers {
+  std::function<void()> tick = [] {};
+  void Form_Load() override {}
+  void Timer1_Timer() override { tick(); }
+};
+
+struct StillMenu final : MenuWindow {
+  std::function<void()> on_timer = [] {};
+  bool closed = false;
+  void Form_Load() override {}
+  void Form_KeyDown(int16_t) override {}
+  void Timer1_Timer() override { on_timer(); }
+  bool Closed() const override { return closed; }
+  MenuFrames Frames() const override { return CursorOn(6); }
+};
+
+// Whether the window shows `expected` pixel for pixel.
+::testing::AssertionResult Shows(SDL_Window* window, SDL_Surface* expected) {
+  SDL_Surface* screen = SDL_GetWindowSurface(window);
+  if (screen == nullptr) return ::testing::AssertionFailure() << "no window surface";
+  return IsBlockEnlargement(expected, screen, 1, {});
+}
+
+TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
+  std::string error;
+  auto platform = SdlPlatform::OpenAtScale(2, error);
+  ASSERT_NE(platform, nullptr) << error;
+  EXPECT_EQ(platform->scale(), 2);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(platform->game_window(), &w, &h);
+  EXPECT_EQ(w, 678);
+  EXPECT_EQ(h, 678);
+  // The game still draws on its 337 x 337 surface.
+  EXPECT_EQ(platform->Picture1().ScaleWidth(), 337.0f);
+  EXPECT_EQ(platform->Picture1().ScaleHeight(), 337.0f);
+
+  FontCache fonts(fonts_path_);
+  Form1Labels labels{"0", "-4", "", "1周目", false};
+  SurfacePtr picture = NewImage(337, 337);
+  SDL_FillRect(picture.get(), nullptr, SDL_MapRGB(picture->format, 0, 255, 255));
+  SurfacePtr expected1 = NewImage(678, 678), expected2 = NewImage(626, 324);
+  PaintForm1(expected1.get(), picture.get(), labels, fonts, 2);
+  PaintForm2(expected2.get(), CursorOn(6), fonts, 2);
+
+  StillMenu menu;
+  SDL_Rect menu_at{};
+  menu.on_timer = [&] {
+    SDL_Window* m = platform->menu_window();
+    SDL_GetWindowSize(m, &menu_at.w, &menu_at.h);
+    SDL_GetWindowPosition(m, &menu_at.x, &menu_at.y);
+    EXPECT_TRUE(Shows(m, expected2.get())) << "the menu";
+    menu.closed = true;
+  };
+  Handlers handlers;
+  handlers.tick = [&] {
+    platform->Picture1().SetBackColor(0xFFFF00);  // cyan
+    platform->SetLabels(labels);
+    platform->Picture1().Refresh();
+    EXPECT_TRUE(Shows(platform->game_window(), expected1.get())) << "the game window";
+    platform->ShowMenuModal(menu);
+    platform->UnloadGameWindow();
+  };
+  EXPECT_EQ(platform->Run(handlers), 0);
+  EXPECT_EQ(menu_at.w, 626);
+  EXPECT_EQ(menu_at.h, 324);
+  int gx = 0, gy = 0;
+  SDL_GetWindowPosition(platform->game_window(), &gx, &gy);
+  EXPECT_NEAR(menu_at.x + menu_at.w / 2.0, gx + 678 / 2.0, 1.0) << "centred over the game";
+  EXPECT_NEAR(menu_at.y + menu_at.h / 2.0, gy + 678 / 2.0, 1.0);
+}
+
+TEST_F(ScaledSdlWindows, ADisplayWithoutDpiGivesTheDesignSize) {
+  // The off-screen driver reports no dpi: 96 is assumed, nothing changes.
+  std::string error;
+  auto platform = SdlPlatform::Open(error);
+  ASSERT_NE(platform, nullptr) << error;
+  EXPECT_EQ(platform->scale(), 1);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(platform->game_window(), &w, &h);
+  EXPECT_EQ(w, 339);
+  EXPECT_EQ(h, 339);
+}
+
+}  // namespace
+}  // namespace quorvel
