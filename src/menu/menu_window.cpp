@@ -6,9 +6,6 @@
 namespace quorvel {
 
 namespace {
-constexpr uint32_t kStickNeutral = 32768;  // the only neutral axis value
-constexpr uint32_t kButton1 = 1;
-constexpr uint32_t kButton2 = 2;
 
 bool Open(const Game& g) {
   return g.form2 && !g.form2->Closed;
@@ -84,13 +81,13 @@ void Form2_Timer1_Timer(Game& g, Platform& platform) {
     m.JoyDownLatch = true;
   }
 
-  if ((joy.dwButtons & kButton1) == 0) {
+  if ((joy.dwButtons & kJoyButton1) == 0) {
     g.s.JoyButtonLatch = false;
   } else if (!g.s.JoyButtonLatch) {
     ConfirmChoice(g);
     g.s.JoyButtonLatch = true;
   }
-  if ((joy.dwButtons & kButton2) != 0) CloseMenu(g);
+  if ((joy.dwButtons & kJoyButton2) != 0) CloseMenu(g);
 }
 
 MenuFrames Form2Window::Frames() const {

@@ -32,6 +32,10 @@ constexpr int kVkDown = 40;
 
 // One successful joystick poll: axes 0..65535 with 32768 the only neutral
 // value, button bits (1 = button 1, 2 = button 2).
+constexpr uint32_t kStickNeutral = 32768;  // the only neutral axis value
+constexpr uint32_t kJoyButton1 = 1;
+constexpr uint32_t kJoyButton2 = 2;
+
 struct JoyReading {
   uint32_t dwXpos = 32768;
   uint32_t dwYpos = 32768;

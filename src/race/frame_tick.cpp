@@ -7,8 +7,6 @@
 namespace quorvel {
 
 namespace {
-constexpr uint32_t kStickNeutral = 32768;
-constexpr uint32_t kButton1 = 1;
 constexpr int32_t kFinishedLap = 4;
 constexpr float kEyeHeight = 4.0f;  // world units
 
@@ -64,7 +62,7 @@ TickInput PollTickInput(RaceState& s, Platform& platform) {
     } else if (joy.dwYpos > kStickNeutral) {
       f.down = true;
     }
-    if ((joy.dwButtons & kButton1) != 0) {
+    if ((joy.dwButtons & kJoyButton1) != 0) {
       if (!s.JoyButtonLatch) {
         s.JoyButtonLatch = true;
         in.MenuRequest = true;

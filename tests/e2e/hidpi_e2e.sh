@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# The real game on a high-density screen: under `Xvfb -dpi 192` both windows
+# are twice as large (678 x 678 and 626 x 324) and, outside the labels, their
+# screenshots are the 96-dpi screenshots of the same game state with every
+# pixel a 2 x 2 block. Xft.dpi in the X resources wins over the screen's own
+# dpi either way. Each X server is private, on a free display number that
+# Xvfb picks itself (-displayfd), and is stopped by its PID.
+# Usage: hidpi_e2e.sh QUORVEL
+set -uo pipefail
+
+game=$1
+work=$(mktemp -d)
+xvfb_pid=""
+game_pid=""
+failures=0
+passes=0
+
+cleanup() {
+  [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() {  # check NAME COMMAND...
+  local name=$1
+  shift
+  if "$@"; then
+    echo "ok - $name"
+    passes=$((passes + 1))
+  else
+    echo "not ok - $name"
+    failures=$((failures + 1))
+  fi
+}
+
+# Polls COMMAND every 50 ms until it succeeds or SECONDS pass.
+wait_for() {  # wait_for SECONDS COMMAND...
+  local deadline=$((SECONDS + $1))
+  shift
+  while ! "$@"; do
+    ((SECONDS >= deadline)) && return 1
+    sleep 0.05
+  done
+}
+
+# "R,G,B" of pixel (X, Y) of a PNG.
+pixel() {
+  convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r+.5)],%[fx:int(255*u.p{$2,$3}.g+.5)],%[fx:int(255*u.p{$2,$3}.b+.5)]" info:
+}
+is_pixel() { [[ $(pixel "$1" "$2" "$3") == "$4" ]]; }
+shot() { import -window "$1" "$2" 2>/dev/null; }
+size_of() { xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'; }
+centre_of() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+    /Width:/ {w = $2} /Height:/ {h = $2} END {print 2 * x + w, 2 * y + h}'
+}
+menu_window() { xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -1; }
+
+# Label rectangles at 96 dpi, as ImageMagick rectangles (x0,y0 x1,y1, last
+# pixel included): where the text may be rendered at the higher resolution.
+form1_labels=("16,8 64,32" "264,8 328,32" "264,288 320,320")  # Label2, Label4, Label1
+form2_labels=(
+  "64,8 152,24" "160,8 248,24" "248,8 336,24" "64,40 152,56" "160,40 248,56"  # items 0-4
+  "96,104 216,120" "48,72 160,88" "176,72 264,88"                              # items 5-7
+  "16,8 56,24" "16,40 56,56" "8,128 304,144" "8,144 304,160"                   # fixed labels
+)
+
+# Paints the label rectangles, scaled by SCALE, black.
+masked() {  # masked IN OUT SCALE RECT...
+  local in=$1 out=$2 scale=$3
+  shift 3
+  local draw=() r x0 y0 x1 y1
+  for r in "$@"; do
+    IFS=', ' read -r x0 y0 x1 y1 <<<"$r"
+    draw+=(-draw "rectangle $((x0 * scale)),$((y0 * scale)) $(((x1 + 1) * scale - 1)),$(((y1 + 1) * scale - 1))")
+  done
+  convert "$in" -fill black "${draw[@]}" "$out"
+}
+# Number of pixels in which two PNGs of one size differ.
+differing() { compare -metric AE "$1" "$2" null: 2>&1; }
+
+# Whether the scale-2 shot BIG is the 96-dpi shot SMALL in 2 x 2 blocks
+# outside the label rectangles: halved it equals SMALL, and enlarged again
+# it equals itself (every block one colour).
+same_in_blocks() {  # same_in_blocks SMALL BIG NAME RECT...
+  local small=$1 big=$2 name=$3
+  shift 3
+  convert "$big" -sample 50% "$work/$name.half.png"
+  masked "$work/$name.half.png" "$work/$name.half.m.png" 1 "$@"
+  masked "$small" "$work/$name.small.m.png" 1 "$@"
+  local n
+  n=$(differing "$work/$name.half.m.png" "$work/$name.small.m.png")
+  [[ $n == 0 ]] || { echo "# $name: halved, $n pixels differ from 96 dpi"; return 1; }
+  convert "$work/$name.half.png" -sample 200% "$work/$name.blocks.png"
+  masked "$work/$name.blocks.png" "$work/$name.blocks.m.png" 2 "$@"
+  masked "$big" "$work/$name.big.m.png" 2 "$@"
+  n=$(differing "$work/$name.blocks.m.png" "$work/$name.big.m.png")
+  [[ $n == 0 ]] || { echo "# $name: $n pixels are not in 2 x 2 blocks"; return 1; }
+}
+
+start_xvfb() {  # start_xvfb DPI; -noreset keeps root properties between clients
+  : >"$work/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi "$1" -noreset -nolisten tcp \
+    3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  if ! wait_for 10 test -s "$work/display"; then
+    echo "not ok - Xvfb -dpi $1 did not start"
+    exit 1
+  fi
+  export DISPLAY=":$(head -1 "$work/display")"
+  unset SDL_VIDEODRIVER
+  wait_for 10 xdpyinfo >/dev/null 2>&1
+}
+stop_xvfb() {
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+  xvfb_pid=""
+}
+set_xft_dpi() { xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$1"; }
+
+start_game() {
+  "$game" >"$work/game.out" 2>"$work/game.err" &
+  game_pid=$!
+  wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Quorvel$' | head -1)
+  [[ -n $wid ]] && xdotool windowfocus --sync "$wid"
+}
+stop_game() {
+  kill "$game_pid" 2>/dev/null
+  wait "$game_pid" 2>/dev/null
+  game_pid=""
+}
+# Shoots the game window once its first frame is on the screen (cyan sky).
+shoot_game() {  # shoot_game SCALE OUT
+  local s=$1 out=$2
+  painted() { shot "$wid" "$out" && is_pixel "$out" $((168 * s)) $((60 * s)) "0,255,255"; }
+  wait_for 5 painted
+}
+# Opens the menu with Enter and shoots it once painted.
+shoot_menu() {  # shoot_menu SCALE OUT; sets menu
+  local s=$1 out=$2
+  xdotool keydown Return
+  sleep 0.25
+  xdotool keyup Return
+  wait_for 3 test -n "$(menu_window)"
+  menu=$(menu_window)
+  [[ -n $menu ]] || return 1
+  painted() { shot "$menu" "$out" && is_pixel "$out" $((5 * s)) $((40 * s)) "224,224,224"; }
+  wait_for 3 painted
+}
+
+# --- 96 dpi: the design size; then Xft.dpi 192 doubles it ---
+start_xvfb 96
+start_game
+check "96 dpi: the game window appears" test -n "$wid"
+check "96 dpi: game window 339 x 339" test "$(size_of "$wid")" = "339x339"
+check "96 dpi: first frame shot" shoot_game 1 "$work/game96.png"
+check "96 dpi: menu shot" shoot_menu 1 "$work/menu96.png"
+check "96 dpi: menu 313 x 162" test "$(size_of "$menu")" = "313x162"
+stop_game
+set_xft_dpi 192
+start_game
+check "Xft.dpi 192 on a 96-dpi screen: game window 678 x 678" test "$(size_of "$wid")" = "678x678"
+stop_game
+stop_xvfb
+
+# --- 192 dpi: twice as large, the same picture in blocks ---
+start_xvfb 192
+start_game
+check "192 dpi: the game window appears" test -n "$wid"
+check "192 dpi: game window 678 x 678" test "$(size_of "$wid")" = "678x678"
+check "192 dpi: first frame shot" shoot_game 2 "$work/game192.png"
+check "192 dpi: game window is the 96-dpi picture in 2 x 2 blocks outside the labels" \
+  same_in_blocks "$work/game96.png" "$work/game192.png" game "${form1_labels[@]}"
+# The lap label's white box keeps its place: its corner at (264, 8) doubled.
+check "192 dpi: lap label box starts at (528, 16)" is_pixel "$work/game192.png" 528 16 "255,255,255"
+check "192 dpi: sky just left of the lap label" is_pixel "$work/game192.png" 527 16 "0,255,255"
+check "192 dpi: speed label box starts at (528, 576)" is_pixel "$work/game192.png" 528 576 "255,255,255"
+check "192 dpi: menu shot" shoot_menu 2 "$work/menu192.png"
+check "192 dpi: menu 626 x 324" test "$(size_of "$menu")" = "626x324"
+check "192 dpi: menu is the 96-dpi menu in 2 x 2 blocks outside the labels" \
+  same_in_blocks "$work/menu96.png" "$work/menu192.png" menu "${form2_labels[@]}"
+read -r gx gy < <(centre_of "$wid")
+read -r mx my < <(centre_of "$menu")
+centred() { (((gx - mx) ** 2 <= 4 && (gy - my) ** 2 <= 4)); }
+check "192 dpi: menu centred over the game window ($gx,$gy vs $mx,$my, doubled)" centred
+stop_game
+set_xft_dpi 96
+start_game
+check "Xft.dpi 96 on a 192-dpi screen: game window 339 x 339" test "$(size_of "$wid")" = "339x339"
+stop_game
+stop_xvfb
+
+echo "$passes passed, $failures failed"
+((failures == 0))
