@@ -1,5 +1,6 @@
 #include "race/race_step.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -58,8 +59,9 @@ void Crash(RaceState& s, Form1Labels& labels, Platform& platform) {
     DrawScene(s, labels, platform, eye_height);
     platform.Sleep(kFallFrameMs);
     // The car rolls on with the speed and heading it left the road with.
-    s.Pos[0] = static_cast<float>(s.Pos[0] + static_cast<double>(s.Speed) * std::cos(s.Heading));
-    s.Pos[1] = static_cast<float>(s.Pos[1] + static_cast<double>(s.Speed) * std::sin(s.Heading));
+    const double heading = s.Heading;  // cos and sin in double, not float
+    s.Pos[0] = static_cast<float>(s.Pos[0] + static_cast<double>(s.Speed) * std::cos(heading));
+    s.Pos[1] = static_cast<float>(s.Pos[1] + static_cast<double>(s.Speed) * std::sin(heading));
   }
   Surface& picture = platform.Picture1();
   picture.SetBackColor(0);
@@ -85,7 +87,9 @@ void Crash(RaceState& s, Form1Labels& labels, Platform& platform) {
 }  // namespace
 
 bool OnRoad(const RaceState& s, float x, float y) {
-  for (int16_t i = 0; i < s.RoadTriCount; ++i) {
+  // Never past the table, whatever the count says.
+  const int16_t count = std::min<int16_t>(s.RoadTriCount, kRoadTriCapacity);
+  for (int16_t i = 0; i < count; ++i) {
     const float* t = &s.RoadTri[static_cast<std::size_t>(6 * i)];
     if (InTriangle(t[0], t[1], t[2], t[3], t[4], t[5], x, y)) return true;
   }

@@ -1,6 +1,8 @@
 // Gates, laps, the finish, the road test and the crash sequence, on course 1.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "course/course_builders.h"
 #include "race/frame_tick.h"
 #include "race/race_step.h"
@@ -116,6 +118,29 @@ TEST_F(LapsAndCrash, CarRollsOnDuringTheFall) {
   EXPECT_EQ(platform.label_calls.size(), 19u);
   EXPECT_NEAR(s.Pos[3], 28.0f, 1e-4);
   EXPECT_NEAR(s.Pos[2], -150.0f, 1e-4);
+}
+
+TEST_F(LapsAndCrash, FallMovesAreWorkedOutInDoubleAndStoredAsSingle) {
+  s.Speed = 2.71999979f;
+  s.Heading = 0.59f;
+  s.Steer = 0;
+  s.CameraLag = 0;
+  Step(-150, 10, -150, 16);
+  // A pose where cos and sin rounded to single would move the car
+  // elsewhere. The last fall frame drew the car after 18 moves; its eye point stands
+  // 10 units behind it.
+  float x = -150, y = 16;
+  for (int i = 0; i < 18; ++i) {
+    x = static_cast<float>(x + 2.71999979f * std::cos(static_cast<double>(0.59f)));
+    y = static_cast<float>(y + 2.71999979f * std::sin(static_cast<double>(0.59f)));
+  }
+  EXPECT_EQ(s.Pos[2], static_cast<float>(x - 10 * std::cos(static_cast<double>(0.59f))));
+  EXPECT_EQ(s.Pos[3], static_cast<float>(y - 10 * std::sin(static_cast<double>(0.59f))));
+}
+
+TEST_F(LapsAndCrash, RoadTestNeverReadsPastTheTable) {
+  s.RoadTriCount = 32767;  // not a course; the test must still stay in bounds
+  EXPECT_TRUE(OnRoad(s, 0, 0));
 }
 
 TEST_F(LapsAndCrash, CrashRightAfterABackwardsCrossingGivesTheLapBack) {

@@ -4,10 +4,11 @@
 # the font, and contents (dpkg -c, dpkg -x into a scratch root) of exactly
 # the game, its desktop entry and its icons, with nothing of the tests or
 # quorvel-sim. The package is written to a scratch folder, not the build's.
-# Usage: deb_test.sh BUILD_DIR
+# Usage: deb_test.sh BUILD_DIR [CPACK]
 set -uo pipefail
 
 build=$1
+cpack=${2:-cpack}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -24,7 +25,7 @@ check() {  # check NAME COMMAND...
   fi
 }
 
-if ! (cd "$build" && cpack -G DEB -B "$work/out") >"$work/cpack.log" 2>&1; then
+if ! (cd "$build" && "$cpack" -G DEB -B "$work/out") >"$work/cpack.log" 2>&1; then
   cat "$work/cpack.log"
   echo "not ok - cpack -G DEB"
   exit 1

@@ -2,10 +2,11 @@
 # What `cmake --install` puts in place: the game, its desktop entry and its
 # icons at every size of the hicolor theme, and nothing else (no tests, no
 # quorvel-sim, no tools). The desktop entry passes desktop-file-validate.
-# Usage: install_test.sh BUILD_DIR
+# Usage: install_test.sh BUILD_DIR [CMAKE]
 set -uo pipefail
 
 build=$1
+cmake=${2:-cmake}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -26,7 +27,7 @@ sizes=(16 32 48 64 128)
 expected=(bin/quorvel share/applications/quorvel.desktop)
 for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/quorvel.png"); done
 
-if ! cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
+if ! "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
   cat "$work/install.log"
   echo "not ok - cmake --install"
   exit 1
