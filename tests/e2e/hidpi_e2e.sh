@@ -50,13 +50,14 @@ pixel() {
   convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r+.5)],%[fx:int(255*u.p{$2,$3}.g+.5)],%[fx:int(255*u.p{$2,$3}.b+.5)]" info:
 }
 is_pixel() { [[ $(pixel "$1" "$2" "$3") == "$4" ]]; }
-shot() { import -window "$1" "$2" 2>/dev/null; }
-size_of() { xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'; }
+# Bounded: a screenshot or a query must not hang the test on a busy machine.
+shot() { timeout 10 import -window "$1" "$2" 2>/dev/null; }
+size_of() { timeout 10 xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'; }
 centre_of() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+  timeout 10 xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
     /Width:/ {w = $2} /Height:/ {h = $2} END {print 2 * x + w, 2 * y + h}'
 }
-menu_window() { xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -1; }
+menu_window() { timeout 10 xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -1; }
 
 # Label rectangles at 96 dpi, as ImageMagick rectangles (x0,y0 x1,y1, last
 # pixel included): where the text may be rendered at the higher resolution.
@@ -124,7 +125,7 @@ start_game() {
   "$game" >"$work/game.out" 2>"$work/game.err" &
   game_pid=$!
   wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Quorvel$' | head -1)
-  [[ -n $wid ]] && xdotool windowfocus --sync "$wid"
+  [[ -n $wid ]] && timeout 10 xdotool windowfocus --sync "$wid"
 }
 stop_game() {
   kill "$game_pid" 2>/dev/null
