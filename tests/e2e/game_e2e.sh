@@ -44,7 +44,7 @@ wait_for() {  # wait_for SECONDS COMMAND...
 
 # "R,G,B" of pixel (X, Y) of a PNG.
 pixel() {
-  convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r+.5)],%[fx:int(255*u.p{$2,$3}.g+.5)],%[fx:int(255*u.p{$2,$3}.b+.5)]" info:
+  timeout 10 convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r+.5)],%[fx:int(255*u.p{$2,$3}.g+.5)],%[fx:int(255*u.p{$2,$3}.b+.5)]" info:
 }
 is_pixel() { [[ $(pixel "$1" "$2" "$3") == "$4" ]]; }
 # Number of pixels of colour #RRGGBB in a PNG.
@@ -52,7 +52,8 @@ colour_count() {
   convert "$1" -format %c histogram:info:- | awk -v c="#$2" 'toupper($0) ~ c {gsub(":", "", $1); n += $1} END {print n + 0}'
 }
 
-shot() { import -window "$1" "$2" 2>/dev/null; }
+# A screenshot never hangs the test: a window that vanished fails the check.
+shot() { timeout 10 import -window "$1" "$2" 2>/dev/null; }
 
 # --- no display: a clear line and status 1 within a second ---
 start_ns=$(date +%s%N)
@@ -83,7 +84,7 @@ start_game() {
   "$game" >"$work/game.out" 2>"$work/game.err" &
   game_pid=$!
   wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Quorvel$' | head -1)
-  [[ -n $wid ]] && xdotool windowfocus --sync "$wid"
+  [[ -n $wid ]] && timeout 5 xdotool windowfocus --sync "$wid"
 }
 # Waits up to 5 s for the game to exit; sets exit_status ("running" if not).
 wait_game_exit() {
@@ -191,7 +192,7 @@ for key in Right Down Down Left Return; do
   hold 0.1 "$key"
 done
 check "the menu closes after the start" wait_for 3 test -z "$(menu_window)"
-xdotool windowfocus --sync "$wid"
+timeout 5 xdotool windowfocus --sync "$wid"
 course2_shown() {
   shot "$wid" "$work/course2.png"
   (($(colour_count "$work/course2.png" FFFF00) > 200 && $(colour_count "$work/course2.png" FF0000) > 200))
@@ -213,5 +214,9 @@ check "the game starts again" test -n "$wid"
 wait_game_exit
 check "the close button ends the game with status 0 (got $exit_status)" test "$exit_status" = "0"
 
+if ((failures > 0)) && [[ -s $work/game.err ]]; then
+  echo "the game said on stderr:"
+  head -20 "$work/game.err"
+fi
 echo "$passes passed, $failures failed"
 ((failures == 0))

@@ -2,12 +2,27 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <X11/Xlib.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace quorvel {
 
 namespace {
+
+// Xlib's default handler ends the process on any protocol error. A request
+// SDL makes on our behalf (focus, stacking) can still name the menu window
+// after we destroyed it and before the server saw the destroy; that
+// BadWindow is harmless. Every other error goes to the handler that was
+// installed before (SDL's, which ends in Xlib's). Xlib calls the handler
+// without user data, so the previous one has to live here.
+XErrorHandler previous_x_error_handler = nullptr;
+
+int IgnoreStaleWindowErrors(Display* display, XErrorEvent* event) {
+  if (event->error_code == BadWindow) return 0;
+  return previous_x_error_handler != nullptr ? previous_x_error_handler(display, event) : 0;
+}
 
 bool EnvSet(const char* name) {
   const char* value = std::getenv(name);
@@ -37,6 +52,10 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = std::string("Quorvel: cannot open a window: no display (") + SDL_GetError() + ")";
     return nullptr;
+  }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
+    previous_x_error_handler = XSetErrorHandler(IgnoreStaleWindowErrors);
   }
   // Failure is not fatal: every joystick poll then fails and the keyboard works.
   SDL_InitSubSystem(SDL_INIT_JOYSTICK);
