@@ -3,14 +3,14 @@
 # Xvfb display, keys sent through XTest (xdotool), screenshots checked pixel
 # by pixel (ImageMagick). Usage: game_e2e.sh QUORVEL SEND_WM_DELETE
 set -uo pipefail
+source "$(dirname "$0")/../support/checks.sh"
+source "$(dirname "$0")/x_queries.sh"
 
 game=$1
 send_wm_delete=$2
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
-failures=0
-passes=0
 
 cleanup() {
   [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
@@ -20,40 +20,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {  # check NAME COMMAND...
-  local name=$1
-  shift
-  if "$@"; then
-    echo "ok - $name"
-    passes=$((passes + 1))
-  else
-    echo "not ok - $name"
-    failures=$((failures + 1))
-  fi
-}
-
-# Polls COMMAND every 50 ms until it succeeds or SECONDS pass.
-wait_for() {  # wait_for SECONDS COMMAND...
-  local deadline=$((SECONDS + $1))
-  shift
-  while ! "$@"; do
-    ((SECONDS >= deadline)) && return 1
-    sleep 0.05
-  done
-}
-
-# "R,G,B" of pixel (X, Y) of a PNG.
-pixel() {
-  timeout 10 convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r+.5)],%[fx:int(255*u.p{$2,$3}.g+.5)],%[fx:int(255*u.p{$2,$3}.b+.5)]" info:
-}
-is_pixel() { [[ $(pixel "$1" "$2" "$3") == "$4" ]]; }
 # Number of pixels of colour #RRGGBB in a PNG.
 colour_count() {
   convert "$1" -format %c histogram:info:- | awk -v c="#$2" 'toupper($0) ~ c {gsub(":", "", $1); n += $1} END {print n + 0}'
 }
-
-# A screenshot never hangs the test: a window that vanished fails the check.
-shot() { timeout 10 import -window "$1" "$2" 2>/dev/null; }
 
 # --- no display: a clear line and status 1 within a second ---
 start_ns=$(date +%s%N)
@@ -108,12 +78,6 @@ hold() {  # hold SECONDS KEY...: held across several 80 ms ticks
   sleep "$t"
   xdotool keyup "$@"
 }
-size_of() { xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'; }
-centre_of() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-    /Width:/ {w = $2} /Height:/ {h = $2} END {print 2 * x + w, 2 * y + h}'
-}
-menu_window() { xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -1; }
 
 # --- start-up picture ---
 start_game

@@ -7,13 +7,13 @@
 # Xvfb picks itself (-displayfd), and is stopped by its PID.
 # Usage: hidpi_e2e.sh QUORVEL
 set -uo pipefail
+source "$(dirname "$0")/../support/checks.sh"
+source "$(dirname "$0")/x_queries.sh"
 
 game=$1
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
-failures=0
-passes=0
 
 cleanup() {
   [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
@@ -22,42 +22,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-check() {  # check NAME COMMAND...
-  local name=$1
-  shift
-  if "$@"; then
-    echo "ok - $name"
-    passes=$((passes + 1))
-  else
-    echo "not ok - $name"
-    failures=$((failures + 1))
-  fi
-}
-
-# Polls COMMAND every 50 ms until it succeeds or SECONDS pass.
-wait_for() {  # wait_for SECONDS COMMAND...
-  local deadline=$((SECONDS + $1))
-  shift
-  while ! "$@"; do
-    ((SECONDS >= deadline)) && return 1
-    sleep 0.05
-  done
-}
-
-# "R,G,B" of pixel (X, Y) of a PNG.
-pixel() {
-  convert "$1" -format "%[fx:int(255*u.p{$2,$3}.r+.5)],%[fx:int(255*u.p{$2,$3}.g+.5)],%[fx:int(255*u.p{$2,$3}.b+.5)]" info:
-}
-is_pixel() { [[ $(pixel "$1" "$2" "$3") == "$4" ]]; }
-# Bounded: a screenshot or a query must not hang the test on a busy machine.
-shot() { timeout 10 import -window "$1" "$2" 2>/dev/null; }
-size_of() { timeout 10 xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'; }
-centre_of() {
-  timeout 10 xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-    /Width:/ {w = $2} /Height:/ {h = $2} END {print 2 * x + w, 2 * y + h}'
-}
-menu_window() { timeout 10 xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -1; }
 
 # Label rectangles at 96 dpi, as ImageMagick rectangles (x0,y0 x1,y1, last
 # pixel included): where the text may be rendered at the higher resolution.

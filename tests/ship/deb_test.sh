@@ -6,24 +6,12 @@
 # quorvel-sim. The package is written to a scratch folder, not the build's.
 # Usage: deb_test.sh BUILD_DIR [CPACK]
 set -uo pipefail
+source "$(dirname "$0")/../support/checks.sh"
 
 build=$1
 cpack=${2:-cpack}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-check() {  # check NAME COMMAND...
-  local name=$1
-  shift
-  if "$@"; then
-    echo "ok - $name"
-    passes=$((passes + 1))
-  else
-    echo "not ok - $name"
-    failures=$((failures + 1))
-  fi
-}
 
 if ! (cd "$build" && "$cpack" -G DEB -B "$work/out") >"$work/cpack.log" 2>&1; then
   cat "$work/cpack.log"

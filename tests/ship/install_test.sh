@@ -4,24 +4,12 @@
 # quorvel-sim, no tools). The desktop entry passes desktop-file-validate.
 # Usage: install_test.sh BUILD_DIR [CMAKE]
 set -uo pipefail
+source "$(dirname "$0")/../support/checks.sh"
 
 build=$1
 cmake=${2:-cmake}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-check() {  # check NAME COMMAND...
-  local name=$1
-  shift
-  if "$@"; then
-    echo "ok - $name"
-    passes=$((passes + 1))
-  else
-    echo "not ok - $name"
-    failures=$((failures + 1))
-  fi
-}
 
 sizes=(16 32 48 64 128)
 expected=(bin/quorvel share/applications/quorvel.desktop)
