@@ -27,7 +27,8 @@ colour_count() {
 
 # --- no display: a clear line and status 1 within a second ---
 start_ns=$(date +%s%N)
-DISPLAY=:9999 SDL_VIDEODRIVER= timeout 5 env -u SDL_VIDEODRIVER "$game" >"$work/out" 2>"$work/err"
+DISPLAY=:9999 timeout 5 env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR "$game" \
+  >"$work/out" 2>"$work/err"
 status=$?
 elapsed_ms=$((($(date +%s%N) - start_ns) / 1000000))
 check "no display: exit status 1 (got $status)" test "$status" -eq 1
@@ -137,15 +138,16 @@ if [[ -n $menu ]]; then
   shot "$menu" "$work/menu.png"
   check "menu background" is_pixel "$work/menu.png" 5 40 "224,224,224"
   check "red cursor frame on コース1" is_pixel "$work/menu.png" 61 5 "255,0,0"
-  menu_has_no_border() { ! xprop -id "$menu" _MOTIF_WM_HINTS 2>/dev/null | grep -q ' = 0x2, 0x0, 0x1'; }
   hold 0.2 Escape
   check "Esc closes the menu" wait_for 3 test -z "$(menu_window)"
 fi
 shot "$wid" "$work/resumed1.png"
 hold 0.6 Up
 shot "$wid" "$work/resumed2.png"
+# The speed label, not the clock: keys must reach the game again.
 race_goes_on() {
-  ! cmp -s <(convert "$work/resumed1.png" rgb:-) <(convert "$work/resumed2.png" rgb:-)
+  ! cmp -s <(convert "$work/resumed1.png" -crop 57x33+264+288 rgb:-) \
+    <(convert "$work/resumed2.png" -crop 57x33+264+288 rgb:-)
 }
 check "the race goes on after Esc" race_goes_on
 

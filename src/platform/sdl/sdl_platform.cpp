@@ -46,7 +46,11 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
       break;
     case SDL_WINDOWEVENT:
       if (event.window.windowID == form1->id()) {
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) close_requested = true;
+        // While the menu is open the game window is its disabled owner: its
+        // close button does nothing, as on a modal dialog's owner anywhere.
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE && menu == nullptr) {
+          close_requested = true;
+        }
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintForm1();
       } else if (form2 != nullptr && event.window.windowID == form2->id()) {
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
