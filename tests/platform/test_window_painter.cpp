@@ -15,23 +15,17 @@
 #include "platform/raster/label_painter.h"
 #include "platform/raster/raster_surface.h"
 #include "platform/raster/window_painter.h"
+#include "support/sdl_images.h"
 #include "ui/layout.h"
 
 namespace quorvel {
 namespace {
 
-using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
-
-SurfacePtr NewImage(int w, int h) {
-  return SurfacePtr(SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888),
-                    &SDL_FreeSurface);
-}
+using testing::NewImage;
+using testing::SurfacePtr;
 
 Rgb At(SDL_Surface* s, int x, int y) {
-  const auto* row = static_cast<const uint8_t*>(s->pixels) + y * s->pitch;
-  Rgb c;
-  SDL_GetRGB(reinterpret_cast<const Uint32*>(row)[x], s->format, &c.r, &c.g, &c.b);
-  return c;
+  return testing::PixelAt(s, x, y);
 }
 
 std::string Text(Rgb c) {

@@ -18,23 +18,18 @@
 #include "platform/raster/raster_surface.h"
 #include "platform/raster/window_painter.h"
 #include "platform/sdl/sdl_platform.h"
+#include "support/sdl_images.h"
 #include "ui/layout.h"
 
 namespace quorvel {
 namespace {
 
-using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
-
-SurfacePtr NewImage(int w, int h) {
-  return SurfacePtr(SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888),
-                    &SDL_FreeSurface);
-}
+using testing::NewImage;
+using testing::SurfacePtr;
 
 uint32_t Rgb(SDL_Surface* s, int x, int y) {
-  const auto* row = static_cast<const uint8_t*>(s->pixels) + y * s->pitch;
-  Uint8 r = 0, g = 0, b = 0;
-  SDL_GetRGB(reinterpret_cast<const Uint32*>(row)[x], s->format, &r, &g, &b);
-  return (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
+  const quorvel::Rgb c = testing::PixelAt(s, x, y);
+  return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
 }
 
 bool Inside(const std::vector<SDL_Rect>& rects, int x, int y) {

@@ -22,8 +22,6 @@ struct HeadlessPlatform::Impl {
   MenuFrames menu_frames;
   int draws = 0;
   int slept_ms = 0;
-  bool timer_enabled = true;  // Timer1 is enabled from design time
-  bool unloaded = false;
 };
 
 HeadlessPlatform::HeadlessPlatform(int width, int height)
@@ -60,14 +58,6 @@ int HeadlessPlatform::slept_ms() const {
 void HeadlessPlatform::ResetCounters() {
   impl_->draws = 0;
   impl_->slept_ms = 0;
-}
-
-bool HeadlessPlatform::unloaded() const {
-  return impl_->unloaded;
-}
-
-bool HeadlessPlatform::timer_enabled() const {
-  return impl_->timer_enabled;
 }
 
 const Form1Labels& HeadlessPlatform::labels() const {
@@ -122,9 +112,9 @@ bool HeadlessPlatform::JoyProbe() {
   return impl_->joy.has_value();
 }
 
-void HeadlessPlatform::SetTimer1Enabled(bool enabled) {
-  impl_->timer_enabled = enabled;
-}
+// No timer runs here: the driver fires each tick itself, and the game keeps
+// the switch and the unload in its own window state.
+void HeadlessPlatform::SetTimer1Enabled(bool) {}
 
 void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
   menu.Form_Load();
@@ -150,9 +140,7 @@ void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
   }
 }
 
-void HeadlessPlatform::UnloadGameWindow() {
-  impl_->unloaded = true;
-}
+void HeadlessPlatform::UnloadGameWindow() {}
 
 void HeadlessPlatform::Sleep(int ms) {
   // A Windows sleep takes an unsigned count; the game only passes positive

@@ -44,8 +44,6 @@ class HeadlessPlatform final : public Platform {
   int draws() const;
   int slept_ms() const;
   void ResetCounters();
-  bool unloaded() const;
-  bool timer_enabled() const;
   const Form1Labels& labels() const;
   MenuFrames last_menu_frames() const;
   RasterSurface& raster();

@@ -8,8 +8,12 @@
 
 namespace quorvel {
 
-// Writes `surface` as an 8-bit RGB PNG. Returns false (and sets `error`)
-// when the file cannot be written.
-bool WritePng(SDL_Surface* surface, const std::string& path, std::string& error);
+enum class PngAlpha { kDrop, kKeep };
+
+// Writes `surface` as an 8-bit RGB PNG, or RGBA with kKeep (icons need their
+// transparent corners). Returns false (and sets `error`) when the file
+// cannot be written.
+bool WritePng(SDL_Surface* surface, const std::string& path, std::string& error,
+              PngAlpha alpha = PngAlpha::kDrop);
 
 }  // namespace quorvel

@@ -4,39 +4,16 @@
 // the arguments are wrong or the file cannot be written.
 
 #include <SDL.h>
-#include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
+#include "platform/raster/png_writer.h"
 #include "platform/sdl/game_icon.h"
 
 namespace {
-
 constexpr int kMaxSize = 1024;  // pixels
-
-// The raster's PNG writer drops alpha; an icon needs its transparent corners.
-bool WriteRgbaPng(SDL_Surface* surface, const char* path, std::string& error) {
-  const int stride = surface->w * 4;
-  std::vector<unsigned char> rgba(static_cast<size_t>(stride) * surface->h);
-  if (SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels,
-                        surface->pitch, SDL_PIXELFORMAT_RGBA32, rgba.data(), stride) != 0) {
-    error = std::string("cannot convert the icon: ") + SDL_GetError();
-    return false;
-  }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(surface->w);
-  image.height = static_cast<png_uint_32>(surface->h);
-  image.format = PNG_FORMAT_RGBA;
-  const bool written = png_image_write_to_file(&image, path, 0, rgba.data(), stride, nullptr) != 0;
-  if (!written) error = std::string("cannot write ") + path + ": " + image.message;
-  png_image_free(&image);
-  return written;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,7 +34,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string error;
-  const bool written = WriteRgbaPng(icon, argv[2], error);
+  const bool written = quorvel::WritePng(icon, argv[2], error, quorvel::PngAlpha::kKeep);
   SDL_FreeSurface(icon);
   if (!written) {
     std::fprintf(stderr, "quorvel-icon: %s\n", error.c_str());
