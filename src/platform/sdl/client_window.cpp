@@ -1,5 +1,7 @@
 #include "platform/sdl/client_window.h"
 
+#include "platform/sdl/x_window_watch.h"
+
 namespace quorvel {
 
 std::unique_ptr<ClientWindow> ClientWindow::Create(const char* title, int x, int y, int width,
@@ -16,6 +18,7 @@ std::unique_ptr<ClientWindow> ClientWindow::Create(const char* title, int x, int
     SDL_DestroyWindow(window);
     return nullptr;
   }
+  WatchXWindow(window);
   // A straight copy to the screen: alpha blending could alter colours.
   SDL_SetSurfaceBlendMode(image, SDL_BLENDMODE_NONE);
   return std::unique_ptr<ClientWindow>(new ClientWindow(window, image));
@@ -26,6 +29,7 @@ ClientWindow::ClientWindow(SDL_Window* window, SDL_Surface* image)
 
 ClientWindow::~ClientWindow() {
   SDL_FreeSurface(image_);
+  BeforeDestroyingXWindow(window_);
   SDL_DestroyWindow(window_);
 }
 
@@ -33,8 +37,16 @@ bool ClientWindow::shown() const {
   return (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0;
 }
 
+bool ClientWindow::gone() const {
+  return XWindowGone(window_);
+}
+
 void ClientWindow::Show() {
   SDL_ShowWindow(window_);
+}
+
+void ClientWindow::Hide() {
+  if (!gone()) SDL_HideWindow(window_);
 }
 
 void ClientWindow::TakeFocus() {
@@ -43,7 +55,7 @@ void ClientWindow::TakeFocus() {
 }
 
 bool ClientWindow::Present() {
-  if (!shown()) return true;
+  if (!shown() || gone()) return true;
   // Fetched each time: SDL replaces the window surface after size changes.
   SDL_Surface* screen = SDL_GetWindowSurface(window_);
   if (screen == nullptr) return false;

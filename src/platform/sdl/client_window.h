@@ -26,12 +26,16 @@ class ClientWindow {
   // What the client area shows; paint into it, then Present.
   SDL_Surface* image() const { return image_; }
   bool shown() const;
+  // Destroyed behind SDL's back (by another program), as far as the X
+  // server has told; never on other video drivers.
+  bool gone() const;
 
   void Show();
+  void Hide();
   // Raises the window and gives it the keyboard. Without a window manager
   // nothing else moves the focus, not even closing the focused window.
   void TakeFocus();
-  // Copies the image to the screen if the window is shown. False when SDL
+  // Copies the image to the screen if the window is shown and not gone. False when SDL
   // refuses; the next expose tries again.
   bool Present();
 

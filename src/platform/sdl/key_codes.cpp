@@ -1,5 +1,7 @@
 #include "platform/sdl/key_codes.h"
 
+#include <X11/keysym.h>
+
 #include "platform/platform.h"
 
 namespace quorvel {
@@ -51,6 +53,30 @@ std::vector<SDL_Keycode> SdlKeysForVk(int vk) {
   }
   if (vk >= kVkLetterA && vk < kVkLetterA + 26) return {SDLK_a + (vk - kVkLetterA)};
   if (vk >= kVkDigit0 && vk < kVkDigit0 + 10) return {SDLK_0 + (vk - kVkDigit0)};
+  return {};
+}
+
+std::vector<unsigned long> XKeysymsForVk(int vk) {
+  switch (vk) {
+    case kVkEscape:
+      return {XK_Escape};
+    case kVkReturn:
+      return {XK_Return, XK_KP_Enter};
+    case kVkLeft:
+      return {XK_Left};
+    case kVkUp:
+      return {XK_Up};
+    case kVkRight:
+      return {XK_Right};
+    case kVkDown:
+      return {XK_Down};
+    default:
+      break;
+  }
+  if (vk >= kVkLetterA && vk < kVkLetterA + 26)
+    return {XK_a + static_cast<unsigned long>(vk - kVkLetterA)};
+  if (vk >= kVkDigit0 && vk < kVkDigit0 + 10)
+    return {XK_0 + static_cast<unsigned long>(vk - kVkDigit0)};
   return {};
 }
 

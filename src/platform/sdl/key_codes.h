@@ -16,4 +16,7 @@ int VkFromSdlKey(SDL_Keycode key);
 // empty for codes without a key.
 std::vector<SDL_Keycode> SdlKeysForVk(int vk);
 
+// The same keys as X keysym values, for asking the X server directly.
+std::vector<unsigned long> XKeysymsForVk(int vk);
+
 }  // namespace quorvel

@@ -7,6 +7,7 @@
 #include "platform/sdl/key_codes.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_platform_impl.h"
+#include "platform/sdl/x_window_watch.h"
 
 namespace quorvel {
 
@@ -38,16 +39,24 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
   const int w = kForm2.client_width / kTwipsPerPixel * s.scale;
   const int h = kForm2.client_height / kTwipsPerPixel * s.scale;
   const SDL_Point at = CentredOver(s.form1->window(), w, h);
-  std::string error;
-  s.form2 = ClientWindow::Create(kForm2.caption, at.x, at.y, w, h,
-                                 SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR, error);
+  if (s.form2 == nullptr) {
+    std::string error;
+    // Titled with the game's name, as the game window is, in window lists.
+    s.form2 = ClientWindow::Create(kForm1.caption, at.x, at.y, w, h,
+                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR, error);
+    if (s.form2 != nullptr) SDL_SetWindowModalFor(s.form2->window(), s.form1->window());
+  } else {
+    // Showing a window that another program destroyed would wait forever
+    // for it to appear.
+    ProbeXWindow(s.form2->window());
+    if (!s.form2->gone()) SDL_SetWindowPosition(s.form2->window(), at.x, at.y);
+  }
   // Should SDL refuse the window, the menu still runs, unseen, on the game
   // window's keys, so the game is never stuck in a visit it cannot end.
   s.menu = &menu;
   menu.Form_Load();
-  if (s.form2 != nullptr && !menu.Closed()) {
+  if (s.form2 != nullptr && !s.form2->gone() && !menu.Closed()) {
     s.form2->Show();
-    SDL_SetWindowModalFor(s.form2->window(), s.form1->window());
     s.form2->TakeFocus();
     s.RepaintMenu();
   }
@@ -69,10 +78,12 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
     if (!menu.Closed()) s.RepaintMenu();
   };
 
+  // A window destroyed by another program ends the visit and the game.
+  const auto visiting = [&s, &menu] { return !menu.Closed() && !s.windows_gone(); };
   SDL_Event event;
-  while (!menu.Closed()) {
-    while (!menu.Closed() && SDL_PollEvent(&event) == 1) handle(event);
-    if (menu.Closed()) break;
+  while (visiting()) {
+    while (visiting() && SDL_PollEvent(&event) == 1) handle(event);
+    if (!visiting()) break;
     if (timer.Due(MonotonicMicros())) {
       timer.BeginRun();
       menu.Timer1_Timer();
@@ -83,9 +94,9 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
     if (WaitEventUntil(event, timer.deadline())) handle(event);
   }
 
-  s.form2.reset();
+  if (s.form2 != nullptr) s.form2->Hide();
   s.menu = nullptr;
-  if (s.form1->shown()) s.form1->TakeFocus();
+  if (s.form1->shown() && !s.form1->gone()) s.form1->TakeFocus();
   s.RepaintForm1();
 }
 

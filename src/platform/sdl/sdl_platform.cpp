@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
+#include <string>
 #include <utility>
 
 #include "platform/raster/window_painter.h"
@@ -10,6 +12,7 @@
 #include "platform/sdl/game_icon.h"
 #include "platform/sdl/key_codes.h"
 #include "platform/sdl/sdl_platform_impl.h"
+#include "platform/sdl/x_window_watch.h"
 
 namespace quorvel {
 
@@ -52,8 +55,10 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
           close_requested = true;
         }
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintForm1();
+        if (event.window.event == SDL_WINDOWEVENT_HIDDEN) ProbeXWindow(form1->window());
       } else if (form2 != nullptr && event.window.windowID == form2->id()) {
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
+        if (event.window.event == SDL_WINDOWEVENT_HIDDEN) ProbeXWindow(form2->window());
       }
       break;
     case SDL_JOYDEVICEADDED:
@@ -77,6 +82,14 @@ std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scal
                                                    std::string& error) {
   auto session = SdlSession::Open(error);
   if (session == nullptr) return nullptr;
+  // A palette display would take the window's true-colour image as black.
+  SDL_DisplayMode desktop{};
+  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 &&
+      (SDL_ISPIXELFORMAT_INDEXED(desktop.format) || SDL_BITSPERPIXEL(desktop.format) < 15)) {
+    error = "Quorvel: the display shows only " + std::to_string(SDL_BITSPERPIXEL(desktop.format)) +
+            "-bit colour; the game needs at least 15-bit colour";
+    return nullptr;
+  }
   const std::string font_path = FindGameFont(error);
   if (font_path.empty()) {
     error = "Quorvel: " + error;
@@ -110,7 +123,7 @@ SDL_Window* SdlPlatform::game_window() const {
 }
 
 SDL_Window* SdlPlatform::menu_window() const {
-  return impl_->form2 != nullptr ? impl_->form2->window() : nullptr;
+  return impl_->menu != nullptr && impl_->form2 != nullptr ? impl_->form2->window() : nullptr;
 }
 
 int SdlPlatform::scale() const {
@@ -140,7 +153,7 @@ int SdlPlatform::Run(GameWindowHandlers& handlers) {
     if (WaitEventUntil(event, s.timer1.deadline())) s.HandleWindowEvent(event);
   }
   s.running = false;
-  SDL_HideWindow(s.form1->window());
+  s.form1->Hide();
   return 0;
 }
 
@@ -153,9 +166,18 @@ void SdlPlatform::SetLabels(const Form1Labels& labels) {
 }
 
 bool SdlPlatform::KeyHeld(int vk) {
-  // SDL keeps one keyboard state for all windows; only the focused game
-  // window reads it.
-  if (SDL_GetKeyboardFocus() != impl_->form1->window()) return false;
+  // The key state is the keyboard's while either window of the game has
+  // the focus, released otherwise. SDL's own state is not asked on x11: SDL
+  // forgets every held key whenever the focus passes from the menu to the
+  // game window, and a key still held then would read as a new press.
+  Impl& s = *impl_;
+  SDL_Window* const ours[2] = {s.form1->window(), s.form2 ? s.form2->window() : nullptr};
+  const std::span<SDL_Window* const> windows(ours, s.form2 ? 2 : 1);
+  SDL_Window* const focus = SDL_GetKeyboardFocus();
+  const bool focused =
+      (focus != nullptr && (focus == ours[0] || focus == ours[1])) || XFocusOnAnyOf(windows);
+  if (!focused) return false;
+  if (const auto down = XKeysDown(ours[0], XKeysymsForVk(vk))) return *down;
   const Uint8* state = SDL_GetKeyboardState(nullptr);
   for (SDL_Keycode key : SdlKeysForVk(vk)) {
     const SDL_Scancode code = SDL_GetScancodeFromKey(key);

@@ -30,7 +30,10 @@ struct SdlPlatform::Impl {
   // Repaints on exposure, notes close requests, follows the joystick;
   // key-downs are not handled here.
   void HandleWindowEvent(const SDL_Event& event);
-  bool ended() const { return unloaded || close_requested; }
+  // Unloaded, closed, or a window of the game destroyed by another program,
+  // which counts as closing it.
+  bool ended() const { return unloaded || close_requested || windows_gone(); }
+  bool windows_gone() const { return form1->gone() || (form2 != nullptr && form2->gone()); }
 
   // Declared first, so destroyed last: everything below needs SDL and SDL_ttf.
   std::unique_ptr<SdlSession> session;
@@ -51,6 +54,9 @@ struct SdlPlatform::Impl {
 
   // While a modal show runs.
   MenuWindow* menu = nullptr;
+  // Created for the first menu visit and kept, hidden, between visits: the X
+  // server then holds the same resources for the game however many visits
+  // it makes.
   std::unique_ptr<ClientWindow> form2;
 };
 

@@ -2,27 +2,14 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <X11/Xlib.h>
 
 #include <cstdlib>
-#include <cstring>
+
+#include "platform/sdl/x_window_watch.h"
 
 namespace quorvel {
 
 namespace {
-
-// Xlib's default handler ends the process on any protocol error. A request
-// SDL makes on our behalf (focus, stacking) can still name the menu window
-// after we destroyed it and before the server saw the destroy; that
-// BadWindow is harmless. Every other error goes to the handler that was
-// installed before (SDL's, which ends in Xlib's). Xlib calls the handler
-// without user data, so the previous one has to live here.
-XErrorHandler previous_x_error_handler = nullptr;
-
-int IgnoreStaleWindowErrors(Display* display, XErrorEvent* event) {
-  if (event->error_code == BadWindow) return 0;
-  return previous_x_error_handler != nullptr ? previous_x_error_handler(display, event) : 0;
-}
 
 bool EnvSet(const char* name) {
   const char* value = std::getenv(name);
@@ -49,13 +36,11 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
   // menu or a crash pause to finish.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
+  InstallXErrorFilter();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = std::string("Quorvel: cannot open a window: no display (") + SDL_GetError() + ")";
+    RemoveXErrorFilter();
     return nullptr;
-  }
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
-    previous_x_error_handler = XSetErrorHandler(IgnoreStaleWindowErrors);
   }
   // Failure is not fatal: every joystick poll then fails and the keyboard works.
   SDL_InitSubSystem(SDL_INIT_JOYSTICK);
@@ -64,6 +49,7 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
   if (TTF_Init() != 0) {
     error = std::string("Quorvel: cannot start the font engine (") + TTF_GetError() + ")";
     SDL_Quit();
+    RemoveXErrorFilter();
     return nullptr;
   }
   return std::unique_ptr<SdlSession>(new SdlSession());
@@ -72,6 +58,7 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
 SdlSession::~SdlSession() {
   TTF_Quit();
   SDL_Quit();
+  RemoveXErrorFilter();
 }
 
 }  // namespace quorvel

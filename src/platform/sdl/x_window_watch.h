@@ -1,0 +1,49 @@
+// The game's own X windows as the X server sees them, on SDL's x11 driver:
+// an error filter that notices when one of them has been destroyed (by the
+// game at its end, or by another program), and whether the keyboard focus is
+// on one of them. With any other video driver every call is a no-op.
+//
+// Xlib reports errors asynchronously, through one process-wide handler: the
+// filter goes in before SDL opens the display and comes out after SDL has
+// closed it, so that SDL, which restores the handler it found before closing
+// its connections, hands every late error to the filter rather than to
+// Xlib's default handler (which prints "X Error ..." and exits with 1).
+#pragma once
+
+#include <SDL.h>
+
+#include <optional>
+#include <span>
+
+namespace quorvel {
+
+// Around SDL_Init and SDL_Quit.
+void InstallXErrorFilter();
+void RemoveXErrorFilter();
+
+// Starts watching a window of the game's: from now on BadWindow and
+// BadDrawable errors about it are the window being gone, never fatal. The id
+// stays watched after the window is destroyed, for errors still on the way.
+void WatchXWindow(SDL_Window* window);
+// Whether the X server no longer has the window (destroyed, by whoever).
+bool XWindowGone(SDL_Window* window);
+// Asks the X server whether the window still exists (one round trip); the
+// answer shows in XWindowGone. SDL reports a window destroyed by another
+// program only as hidden, so this follows every hide.
+void ProbeXWindow(SDL_Window* window);
+
+// Call just before SDL_DestroyWindow. SDL hides a window it still thinks
+// shown before destroying it and then waits for the X server to report it
+// unmapped, which for a window that is gone never happens; this hands SDL
+// that report.
+void BeforeDestroyingXWindow(SDL_Window* window);
+
+// Whether the X input focus is on one of `windows`; false off x11.
+bool XFocusOnAnyOf(std::span<SDL_Window* const> windows);
+// Whether any of `keysyms` (X keysym values) is down on the keyboard now,
+// asked of the X server through the display of `window`, so whichever
+// window has the focus and whatever SDL made of focus changes. Nullopt off
+// x11.
+std::optional<bool> XKeysDown(SDL_Window* window, std::span<const unsigned long> keysyms);
+
+}  // namespace quorvel
