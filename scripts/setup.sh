@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpng-dev libx11-dev fonts-ipafont-gothic
   googletest libgtest-dev libbenchmark-dev
   libx11-dev xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file strace
+  openbox wmctrl xrestop
 )
 
 missing=()

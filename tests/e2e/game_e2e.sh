@@ -11,9 +11,11 @@ send_wm_delete=$2
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
+wm_pid=""
 
 cleanup() {
   [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
+  [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
@@ -35,27 +37,48 @@ check "no display: exit status 1 (got $status)" test "$status" -eq 1
 check "no display: one line on stderr ($(head -c 200 "$work/err"))" test "$(wc -l <"$work/err")" -eq 1
 check "no display: within a second (${elapsed_ms} ms)" test "$elapsed_ms" -lt 1000
 
-# --- a private X server on a free display number ---
-for n in $(seq 91 140); do
-  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
-    display_no=$n
-    break
-  fi
-done
-Xvfb ":$display_no" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# --- a palette display (depth 8): refused with one line and status 1 ---
+: >"$work/display8"
+Xvfb -displayfd 3 -screen 0 640x480x8 -nolisten tcp 3>"$work/display8" >/dev/null 2>&1 &
+xvfb8_pid=$!
+if wait_for 10 test -s "$work/display8"; then
+  DISPLAY=":$(head -1 "$work/display8")" timeout 5 env -u SDL_VIDEODRIVER "$game" \
+    >"$work/out" 2>"$work/err"
+  status=$?
+  check "8-bit display: exit status 1 (got $status)" test "$status" -eq 1
+  check "8-bit display: one line on stderr ($(head -c 200 "$work/err"))" \
+    test "$(wc -l <"$work/err")" -eq 1
+fi
+kill "$xvfb8_pid" 2>/dev/null
+wait "$xvfb8_pid" 2>/dev/null
+
+# --- a private X server on a display number it picks itself ---
+: >"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-export DISPLAY=":$display_no"
+if ! wait_for 10 test -s "$work/display"; then
+  echo "not ok - Xvfb did not start"
+  exit 1
+fi
+export DISPLAY=":$(head -1 "$work/display")"
 unset SDL_VIDEODRIVER
 if ! wait_for 10 xdpyinfo >/dev/null 2>&1; then
   echo "not ok - Xvfb did not start on $DISPLAY"
   exit 1
 fi
 
+game_window_shown() {
+  wid=$(timeout 10 xdotool search --onlyvisible --name '^Quorvel$' 2>/dev/null | head -1)
+  [[ -n $wid ]]
+}
 start_game() {
   "$game" >"$work/game.out" 2>"$work/game.err" &
   game_pid=$!
-  wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Quorvel$' | head -1)
-  [[ -n $wid ]] && timeout 5 xdotool windowfocus --sync "$wid"
+  if ! wait_for 10 game_window_shown; then
+    echo "# no game window on $DISPLAY; the game said: $(head -c 300 "$work/game.err")"
+    return 1
+  fi
+  timeout 5 xdotool windowfocus --sync "$wid"
 }
 # Waits up to 5 s for the game to exit; sets exit_status ("running" if not).
 wait_game_exit() {
@@ -126,7 +149,7 @@ check "the race view comes back after the pause" wait_for 5 sky_again
 
 # --- the menu: a borderless window centred over the game window; Esc ---
 hold 0.25 Return
-wait_for 3 test -n "$(menu_window)"
+wait_for 3 menu_open
 menu=$(menu_window)
 check "Enter opens a second window" test -n "$menu"
 if [[ -n $menu ]]; then
@@ -139,7 +162,7 @@ if [[ -n $menu ]]; then
   check "menu background" is_pixel "$work/menu.png" 5 40 "224,224,224"
   check "red cursor frame on コース1" is_pixel "$work/menu.png" 61 5 "255,0,0"
   hold 0.2 Escape
-  check "Esc closes the menu" wait_for 3 test -z "$(menu_window)"
+  check "Esc closes the menu" wait_for 3 menu_closed
 fi
 shot "$wid" "$work/resumed1.png"
 hold 0.6 Up
@@ -153,11 +176,11 @@ check "the race goes on after Esc" race_goes_on
 
 # --- course 2 from the menu ---
 hold 0.25 Return
-wait_for 3 test -n "$(menu_window)"
+wait_for 3 menu_open
 for key in Right Down Down Left Return; do
   hold 0.1 "$key"
 done
-check "the menu closes after the start" wait_for 3 test -z "$(menu_window)"
+check "the menu closes after the start" wait_for 3 menu_closed
 timeout 5 xdotool windowfocus --sync "$wid"
 course2_shown() {
   shot "$wid" "$work/course2.png"
@@ -167,11 +190,12 @@ check "course 2's yellow and red road" wait_for 3 course2_shown
 
 # --- ending the game from the menu ---
 hold 0.25 Return
-wait_for 3 test -n "$(menu_window)"
+wait_for 3 menu_open
 hold 0.1 Up
 hold 0.1 Return
 wait_game_exit
 check "ゲームの終了 ends the game with status 0 (got $exit_status)" test "$exit_status" = "0"
+check "ゲームの終了: nothing on stderr" test ! -s "$work/game.err"
 
 # --- the title-bar close button ---
 start_game
@@ -179,6 +203,91 @@ check "the game starts again" test -n "$wid"
 "$send_wm_delete" "$wid"
 wait_game_exit
 check "the close button ends the game with status 0 (got $exit_status)" test "$exit_status" = "0"
+
+# --- under a window manager, which moves the focus between the two windows ---
+openbox >"$work/wm.log" 2>&1 &
+wm_pid=$!
+wm_ready() { wmctrl -l >/dev/null 2>&1; }
+wait_for 5 wm_ready || cat "$work/wm.log"
+check "a window manager runs" wm_ready
+start_game
+hold 0.25 Return
+wait_for 3 menu_open
+window_titles() { wmctrl -l | awk '{print $NF}' | sort | tr '\n' ' '; }
+check "both windows are titled Quorvel in the window list ($(window_titles))" \
+  test "$(window_titles)" = "Quorvel Quorvel "
+# Enter held on ゲームスタート across the focus's return to the game window
+# and the keyboard's auto-repeat starts one race and does not reopen the menu.
+xdotool key --delay 100 Down Down Left
+hold 1.5 Return
+sleep 0.3
+check "Enter held 1.5 s on ゲームスタート does not reopen the menu" test -z "$(menu_window)"
+
+# The X server holds as much for the game after 20 more menu visits as after one.
+visit() {
+  xdotool keydown Return
+  wait_for 3 menu_open
+  xdotool keyup Return keydown Escape
+  wait_for 3 menu_closed
+  xdotool keyup Escape
+  sleep 0.15  # a tick sees Enter released before it is pressed again
+}
+visit
+resources_1=$(x_resources "$game_pid")
+for _ in $(seq 20); do visit; done
+resources_21=$(x_resources "$game_pid")
+check "X resources after 1 and 21 menu visits: $resources_1 and $resources_21" \
+  test "$resources_1" -gt 0 -a "$resources_1" -eq "$resources_21"
+kill "$game_pid" 2>/dev/null
+wait "$game_pid" 2>/dev/null
+game_pid=""
+
+# Every way out ends with status 0 and nothing on stderr, 20 times in a row:
+# the menu's ゲームの終了, the close button, close requests to both windows
+# during the menu then Esc and the close button, and another program
+# destroying the game window or the open menu window.
+quit_by() {
+  case $1 in
+    menu)
+      hold 0.25 Return
+      wait_for 3 menu_open
+      xdotool key --delay 60 Down Down Down Return
+      ;;
+    close) "$send_wm_delete" "$wid" ;;
+    closes_in_menu)
+      hold 0.25 Return
+      wait_for 3 menu_open
+      "$send_wm_delete" "$wid"
+      "$send_wm_delete" "$(menu_window)"
+      hold 0.2 Escape
+      wait_for 3 menu_closed
+      "$send_wm_delete" "$wid"
+      ;;
+    destroy_game) xdotool windowclose "$wid" ;;
+    destroy_menu)
+      hold 0.25 Return
+      wait_for 3 menu_open
+      xdotool windowclose "$(menu_window)"
+      ;;
+  esac
+}
+bad_quits=""
+for i in $(seq 20); do
+  ways=(menu close closes_in_menu destroy_game destroy_menu)
+  way=${ways[i % 5]}
+  start_game
+  quit_by "$way" 2>/dev/null
+  wait_game_exit
+  if [[ $exit_status != 0 || -s $work/game.err ]]; then
+    bad_quits+=" $way:$exit_status"
+    cp "$work/game.err" "$work/quit.err"
+    [[ $exit_status == running ]] && kill "$game_pid" && wait "$game_pid" 2>/dev/null
+    game_pid=""
+  fi
+done
+check "20 quits in a row: status 0, nothing on stderr (failed:${bad_quits:- none})" \
+  test -z "$bad_quits"
+[[ -s $work/quit.err ]] && cp "$work/quit.err" "$work/game.err"
 
 if ((failures > 0)) && [[ -s $work/game.err ]]; then
   echo "the game said on stderr:"

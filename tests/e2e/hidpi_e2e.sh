@@ -108,7 +108,7 @@ shoot_menu() {  # shoot_menu SCALE OUT; sets menu
   xdotool keydown Return
   sleep 0.25
   xdotool keyup Return
-  wait_for 3 test -n "$(menu_window)"
+  wait_for 3 menu_open
   menu=$(menu_window)
   [[ -n $menu ]] || return 1
   painted() { shot "$menu" "$out" && is_pixel "$out" $((5 * s)) $((40 * s)) "224,224,224"; }

@@ -14,4 +14,19 @@ centre_of() {
   timeout 10 xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
     /Width:/ {w = $2} /Height:/ {h = $2} END {print 2 * x + w, 2 * y + h}'
 }
-menu_window() { timeout 10 xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -1; }
+# Both windows carry the game's name; the menu is the visible one that is not
+# the game window $wid.
+menu_window() {
+  timeout 10 xdotool search --onlyvisible --name '^Quorvel$' 2>/dev/null | grep -vxF "$wid" | head -1
+}
+# For wait_for, which must ask again on every try.
+menu_open() { [[ -n $(menu_window) ]]; }
+menu_closed() { [[ -z $(menu_window) ]]; }
+# X server resources (windows, GCs, pixmaps, ...) held by the client with PID.
+x_resources() {
+  timeout 10 xrestop -b -m 1 | awk -v pid="$1" '
+    / - .*\( PID: *[0-9?]+ *\):$/ { p = $0; gsub(/.*PID: *| *\):$/, "", p); mine = (p == pid) }
+    mine && /^\t(windows|GCs|fonts|pixmaps|pictures|glyphsets|colormaps|passive grabs|cursors|unknowns) *:/ {
+      n += $NF }
+    END { print n + 0 }'
+}

@@ -35,6 +35,9 @@ check "Description lines fit in 80 columns" test "$(field Description | awk 'len
 # Depends: package names only, versions and alternatives dropped.
 depends=$(field Depends | tr ',|' '\n\n' | sed 's/(.*)//; s/[[:space:]]//g' | grep . | sort -u)
 depends_on() { grep -qxF "$1" <<<"$depends"; }
+named=$(field Depends | tr ',' '\n' | sed 's/(.*)//; s/[[:space:]]//g' | grep .)
+check "Depends names every package once ($(uniq -d <<<"$(sort <<<"$named")"))" \
+  test "$(sort <<<"$named" | uniq -d)" = ""
 for p in fonts-ipafont-gothic libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1; do
   check "Depends names $p" depends_on "$p"
 done

@@ -26,9 +26,10 @@ SDL_Rect LabelRect(const LabelLayout& label, int scale);
 
 // Paints `label` with `caption` (UTF-8): its background unless transparent,
 // then the text in one line from the label's top, aligned left, right or
-// centred, clipped to the label. A label that is not enabled shows its text
-// greyed and embossed, as Windows draws a disabled label. Without a font only
-// the background is painted.
+// centred, clipped to the label. A caption wider than the label is narrowed
+// horizontally just enough to fit, so no character is cut. A label that is not enabled shows its
+// text greyed and embossed, as Windows draws a disabled label. Without a font only the background
+// is painted.
 void PaintLabel(SDL_Surface* out, const LabelLayout& label, const char* caption, FontCache& fonts,
                 int scale);
 

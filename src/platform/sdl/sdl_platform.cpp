@@ -82,12 +82,14 @@ std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scal
                                                    std::string& error) {
   auto session = SdlSession::Open(error);
   if (session == nullptr) return nullptr;
-  // A palette display would take the window's true-colour image as black.
+  // On a palette display (depth 8, which SDL reports as an unknown format)
+  // the window's true-colour image would show black.
   SDL_DisplayMode desktop{};
   if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 &&
       (SDL_ISPIXELFORMAT_INDEXED(desktop.format) || SDL_BITSPERPIXEL(desktop.format) < 15)) {
-    error = "Quorvel: the display shows only " + std::to_string(SDL_BITSPERPIXEL(desktop.format)) +
-            "-bit colour; the game needs at least 15-bit colour";
+    error =
+        "Quorvel: the display has too few colours; the game needs a colour depth of 15 bits "
+        "or more";
     return nullptr;
   }
   const std::string font_path = FindGameFont(error);
