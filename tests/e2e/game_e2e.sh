@@ -54,7 +54,9 @@ wait "$xvfb8_pid" 2>/dev/null
 
 # --- a private X server on a display number it picks itself ---
 : >"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -noreset: a client that connects just as the previous one has left is not
+# turned away while the server resets.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 if ! wait_for 10 test -s "$work/display"; then
   echo "not ok - Xvfb did not start"
