@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "app/game_options.h"
 #include "platform/sdl/sdl_platform.h"
 #include "race/game.h"
 #include "race/game_window_handlers.h"
@@ -33,8 +35,23 @@ extern "C" const char* __lsan_default_options() {
 }
 #endif
 
-int main() {
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  quorvel::GameOptions options;
   std::string error;
+  // A bad command line is reported before any window opens.
+  if (!quorvel::ParseGameOptions(args, options, error)) {
+    std::fprintf(stderr, "quorvel: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(quorvel::GameUsage().c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  if (options.version) {
+    std::printf("%s\n", quorvel::GameVersionLine().c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   auto platform = quorvel::SdlPlatform::Open(error);
   if (platform == nullptr) {
     std::fprintf(stderr, "%s\n", error.c_str());
