@@ -1,24 +1,19 @@
 // Keyboard codes and the first joystick as the game sees them, the joystick
-// through SDL's virtual joystick driver (no device needed); the player's pad
-// mapping file and the settings folder it lives in.
+// through SDL's virtual joystick driver (no device needed); the settings
+// folder.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <utility>
 
 #include "platform/platform.h"
 #include "platform/sdl/config_dir.h"
 #include "platform/sdl/first_joystick.h"
 #include "platform/sdl/key_codes.h"
-#include "platform/sdl/pad_mappings.h"
 
 namespace quorvel {
 namespace {
@@ -118,30 +113,6 @@ TEST_F(VirtualJoystick, ProbeLeavesNothingOpenAndPollsStillWork) {
   EXPECT_TRUE(joystick_.Probe());
   EXPECT_NE(SDL_JoystickFromInstanceID(id), nullptr) << "the probe closed the poller's handle";
   EXPECT_FALSE(PollFails());
-}
-
-TEST_F(VirtualJoystick, MappingFileWarnsInOneLineAboutWhatItCannotUse) {
-  const std::string path = ::testing::TempDir() + "pads_" + std::to_string(getpid());
-  const std::pair<const char*, std::string> cases[] = {
-      {nullptr, ""},
-      {"# mine\n\n  03000000de0a00000100000000000000,Pad,a:b0,platform:Linux\r\n", ""},
-      // Lines for other platforms are skipped, and the good line is kept.
-      {"030000000b0a00000200000000000000,P,a:b0\nnot one\nx,platform:Windows\nnor this",
-       " on 2 lines (first: line 2)"},
-      {"", ": not a readable file"},  // a folder
-  };
-  for (const auto& [text, warning] : cases) {
-    std::filesystem::remove(path);
-    if (text != nullptr && text[0] == '\0') std::filesystem::create_directory(path);
-    if (text != nullptr && text[0] != '\0') std::ofstream(path) << text;
-    EXPECT_EQ(AddPadMappingsFile(path),
-              warning.empty() ? "" : "Quorvel: ignoring controller mappings in " + path + warning);
-  }
-  std::filesystem::remove(path);
-  char* kept = SDL_GameControllerMappingForGUID(
-      SDL_JoystickGetGUIDFromString("030000000b0a00000200000000000000"));
-  EXPECT_NE(kept, nullptr);
-  SDL_free(kept);
 }
 
 TEST(ConfigDir, XdgConfigHomeWhenAbsoluteElseHomeDotConfig) {
