@@ -110,7 +110,8 @@ TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
   ::testing::internal::CaptureStderr();
   auto sdl = SdlPlatform::Open(error);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "Quorvel: ignoring controller mappings in " + file + " on 1 line (first: line 2)\n");
+            "Quorvel: ignoring 1 line of " + file +
+                " that SDL does not take as controller mappings (first: line 2)\n");
   ASSERT_NE(sdl, nullptr) << error;
 
   const int south = 4, east = 8;

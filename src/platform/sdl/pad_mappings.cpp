@@ -35,7 +35,7 @@ std::string AddPadMappingsFile(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
   if (status.type() == fs::file_type::not_found) return {};
-  const std::string warning = "Quorvel: ignoring controller mappings in " + path;
+  const std::string warning = "Quorvel: ignoring " + path;
   if (status.type() != fs::file_type::regular) return warning + ": not a readable file";
   const std::uintmax_t size = fs::file_size(path, error);
   if (!error && size > kMaxFileBytes) return warning + ": larger than 8 MB";
@@ -54,8 +54,9 @@ std::string AddPadMappingsFile(const std::string& path) {
   }
   if (in.bad() || !in.eof()) return warning + ": cannot read it";
   if (bad_lines == 0) return {};
-  return warning + " on " + std::to_string(bad_lines) + (bad_lines == 1 ? " line" : " lines") +
-         " (first: line " + std::to_string(first_bad) + ")";
+  return "Quorvel: ignoring " + std::to_string(bad_lines) + (bad_lines == 1 ? " line" : " lines") +
+         " of " + path + " that SDL does not take as controller mappings (first: line " +
+         std::to_string(first_bad) + ")";
 }
 
 void AddPlayerPadMappings() {
