@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sdl/pad_mappings.h"
+
 namespace quorvel {
 
 namespace {
@@ -57,8 +59,9 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
   if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
     previous_x_error_handler = XSetErrorHandler(IgnoreStaleWindowErrors);
   }
-  // Failure is not fatal: every joystick poll then fails and the keyboard works.
-  SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+  // Failure is not fatal: every joystick poll then fails and the keyboard
+  // works. The game-controller layer brings the joystick subsystem with it.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) AddPlayerPadMappings();
   // No text entry anywhere: keeps input methods from popping up over the game.
   SDL_StopTextInput();
   if (TTF_Init() != 0) {
