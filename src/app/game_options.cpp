@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstddef>
 
+#include "app/quoted_text.h"
+
 #ifndef QUORVEL_VERSION
 #error "QUORVEL_VERSION must be defined by the build"
 #endif
@@ -59,7 +61,7 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, st
       int scale = 0;
       if (!ParseScale(value, scale)) {
         error = "--scale takes a whole number from 1 to " + std::to_string(kMaxWindowScale) +
-                ", not '" + value.substr(0, 40) + "'";
+                ", not " + Quoted(value);
         return false;
       }
       o.scale = scale;
@@ -70,7 +72,8 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, st
       }
       (name == "--record" ? o.record_path : o.replay_path) = value;
     } else {
-      error = "unknown option '" + args[i].substr(0, 40) + "' (see quorvel --help)";
+      error = "unknown option " + Quoted(args[i]) +
+              " (usage: quorvel [--scale N] [--fullscreen] [--record FILE | --replay FILE])";
       return false;
     }
   }

@@ -25,7 +25,16 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitBad = 2;
 
+#ifndef QUORVEL_VERSION
+#error "QUORVEL_VERSION must be defined by the build"
+#endif
+
+constexpr const char* kUsageLine =
+    "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] < SCRIPT";
+
 struct SimOptions {
+  bool help = false;
+  bool version = false;
   int width = 337;  // the real game window's drawing surface, pixels
   int height = 337;
   bool draw_log = false;
@@ -63,6 +72,10 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
         return false;
       }
       i += 2;
+    } else if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
     } else if (a == "--draw-log") {
       o.draw_log = true;
     } else if (a == "--frames") {
@@ -72,8 +85,7 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
       }
       o.frames_dir = args[++i];
     } else {
-      error = "unknown option " + Quoted(a) +
-              " (usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] < SCRIPT)";
+      error = "unknown option " + Quoted(a) + " (" + kUsageLine + ")";
       return false;
     }
   }
@@ -221,6 +233,22 @@ int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostr
   if (!ParseOptions(args, options, error)) {
     err << "quorvel-sim: " << error << '\n';
     return kExitBad;
+  }
+  if (options.help || options.version) {
+    if (options.help) {
+      out << kUsageLine << "\n"
+          << "Runs the game headless on a script read from standard input and prints the\n"
+             "game state as one JSON line after every step.\n"
+             "\n"
+             "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
+             "  --draw-log     also print every drawing operation, one line per frame\n"
+             "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
+             "  --help         show this help and exit\n"
+             "  --version      show the version and exit\n";
+    } else {
+      out << "quorvel-sim " << QUORVEL_VERSION << '\n';
+    }
+    return out.flush() ? 0 : kExitFailed;
   }
   std::unique_ptr<Sim> sim;
   try {
