@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#include "support/png_images.h"
 
 namespace quorvel {
 namespace {
@@ -156,24 +157,8 @@ TEST(HeadlessMenu, ScriptedEventsDriveTheModalShowUntilItCloses) {
   EXPECT_EQ(stubborn.events, (std::vector<std::string>{"load", "key 27"}));
 }
 
-struct PngInfo {
-  bool ok = false;
-  int w = 0, h = 0;
-  std::vector<unsigned char> rgb;
-};
-
-PngInfo ReadPng(const std::string& path) {
-  PngInfo info;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return info;
-  image.format = PNG_FORMAT_RGB;
-  info.rgb.resize(PNG_IMAGE_SIZE(image));
-  info.ok = png_image_finish_read(&image, nullptr, info.rgb.data(), 0, nullptr) != 0;
-  info.w = static_cast<int>(image.width);
-  info.h = static_cast<int>(image.height);
-  return info;
-}
+using testing::PngInfo;
+using testing::ReadPng;
 
 TEST(HeadlessFrames, EveryRefreshBecomesANumberedClientAreaPng) {
   const std::filesystem::path dir =

@@ -12,7 +12,9 @@
 #include <random>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "platform/raster/raster_primitives.h"
 #include "platform/raster/raster_surface.h"
 
 namespace quorvel {
@@ -125,14 +127,12 @@ TEST(RasterPolygon, FillsInsideAndOutlinesCornersAndEdges) {
   return ::testing::AssertionSuccess();
 }
 
-// SDL's fill leaves out pixel centres on right and bottom edges while the
-// outline sits half a pixel further out: random neighbours must still leave
-// no hole and no seam. With every corner on the image nothing lies beyond
-// half a pixel diagonal outside, as with the Windows graphics library;
-// corners far beyond it make SDL clip the outlines, shifting them up to two.
+// Random neighbours, on the image and far beyond it, leave no hole and no
+// seam, and paint nothing farther outside than the half pixel by which a
+// line's pixel can miss the edge.
 TEST(RasterPolygon, RandomNeighboursLeaveNoHoleOrSeam) {
   RasterSurface s(40, 40);
-  for (auto [low, high, slack] : {std::tuple{0, 39, 0.75}, std::tuple{-60, 100, 2.5}}) {
+  for (auto [low, high, slack] : {std::tuple{0, 39, 0.5}, std::tuple{-60, 100, 0.5}}) {
     std::mt19937 rng(12345);
     std::uniform_int_distribution<int> coord(low, high);
     for (int round = 0; round < 400; ++round) {
@@ -168,6 +168,148 @@ TEST(RasterPolygon, HugeCoordinatesAreSafe) {
   s.FillRect(-1e30f, -1e30f, 2e30f, 2e30f, kGreen);
   s.FillRect(NAN, 0, 5, 5, kRed);
   EXPECT_EQ(s.PixelAt(0, 0), kGreen);
+}
+
+// The slow reference, right by construction: exact 128-bit arithmetic on
+// every pixel, by the definitions in raster_primitives.h.
+__extension__ using Wide = __int128;
+
+Wide WideCross(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
+  return Wide{int64_t{b.x} - a.x} * (y - a.y) - Wide{int64_t{b.y} - a.y} * (x - a.x);
+}
+
+// With the corners turned to a positive doubled area, the inside lies left
+// of each edge in these terms; a top edge runs in +x, a left edge in -y.
+bool RefFilled(Tri t, int x, int y) {
+  if (WideCross(t[0], t[1], t[2].x, t[2].y) < 0) std::swap(t[1], t[2]);
+  if (WideCross(t[0], t[1], t[2].x, t[2].y) == 0) return false;
+  for (int i = 0; i < 3; ++i) {
+    const PolyPoint a = t[i], b = t[(i + 1) % 3];
+    const Wide e = WideCross(a, b, x, y);
+    if (e < 0 || (e == 0 && !(b.y < a.y || (b.y == a.y && b.x > a.x)))) return false;
+  }
+  return true;
+}
+
+// Along the longer axis u, pixel v is the nearest to the line, ties to the
+// smaller: v - 1/2 < exact v <= v + 1/2.
+bool RefOnLine(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
+  if (std::abs(int64_t{b.y} - a.y) > std::abs(int64_t{b.x} - a.x)) {
+    std::swap(a.x, a.y);
+    std::swap(b.x, b.y);
+    std::swap(x, y);
+  }
+  if (b.x < a.x) std::swap(a, b);
+  const int64_t du = int64_t{b.x} - a.x, dv = int64_t{b.y} - a.y;
+  if (x < a.x || x > b.x) return false;
+  if (du == 0) return y == a.y;
+  const Wide twice_v = 2 * Wide{dv} * (x - a.x);
+  return Wide{du} * (2 * (y - a.y) - 1) < twice_v && twice_v <= Wide{du} * (2 * (y - a.y) + 1);
+}
+
+Tri RandomTriangle(std::mt19937& rng, int w, int h) {
+  auto in = [&](int64_t lo, int64_t hi) {
+    return static_cast<int32_t>(std::uniform_int_distribution<int64_t>(lo, hi)(rng));
+  };
+  const PolyPoint near{in(-8, w + 8), in(-8, h + 8)};
+  const PolyPoint step{in(-9, 9), in(-9, 9)};
+  const unsigned shape = rng() % 8;
+  Tri t;
+  for (int i = 0; i < 3; ++i) {
+    switch (shape == 6 || shape == 7 ? shape : rng() % 4) {
+      case 0:  // small, around one point
+        t[i] = {near.x + in(-6, 6), near.y + in(-6, 6)};
+        break;
+      case 1:  // crossing the border
+        t[i] = {in(-30, w + 30), in(-30, h + 30)};
+        break;
+      case 2:  // as far as the projection goes
+        t[i] = {in(-20000, 20000), in(-20000, 20000)};
+        break;
+      case 3:  // anywhere
+        t[i] = {in(INT32_MIN, INT32_MAX), in(INT32_MIN, INT32_MAX)};
+        break;
+      case 6: {  // corners on one line
+        const int32_t m = in(-4, 4);
+        t[i] = {near.x + m * step.x, near.y + m * step.y};
+        break;
+      }
+      default:  // corners repeated
+        t[i] = i < 2 || rng() % 2 ? near : PolyPoint{near.x + step.x, near.y + step.y};
+    }
+  }
+  return t;
+}
+
+TEST(RasterPolygon, MatchesTheReferenceOnRandomTriangles) {
+  constexpr int kW = 48, kH = 40;
+  RasterSurface s(kW, kH);
+  std::vector<uint32_t> fill_only(kW * kH);
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 3000; ++round) {
+    const Tri t = RandomTriangle(rng, kW, kH);
+    s.SetBackColor(kBlack);
+    Draw(s, t, kRed, kGreen);
+    std::fill(fill_only.begin(), fill_only.end(), 0);
+    FillTriangle(PixelBuffer{fill_only.data(), kW, kH, kW}, t.data(), 1);
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        const bool on_line = RefOnLine(t[0], t[1], x, y) || RefOnLine(t[1], t[2], x, y) ||
+                             RefOnLine(t[2], t[0], x, y);
+        const bool filled = RefFilled(t, x, y);
+        const Colour want = on_line ? kGreen : filled ? kRed : kBlack;
+        ASSERT_EQ(s.PixelAt(x, y), want) << "(" << x << ", " << y << ") of " << Describe(t);
+        ASSERT_EQ(fill_only[y * kW + x], filled ? 1u : 0u) << x << ", " << y << " " << Describe(t);
+      }
+    }
+  }
+}
+
+// Meshes whose union covers the whole image: a jittered grid cut into
+// triangles with corners in random order, and a fan from a point on the
+// image out to the far corners of the int32 plane. The fill alone must
+// paint every pixel exactly once.
+TEST(RasterPolygon, MeshesFillEveryPointExactlyOnce) {
+  constexpr int kW = 48, kH = 40, kStep = 8;
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int> jitter(-2, 2);
+  std::vector<Tri> grid, fan;
+  std::vector<std::vector<PolyPoint>> at(kW / kStep + 5, std::vector<PolyPoint>(kH / kStep + 5));
+  for (size_t i = 0; i < at.size(); ++i) {
+    for (size_t j = 0; j < at[i].size(); ++j) {
+      at[i][j] = {static_cast<int32_t>(i) * kStep - 2 * kStep + jitter(rng),
+                  static_cast<int32_t>(j) * kStep - 2 * kStep + jitter(rng)};
+    }
+  }
+  for (size_t i = 0; i + 1 < at.size(); ++i) {
+    for (size_t j = 0; j + 1 < at[i].size(); ++j) {
+      const PolyPoint a = at[i][j], b = at[i + 1][j], c = at[i + 1][j + 1], d = at[i][j + 1];
+      for (Tri t : rng() % 2 ? std::array{Tri{a, b, c}, Tri{a, c, d}}
+                             : std::array{Tri{a, b, d}, Tri{b, c, d}}) {
+        std::shuffle(t.begin(), t.end(), rng);
+        grid.push_back(t);
+      }
+    }
+  }
+  const PolyPoint centre{17, 23};
+  const PolyPoint ring[] = {{INT32_MIN, INT32_MIN}, {5, INT32_MIN},         {INT32_MAX, INT32_MIN},
+                            {INT32_MAX, 1},         {INT32_MAX, INT32_MAX}, {-3, INT32_MAX},
+                            {INT32_MIN, INT32_MAX}, {INT32_MIN, 77}};
+  for (size_t i = 0; i < std::size(ring); ++i) {
+    fan.push_back(Tri{centre, ring[i], ring[(i + 1) % std::size(ring)]});
+  }
+  for (const std::vector<Tri>* mesh : {&grid, &fan}) {
+    std::vector<uint32_t> pixels(kW * kH), count(kW * kH);
+    const PixelBuffer image{pixels.data(), kW, kH, kW};
+    for (const Tri& t : *mesh) {
+      std::fill(pixels.begin(), pixels.end(), 0);
+      FillTriangle(image, t.data(), 1);
+      for (size_t k = 0; k < pixels.size(); ++k) count[k] += pixels[k];
+    }
+    for (size_t k = 0; k < count.size(); ++k) {
+      ASSERT_EQ(count[k], 1u) << "pixel (" << k % kW << ", " << k / kW << ")";
+    }
+  }
 }
 
 TEST(RasterRect, SkyAndGroundCoverTheImageWithGroundOnTheSkysLastRow) {
