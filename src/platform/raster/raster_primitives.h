@@ -30,6 +30,10 @@ struct PixelRect {
   int h = 0;
 };
 
+// Whether the bounding box of `count` points lies wholly off the image, so
+// that nothing drawn within it can touch a pixel.
+bool MissesImage(const PixelBuffer& image, const PolyPoint* points, int count);
+
 // The opaque ARGB8888 pixel of a Windows colour value.
 uint32_t PixelValue(Colour colour);
 Colour ColourOfPixel(uint32_t pixel);

@@ -154,6 +154,8 @@ void RasterSurface::Circle(float x, float y, float r, Colour outline) {
 }
 
 void RasterSurface::Polygon(const PolyPoint points[3]) {
+  // Most pieces of a frame's road lie wholly off the image: not even recorded.
+  if (MissesImage(impl_->pixels, points, 3)) return;
   Op op{};
   op.kind = Op::kPolygon;
   op.a = impl_->fill;
