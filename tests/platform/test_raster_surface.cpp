@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -170,16 +171,16 @@ TEST(RasterPolygon, HugeCoordinatesAreSafe) {
   EXPECT_EQ(s.PixelAt(0, 0), kGreen);
 }
 
-// The slow reference, right by construction: exact 128-bit arithmetic on
-// every pixel, by the definitions in raster_primitives.h.
+// The slow reference, right by construction: 128-bit arithmetic on every
+// pixel, by the definitions in raster_primitives.h.
 __extension__ using Wide = __int128;
 
 Wide WideCross(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
   return Wide{int64_t{b.x} - a.x} * (y - a.y) - Wide{int64_t{b.y} - a.y} * (x - a.x);
 }
 
-// With the corners turned to a positive doubled area, the inside lies left
-// of each edge in these terms; a top edge runs in +x, a left edge in -y.
+// Corners turned to a positive doubled area put the inside left of each edge
+// in these terms; then a top edge runs in +x and a left edge in -y.
 bool RefFilled(Tri t, int x, int y) {
   if (WideCross(t[0], t[1], t[2].x, t[2].y) < 0) std::swap(t[1], t[2]);
   if (WideCross(t[0], t[1], t[2].x, t[2].y) == 0) return false;
@@ -191,8 +192,8 @@ bool RefFilled(Tri t, int x, int y) {
   return true;
 }
 
-// Along the longer axis u, pixel v is the nearest to the line, ties to the
-// smaller: v - 1/2 < exact v <= v + 1/2.
+// Along the longer axis u, v is the pixel nearest the line, a tie going to
+// the smaller: v - 1/2 < exact v <= v + 1/2.
 bool RefOnLine(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
   if (std::abs(int64_t{b.y} - a.y) > std::abs(int64_t{b.x} - a.x)) {
     std::swap(a.x, a.y);
@@ -201,114 +202,83 @@ bool RefOnLine(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
   }
   if (b.x < a.x) std::swap(a, b);
   const int64_t du = int64_t{b.x} - a.x, dv = int64_t{b.y} - a.y;
-  if (x < a.x || x > b.x) return false;
-  if (du == 0) return y == a.y;
-  const Wide twice_v = 2 * Wide{dv} * (x - a.x);
-  return Wide{du} * (2 * (y - a.y) - 1) < twice_v && twice_v <= Wide{du} * (2 * (y - a.y) + 1);
+  if (x < a.x || x > b.x || du == 0) return x == a.x && y == a.y;
+  const Wide v2 = 2 * Wide{dv} * (x - a.x);
+  return Wide{du} * (2 * (y - a.y) - 1) < v2 && v2 <= Wide{du} * (2 * (y - a.y) + 1);
 }
 
-Tri RandomTriangle(std::mt19937& rng, int w, int h) {
-  auto in = [&](int64_t lo, int64_t hi) {
-    return static_cast<int32_t>(std::uniform_int_distribution<int64_t>(lo, hi)(rng));
-  };
-  const PolyPoint near{in(-8, w + 8), in(-8, h + 8)};
-  const PolyPoint step{in(-9, 9), in(-9, 9)};
-  const unsigned shape = rng() % 8;
-  Tri t;
-  for (int i = 0; i < 3; ++i) {
-    switch (shape == 6 || shape == 7 ? shape : rng() % 4) {
-      case 0:  // small, around one point
-        t[i] = {near.x + in(-6, 6), near.y + in(-6, 6)};
-        break;
-      case 1:  // crossing the border
-        t[i] = {in(-30, w + 30), in(-30, h + 30)};
-        break;
-      case 2:  // as far as the projection goes
-        t[i] = {in(-20000, 20000), in(-20000, 20000)};
-        break;
-      case 3:  // anywhere
-        t[i] = {in(INT32_MIN, INT32_MAX), in(INT32_MIN, INT32_MAX)};
-        break;
-      case 6: {  // corners on one line
-        const int32_t m = in(-4, 4);
-        t[i] = {near.x + m * step.x, near.y + m * step.y};
-        break;
-      }
-      default:  // corners repeated
-        t[i] = i < 2 || rng() % 2 ? near : PolyPoint{near.x + step.x, near.y + step.y};
-    }
-  }
-  return t;
-}
-
+// Seeded triangles against the reference, the whole drawing and the fill
+// alone: corners near each other, crossing the border, as far as the
+// projection goes, anywhere in int32, on one line, or repeated.
 TEST(RasterPolygon, MatchesTheReferenceOnRandomTriangles) {
   constexpr int kW = 48, kH = 40;
   RasterSurface s(kW, kH);
   std::vector<uint32_t> fill_only(kW * kH);
   std::mt19937 rng(2024);
+  auto around = [&](int32_t c, int64_t r) {
+    const int64_t v = c + std::uniform_int_distribution<int64_t>(-r, r)(rng);
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
   for (int round = 0; round < 3000; ++round) {
-    const Tri t = RandomTriangle(rng, kW, kH);
+    const PolyPoint near{around(24, 30), around(20, 30)}, step{around(0, 9), around(0, 9)};
+    const unsigned shape = rng() % 6;
+    Tri t;
+    for (int i = 0; i < 3; ++i) {
+      const int64_t reach[] = {6, 40, 20000, INT64_C(1) << 32};
+      const int32_t m = shape == 4 ? around(0, 4) : i == 2 && rng() % 2;
+      t[i] = shape >= 4 ? PolyPoint{near.x + m * step.x, near.y + m * step.y}
+                        : PolyPoint{around(near.x, reach[shape]), around(near.y, reach[rng() % 4])};
+    }
     s.SetBackColor(kBlack);
     Draw(s, t, kRed, kGreen);
     std::fill(fill_only.begin(), fill_only.end(), 0);
     FillTriangle(PixelBuffer{fill_only.data(), kW, kH, kW}, t.data(), 1);
     for (int y = 0; y < kH; ++y) {
       for (int x = 0; x < kW; ++x) {
-        const bool on_line = RefOnLine(t[0], t[1], x, y) || RefOnLine(t[1], t[2], x, y) ||
-                             RefOnLine(t[2], t[0], x, y);
         const bool filled = RefFilled(t, x, y);
-        const Colour want = on_line ? kGreen : filled ? kRed : kBlack;
-        ASSERT_EQ(s.PixelAt(x, y), want) << "(" << x << ", " << y << ") of " << Describe(t);
-        ASSERT_EQ(fill_only[y * kW + x], filled ? 1u : 0u) << x << ", " << y << " " << Describe(t);
+        const bool lined = RefOnLine(t[0], t[1], x, y) || RefOnLine(t[1], t[2], x, y) ||
+                           RefOnLine(t[2], t[0], x, y);
+        ASSERT_EQ(s.PixelAt(x, y), lined    ? kGreen
+                                   : filled ? kRed
+                                            : kBlack)
+            << x << "," << y << Describe(t);
+        ASSERT_EQ(fill_only[y * kW + x], filled ? 1u : 0u) << x << "," << y << Describe(t);
       }
     }
   }
 }
 
-// Meshes whose union covers the whole image: a jittered grid cut into
-// triangles with corners in random order, and a fan from a point on the
-// image out to the far corners of the int32 plane. The fill alone must
-// paint every pixel exactly once.
+// Meshes covering the whole image, a jittered grid cut into triangles with
+// corners in random order and a fan out to the far corners of the int32
+// plane: the fill paints every pixel exactly once.
 TEST(RasterPolygon, MeshesFillEveryPointExactlyOnce) {
-  constexpr int kW = 48, kH = 40, kStep = 8;
+  constexpr int kW = 48, kH = 40;
   std::mt19937 rng(99);
-  std::uniform_int_distribution<int> jitter(-2, 2);
+  auto at = [](int i, int j) {  // 8 pixels apart, jittered by up to 2, reaching beyond the image
+    return PolyPoint{i * 8 - 10 + (i * 7 + j * 3) % 5 - 2, j * 8 - 10 + (i * 5 + j * 11) % 5 - 2};
+  };
   std::vector<Tri> grid, fan;
-  std::vector<std::vector<PolyPoint>> at(kW / kStep + 5, std::vector<PolyPoint>(kH / kStep + 5));
-  for (size_t i = 0; i < at.size(); ++i) {
-    for (size_t j = 0; j < at[i].size(); ++j) {
-      at[i][j] = {static_cast<int32_t>(i) * kStep - 2 * kStep + jitter(rng),
-                  static_cast<int32_t>(j) * kStep - 2 * kStep + jitter(rng)};
+  for (int k = 0; k < 64; ++k) {
+    const PolyPoint a = at(k % 8, k / 8), b = at(k % 8 + 1, k / 8), c = at(k % 8 + 1, k / 8 + 1),
+                    d = at(k % 8, k / 8 + 1);
+    for (Tri t : rng() % 2 ? std::array{Tri{a, b, c}, Tri{a, c, d}}
+                           : std::array{Tri{a, b, d}, Tri{b, c, d}}) {
+      std::shuffle(t.begin(), t.end(), rng);
+      grid.push_back(t);
     }
   }
-  for (size_t i = 0; i + 1 < at.size(); ++i) {
-    for (size_t j = 0; j + 1 < at[i].size(); ++j) {
-      const PolyPoint a = at[i][j], b = at[i + 1][j], c = at[i + 1][j + 1], d = at[i][j + 1];
-      for (Tri t : rng() % 2 ? std::array{Tri{a, b, c}, Tri{a, c, d}}
-                             : std::array{Tri{a, b, d}, Tri{b, c, d}}) {
-        std::shuffle(t.begin(), t.end(), rng);
-        grid.push_back(t);
-      }
-    }
-  }
-  const PolyPoint centre{17, 23};
   const PolyPoint ring[] = {{INT32_MIN, INT32_MIN}, {5, INT32_MIN},         {INT32_MAX, INT32_MIN},
                             {INT32_MAX, 1},         {INT32_MAX, INT32_MAX}, {-3, INT32_MAX},
                             {INT32_MIN, INT32_MAX}, {INT32_MIN, 77}};
-  for (size_t i = 0; i < std::size(ring); ++i) {
-    fan.push_back(Tri{centre, ring[i], ring[(i + 1) % std::size(ring)]});
-  }
-  for (const std::vector<Tri>* mesh : {&grid, &fan}) {
-    std::vector<uint32_t> pixels(kW * kH), count(kW * kH);
-    const PixelBuffer image{pixels.data(), kW, kH, kW};
-    for (const Tri& t : *mesh) {
-      std::fill(pixels.begin(), pixels.end(), 0);
-      FillTriangle(image, t.data(), 1);
-      for (size_t k = 0; k < pixels.size(); ++k) count[k] += pixels[k];
+  for (size_t i = 0; i < 8; ++i) fan.push_back(Tri{PolyPoint{17, 23}, ring[i], ring[(i + 1) % 8]});
+  for (const std::vector<Tri>& mesh : {grid, fan}) {
+    std::vector<uint32_t> count(kW * kH), one(kW * kH);
+    for (const Tri& t : mesh) {
+      std::fill(one.begin(), one.end(), 0);
+      FillTriangle(PixelBuffer{one.data(), kW, kH, kW}, t.data(), 1);
+      std::transform(count.begin(), count.end(), one.begin(), count.begin(), std::plus<>());
     }
-    for (size_t k = 0; k < count.size(); ++k) {
-      ASSERT_EQ(count[k], 1u) << "pixel (" << k % kW << ", " << k / kW << ")";
-    }
+    EXPECT_EQ(std::count(count.begin(), count.end(), 1u), kW * kH);
   }
 }
 
