@@ -65,8 +65,6 @@ class RatioWalk {
     }
   }
   int64_t Ceil() const { return at_.whole + (at_.rest > 0 ? 1 : 0); }
-  // The nearest whole number, a tie going to the smaller.
-  int64_t Nearest() const { return at_.whole + (2 * at_.rest > d_ ? 1 : 0); }
 
  private:
   Fraction step_;
@@ -106,15 +104,30 @@ void WalkLine(const AxisView& view, int64_t u0, int64_t v0, int64_t u1, int64_t 
     if (v0 >= 0 && v0 < v_size) pixels[u0 * u_stride + v0 * v_stride] = value;
     return;
   }
-  RatioWalk v(v1 - v0, u1 - u0, from - u0);
+  // Bresenham's walk: u advances one pixel a step, v by the slope's whole
+  // part plus one whenever the remainder carries; the error is twice the
+  // remainder less du, so a positive error means the pixel past v is nearer
+  // (a tie, 0, keeps the smaller v).
+  const int64_t du = u1 - u0;
+  const Fraction step = FloorDiv(v1 - v0, du);
+  const Fraction start = ScaledRatio(step, from - u0, du);
+  int64_t v = v0 + start.whole;
+  int64_t error = 2 * start.rest - du;
+  const int64_t error_step = 2 * step.rest;
   bool entered = false;
-  for (int64_t u = from; u <= to; ++u, v.Next()) {
-    const int64_t at = v0 + v.Nearest();
+  for (int64_t u = from; u <= to; ++u) {
+    const int64_t at = error > 0 ? v + 1 : v;
     if (at >= 0 && at < v_size) {
       pixels[u * u_stride + at * v_stride] = value;
       entered = true;
     } else if (entered) {
       break;  // v only moves one way: once off the image, off for good
+    }
+    v += step.whole;
+    error += error_step;
+    if (error >= du) {
+      error -= 2 * du;
+      ++v;
     }
   }
 }
@@ -165,16 +178,21 @@ void FillTriangle(const PixelBuffer& image, const PolyPoint corners[3], uint32_t
   if (mid_dx == long_at_mid.whole && long_at_mid.rest == 0) return;
   const bool mid_on_left = mid_dx <= long_at_mid.whole;
   RatioWalk long_edge(long_dx, long_dy, first_row - v0.y);
-  auto rows = [&](int64_t from, int64_t to, PolyPoint top, PolyPoint bottom) {
+  const int64_t width = image.width;
+  const ptrdiff_t pitch = image.pitch;
+  auto rows = [&, row = Row(image, first_row)](int64_t from, int64_t to, PolyPoint top,
+                                               PolyPoint bottom) mutable {
     if (from >= to) return;
     RatioWalk short_edge(int64_t{bottom.x} - top.x, int64_t{bottom.y} - top.y, from - top.y);
-    for (int64_t y = from; y < to; ++y, long_edge.Next(), short_edge.Next()) {
+    for (int64_t y = from; y < to; ++y, row += pitch) {
       int64_t left = v0.x + long_edge.Ceil();
       int64_t right = top.x + short_edge.Ceil();
+      long_edge.Next();
+      short_edge.Next();
       if (mid_on_left) std::swap(left, right);
       left = std::max<int64_t>(left, 0);
-      right = std::min<int64_t>(right, image.width);
-      if (left < right) std::fill(Row(image, y) + left, Row(image, y) + right, value);
+      right = std::min<int64_t>(right, width);
+      for (int64_t x = left; x < right; ++x) row[x] = value;
     }
   };
   rows(first_row, std::min<int64_t>(v1.y, end_row), v0, v1);
