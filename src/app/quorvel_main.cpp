@@ -1,24 +1,58 @@
 // The game on real windows: opens the display and the game window, then runs
 // the game window's handlers until it is unloaded or closed.
 
-#include <cstdio>
-#include <string>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/game_options.h"
+#include "app/input_recorder.h"
+#include "app/input_replay.h"
+#include "app/script_file.h"
 #include "platform/sdl/sdl_platform.h"
 #include "race/game.h"
 #include "race/game_window_handlers.h"
 
 namespace {
 
+// The game window's handlers, with a recording or a replay (at most one of
+// them) told where each tick begins and ends.
 class Form1Adapter final : public quorvel::GameWindowHandlers {
  public:
-  explicit Form1Adapter(quorvel::Form1Handlers& form1) : form1_(form1) {}
+  Form1Adapter(quorvel::Form1Handlers& form1, quorvel::InputRecorder* recorder,
+               quorvel::InputReplay* replay)
+      : form1_(form1), recorder_(recorder), replay_(replay) {}
   void Form_Load() override { form1_.Form_Load(); }
-  void Timer1_Timer() override { form1_.Timer1_Timer(); }
+  void Timer1_Timer() override {
+    if (replay_ != nullptr && !replay_->StartTick()) return;
+    if (recorder_ != nullptr) recorder_->TickStarted();
+    form1_.Timer1_Timer();
+    if (recorder_ != nullptr) recorder_->TickEnded();
+  }
 
  private:
   quorvel::Form1Handlers& form1_;
+  quorvel::InputRecorder* recorder_;
+  quorvel::InputReplay* replay_;
 };
+
+// The recording's first line: the game's version and when it was made (UTC).
+std::string RecordingHeader() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char when[32];
+  std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return quorvel::GameVersionLine() + " recording, " + when;
+}
 
 }  // namespace
 
@@ -33,15 +67,77 @@ extern "C" const char* __lsan_default_options() {
 }
 #endif
 
-int main() {
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  quorvel::GameOptions options;
   std::string error;
+  // A bad command line is reported before any window opens.
+  if (!quorvel::ParseGameOptions(args, options, error)) {
+    std::fprintf(stderr, "quorvel: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(quorvel::GameUsage().c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  if (options.version) {
+    std::printf("%s\n", quorvel::GameVersionLine().c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  // The files are opened, and a replay checked line by line, before any
+  // window opens.
+  int record_fd = -1;
+  if (!options.record_path.empty()) {
+    record_fd = open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (record_fd < 0) {
+      std::fprintf(stderr, "quorvel: cannot create the recording %s: %s\n",
+                   options.record_path.c_str(), std::strerror(errno));
+      return 2;
+    }
+  }
+  quorvel::ScriptFile replay_file;
+  if (!options.replay_path.empty()) {
+    error = quorvel::CheckScriptFile(options.replay_path);
+    if (error.empty()) replay_file.Open(options.replay_path, error);
+    if (!error.empty()) {
+      std::fprintf(stderr, "quorvel: %s: %s\n", options.replay_path.c_str(), error.c_str());
+      return 2;
+    }
+  }
   auto platform = quorvel::SdlPlatform::Open(error);
   if (platform == nullptr) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
+  std::unique_ptr<quorvel::InputRecorder> recorder;
+  std::unique_ptr<quorvel::InputReplay> replay;
+  quorvel::Platform* game_platform = platform.get();
+  if (record_fd >= 0) {
+    recorder = std::make_unique<quorvel::InputRecorder>(*platform, record_fd, RecordingHeader());
+    game_platform = recorder.get();
+  } else if (!options.replay_path.empty()) {
+    replay = std::make_unique<quorvel::InputReplay>(*platform, replay_file);
+    game_platform = replay.get();
+    platform->SetKeyDownHandler([&replay](int vk) {
+      if (vk == quorvel::kVkEscape) replay->Stop();
+    });
+  }
   quorvel::Game game;
-  quorvel::Form1Handlers form1(game, *platform);
-  Form1Adapter handlers(form1);
-  return platform->Run(handlers);
+  quorvel::Form1Handlers form1(game, *game_platform);
+  Form1Adapter handlers(form1, recorder.get(), replay.get());
+  int status = platform->Run(handlers);
+  if (recorder != nullptr) {
+    error = recorder->Finish() ? "" : recorder->error();
+    if (close(record_fd) != 0 && error.empty()) error = std::strerror(errno);
+    if (!error.empty()) {
+      std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n",
+                   options.record_path.c_str(), error.c_str());
+      status = 1;
+    }
+  }
+  if (replay != nullptr && !replay->error().empty()) {
+    std::fprintf(stderr, "quorvel: %s: %s\n", options.replay_path.c_str(), replay->error().c_str());
+    status = 2;
+  }
+  return status;
 }

@@ -1,10 +1,16 @@
 #include "app/sim_driver.h"
 
 #include <charconv>
+#include <cstdint>
 #include <filesystem>
+#include <ios>
+#include <memory>
+#include <new>
 #include <string>
 #include <system_error>
 
+#include "app/quoted_text.h"
+#include "app/script_reader.h"
 #include "app/sim_script.h"
 #include "app/state_json.h"
 #include "platform/headless/headless_platform.h"
@@ -16,9 +22,19 @@ namespace quorvel {
 
 namespace {
 
+constexpr int kExitFailed = 1;
 constexpr int kExitBad = 2;
 
+#ifndef QUORVEL_VERSION
+#error "QUORVEL_VERSION must be defined by the build"
+#endif
+
+constexpr const char* kUsageLine =
+    "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] < SCRIPT";
+
 struct SimOptions {
+  bool help = false;
+  bool version = false;
   int width = 337;  // the real game window's drawing surface, pixels
   int height = 337;
   bool draw_log = false;
@@ -27,7 +43,12 @@ struct SimOptions {
 
 // A script line that is malformed or does not fit the current state.
 struct ScriptError {
-  int line;
+  std::int64_t line;
+  std::string message;
+};
+// The run cannot go on: the script cannot be read, a frame cannot be
+// written.
+struct RunFailure {
   std::string message;
 };
 // The script ended while the menu window was open.
@@ -51,6 +72,10 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
         return false;
       }
       i += 2;
+    } else if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
     } else if (a == "--draw-log") {
       o.draw_log = true;
     } else if (a == "--frames") {
@@ -60,8 +85,7 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
       }
       o.frames_dir = args[++i];
     } else {
-      error = "unknown option '" + a +
-              "' (usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] < SCRIPT)";
+      error = "unknown option " + Quoted(a) + " (" + kUsageLine + ")";
       return false;
     }
   }
@@ -71,7 +95,7 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
 class Sim {
  public:
   Sim(const SimOptions& o, std::istream& script, std::ostream& out)
-      : options_(o), platform_(o.width, o.height), script_(script), out_(out) {
+      : options_(o), platform_(o.width, o.height), reader_(script, &out), out_(out) {
     platform_.SetMenuSource([this] { return NextMenuEvent(); });
     if (o.draw_log) platform_.SetDrawLog(&out_);
   }
@@ -91,28 +115,24 @@ class Sim {
   int Run() {
     Form1_Load(game_, platform_);
     PrintState("load", 0);
-    std::string text;
-    while (std::getline(script_, text)) {
-      ++line_no_;
-      SimCommand cmd;
-      std::string error;
-      if (!ParseSimLine(text, cmd, error)) throw ScriptError{line_no_, error};
+    SimCommand cmd;
+    while (NextCommand(cmd)) {
       switch (cmd.kind) {
         case SimCommand::kSkip:
           continue;
         case SimCommand::kKey:
         case SimCommand::kPoll:
-          throw ScriptError{line_no_, "the menu window is not open: key and poll need it"};
+          throw ScriptError{Line(), "the menu window is not open: key and poll need it"};
         case SimCommand::kClose:
           // The title-bar close button unloads the game window.
           game_.form1.Unloaded = true;
-          PrintState("close", line_no_);
+          PrintState("close", Line());
           return 0;
         case SimCommand::kTick:
           platform_.SetHeldKeys(cmd.keys);
           platform_.SetJoystick(cmd.joy);
           event_ = "tick";
-          event_line_ = line_no_;
+          event_line_ = Line();
           Timer1_Timer(game_, platform_);
           PrintState(event_, event_line_);
           if (game_.form1.Unloaded) return 0;
@@ -123,7 +143,34 @@ class Sim {
   }
 
  private:
-  void PrintState(const char* event, int line) {
+  std::int64_t Line() const { return reader_.line_number(); }
+
+  // Reads and parses the next line; false at the end of the script.
+  bool NextCommand(SimCommand& cmd) {
+    std::string text, error;
+    switch (reader_.Next(text)) {
+      case ScriptReader::kLine:
+        if (!ParseSimLine(text, cmd, error)) throw ScriptError{Line(), error};
+        return true;
+      case ScriptReader::kEnd:
+        return false;
+      case ScriptReader::kTooLong:
+        throw ScriptError{Line(),
+                          "longer than " + std::to_string(ScriptReader::kMaxLineBytes) + " bytes"};
+      case ScriptReader::kReadError:
+        break;
+    }
+    throw RunFailure{"cannot read the script: " + reader_.error()};
+  }
+
+  void PrintState(const char* event, std::int64_t line) {
+    // A frame that could not be written is not a game state anyone asked
+    // for: stop before the state line rather than leave a silent gap in the
+    // frames.
+    if (!platform_.frames_error().empty()) {
+      const std::string where = line > 0 ? "line " + std::to_string(line) : "load";
+      throw RunFailure{where + ": cannot write frames: " + platform_.frames_error()};
+    }
     StateLineExtras x;
     x.event = event;
     x.line = line;
@@ -135,11 +182,6 @@ class Sim {
     x.ended = game_.form1.Unloaded;
     out_ << StateLineJson(game_, x) << '\n';
     platform_.ResetCounters();
-    // A frame that could not be written is not a game state anyone asked
-    // for: stop rather than leave a silent gap in the frames.
-    if (!platform_.frames_error().empty()) {
-      throw ScriptError{line, "cannot write frames: " + platform_.frames_error()};
-    }
   }
 
   // Called by the modal menu once it has loaded and after every event that
@@ -147,19 +189,15 @@ class Sim {
   // reads the next one, which must be a key or a poll.
   MenuEvent NextMenuEvent() {
     PrintState(event_, event_line_);
-    std::string text;
-    while (std::getline(script_, text)) {
-      ++line_no_;
-      SimCommand cmd;
-      std::string error;
-      if (!ParseSimLine(text, cmd, error)) throw ScriptError{line_no_, error};
+    SimCommand cmd;
+    while (NextCommand(cmd)) {
       MenuEvent e;
       switch (cmd.kind) {
         case SimCommand::kSkip:
           continue;
         case SimCommand::kTick:
         case SimCommand::kClose:
-          throw ScriptError{line_no_, "the menu window is open: only key and poll fit now"};
+          throw ScriptError{Line(), "the menu window is open: only key and poll fit now"};
         case SimCommand::kKey:
           e.kind = MenuEvent::kKey;
           e.key = cmd.key;
@@ -171,7 +209,7 @@ class Sim {
           event_ = "poll";
           break;
       }
-      event_line_ = line_no_;
+      event_line_ = Line();
       return e;
     }
     throw EndOfScript{};
@@ -180,11 +218,10 @@ class Sim {
   SimOptions options_;
   HeadlessPlatform platform_;
   Game game_;
-  std::istream& script_;
+  ScriptReader reader_;
   std::ostream& out_;
-  int line_no_ = 0;
   const char* event_ = "tick";
-  int event_line_ = 0;
+  std::int64_t event_line_ = 0;
 };
 
 }  // namespace
@@ -197,23 +234,62 @@ int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostr
     err << "quorvel-sim: " << error << '\n';
     return kExitBad;
   }
-  Sim sim(options, script, out);
-  if (!sim.SetFrames(error)) {
+  if (options.help || options.version) {
+    if (options.help) {
+      out << kUsageLine << "\n"
+          << "Runs the game headless on a script read from standard input and prints the\n"
+             "game state as one JSON line after every step.\n"
+             "\n"
+             "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
+             "  --draw-log     also print every drawing operation, one line per frame\n"
+             "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
+             "  --help         show this help and exit\n"
+             "  --version      show the version and exit\n";
+    } else {
+      out << "quorvel-sim " << QUORVEL_VERSION << '\n';
+    }
+    return out.flush() ? 0 : kExitFailed;
+  }
+  std::unique_ptr<Sim> sim;
+  try {
+    sim = std::make_unique<Sim>(options, script, out);
+  } catch (const std::bad_alloc&) {
+    err << "quorvel-sim: not enough memory for a " << options.width << " x " << options.height
+        << " drawing surface\n";
+    return kExitBad;
+  }
+  if (!sim->SetFrames(error)) {
     err << "quorvel-sim: " << error << '\n';
     return kExitBad;
   }
+  // A failed write throws, wherever in the game it happens (a draw-log
+  // line is written at each refresh), and ends the run.
+  const std::ios::iostate old_exceptions = out.exceptions();
+  std::string failure;  // the one line for standard error
+  int status = 0;
   try {
-    const int status = sim.Run();
+    out.exceptions(std::ios::badbit);
+    try {
+      status = sim->Run();
+    } catch (const EndOfScript&) {
+    } catch (const ScriptError& e) {
+      failure = "line " + std::to_string(e.line) + ": " + e.message;
+      status = kExitBad;
+    } catch (const RunFailure& e) {
+      failure = e.message;
+      status = kExitFailed;
+    }
+    // Everything printed before a failure stands.
     out.flush();
-    return status;
-  } catch (const ScriptError& e) {
-    out.flush();
-    err << "quorvel-sim: line " << e.line << ": " << e.message << '\n';
-    return kExitBad;
-  } catch (const EndOfScript&) {
-    out.flush();
-    return 0;
+  } catch (const std::ios_base::failure& e) {
+    const bool system = e.code().category() == std::system_category();
+    failure = "cannot write the output" + (system ? ": " + e.code().message() : "");
+    status = kExitFailed;
   }
+  out.clear();
+  out.exceptions(old_exceptions);
+  if (!failure.empty()) err << "quorvel-sim: " << failure << '\n';
+  return status;
 }
 
 }  // namespace quorvel

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "app/quoted_text.h"
+
 namespace quorvel {
 
 namespace {
@@ -65,7 +67,7 @@ bool ParseSimLine(const std::string& line, SimCommand& out, std::string& error) 
       if (words[i] == "joy") return ParseJoy(words, i, out.joy, error);
       const int vk = TickKey(words[i]);
       if (vk < 0) {
-        error = "unknown key '" + words[i] + "' (left, right, up, down, enter)";
+        error = "unknown key " + Quoted(words[i]) + " (left, right, up, down, enter)";
         return false;
       }
       out.keys.insert(vk);
@@ -88,7 +90,7 @@ bool ParseSimLine(const std::string& line, SimCommand& out, std::string& error) 
     } else {
       uint32_t code = 0;
       if (!ParseUnsigned(name, 32767, code)) {
-        error = "unknown key '" + name + "' (escape, left, up, right, down, enter or a code)";
+        error = "unknown key " + Quoted(name) + " (escape, left, up, right, down, enter or a code)";
         return false;
       }
       out.key = static_cast<int16_t>(code);
@@ -112,7 +114,7 @@ bool ParseSimLine(const std::string& line, SimCommand& out, std::string& error) 
     }
     return true;
   }
-  error = "unknown command '" + cmd + "'";
+  error = "unknown command " + Quoted(cmd);
   return false;
 }
 

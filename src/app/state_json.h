@@ -1,6 +1,7 @@
 // The game state as one line of JSON, in the headless driver's format.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "race/game.h"
@@ -9,7 +10,7 @@ namespace quorvel {
 
 struct StateLineExtras {
   const char* event = "tick";
-  int line = 0;  // 0: no "line" field (the load line)
+  std::int64_t line = 0;  // 0: no "line" field (the load line)
   int surface_width = 337;
   int surface_height = 337;
   bool timer = true;

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end test of the real game binary as a player meets it: a private
 # Xvfb display, keys sent through XTest (xdotool), screenshots checked pixel
-# by pixel (ImageMagick). Usage: game_e2e.sh QUORVEL SEND_WM_DELETE
+# by pixel (ImageMagick). Usage: game_e2e.sh QUORVEL SEND_WM_DELETE QUORVEL_SIM
 set -uo pipefail
 source "$(dirname "$0")/../support/checks.sh"
 source "$(dirname "$0")/x_queries.sh"
 
 game=$1
 send_wm_delete=$2
+sim=$3
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
@@ -73,8 +74,8 @@ game_window_shown() {
   wid=$(timeout 10 xdotool search --onlyvisible --name '^Quorvel$' 2>/dev/null | head -1)
   [[ -n $wid ]]
 }
-start_game() {
-  "$game" >"$work/game.out" 2>"$work/game.err" &
+start_game() {  # start_game [OPTION...]
+  "$game" "$@" >"$work/game.out" 2>"$work/game.err" &
   game_pid=$!
   if ! wait_for 10 game_window_shown; then
     echo "# no game window on $DISPLAY; the game said: $(head -c 300 "$work/game.err")"
@@ -105,8 +106,8 @@ hold() {  # hold SECONDS KEY...: held across several 80 ms ticks
   xdotool keyup "$@"
 }
 
-# --- start-up picture ---
-start_game
+# --- start-up picture; the whole session is recorded ---
+start_game --record "$work/race.rec"
 check "the game window named Quorvel appears" test -n "$wid"
 check "client area 339 x 339" test "$(size_of "$wid")" = "339x339"
 shot "$wid" "$work/start.png"
@@ -193,11 +194,48 @@ check "course 2's yellow and red road" wait_for 3 course2_shown
 # --- ending the game from the menu ---
 hold 0.25 Return
 wait_for 3 menu_open
+shot "$wid" "$work/last_seen.png"
 hold 0.1 Up
 hold 0.1 Return
 wait_game_exit
 check "ゲームの終了 ends the game with status 0 (got $exit_status)" test "$exit_status" = "0"
 check "ゲームの終了: nothing on stderr" test ! -s "$work/game.err"
+
+# --- the recording replays the race exactly, in quorvel-sim and in the window ---
+# Two pictures agree, but for the rectangle the menu covered in the first.
+same_outside_menu() {
+  convert "$1" -fill black -draw "rectangle 13,88 325,249" "$work/masked1.png" &&
+    convert "$2" -fill black -draw "rectangle 13,88 325,249" "$work/masked2.png" &&
+    [[ $(compare -metric AE "$work/masked1.png" "$work/masked2.png" null: 2>&1) == 0 ]]
+}
+last_frame() { find "$1" -name 'frame-*.png' | sort | tail -1; }
+mkdir "$work/replayed" "$work/head"
+"$sim" --frames "$work/replayed" <"$work/race.rec" >"$work/replayed.jsonl"
+check "quorvel-sim replays the recording (status $?)" test $? -eq 0
+final=$(tail -1 "$work/replayed.jsonl")
+check "the replay ends with the quit, 1周目, no goal" grep -q '"QuitRequested": true.*"Label4": "1周目", "Label3": "", "Label3Visible": false.*"ended": true' <<<"$final"
+check "the window's last picture, labels included, is the replay's last frame" \
+  same_outside_menu "$work/last_seen.png" "$(last_frame "$work/replayed")"
+# The first 75 ticks: the countdown and the first driving, replayed in the
+# window at the real rate; the last frame stays until Esc ends the replay.
+awk '/^tick/ {n++} {print} n == 75 {exit}' "$work/race.rec" >"$work/head.rec"
+"$sim" --frames "$work/head" <"$work/head.rec" >/dev/null
+start_game --replay "$work/head.rec"
+replay_done() {
+  shot "$wid" "$work/replay.png" &&
+    [[ $(compare -metric AE "$work/replay.png" "$(last_frame "$work/head")" null: 2>&1) == 0 ]]
+}
+check "--replay shows the recording's frame after 75 ticks" wait_for 15 replay_done
+xdotool key Escape
+wait_game_exit
+check "Esc ends the replay with status 0 (got $exit_status)" test "$exit_status" = "0"
+# Killed while recording: every line up to then is in the file.
+start_game --record "$work/killed.rec"
+sleep 1
+kill -TERM "$game_pid"
+wait_game_exit
+check "a recording cut by SIGTERM replays ($(grep -c '^tick' "$work/killed.rec") ticks)" \
+  bash -c "(($(grep -c '^tick' "$work/killed.rec") >= 5)) && '$sim' <'$work/killed.rec' >/dev/null"
 
 # --- the title-bar close button ---
 start_game

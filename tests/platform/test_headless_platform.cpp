@@ -1,16 +1,19 @@
 // The headless platform: the draw log line by line as the driver's protocol
-// has it, the draw and sleep counters, the scripted menu visit and the frame
-// files.
+// has it, the draw and sleep counters, the scripted menu visit, the frame
+// files, and golden frames written by quorvel-sim.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
@@ -212,6 +215,47 @@ TEST(HeadlessFrames, EveryRefreshBecomesANumberedClientAreaPng) {
   EXPECT_NE(p.frames_error(), "");
   EXPECT_FALSE(p.SetFramesDir((dir / "missing").string(), error));
   EXPECT_NE(error.find("missing"), std::string::npos);
+}
+
+// Whole frames from quorvel-sim --frames against PNGs kept with the tests,
+// pixel for pixel: the first frame of each course and one of a crash fall
+// (road pieces far above the picture). QUORVEL_UPDATE_GOLDEN=1 replaces the
+// kept ones with the new frames.
+TEST(HeadlessFrames, GoldenFramesFromTheSimMatchExactly) {
+  namespace fs = std::filesystem;
+  std::string crash;  // countdown, then hard left off the start straight
+  for (int i = 0; i < 78; ++i) crash += i < 38 ? "tick\n" : "tick left up\n";
+  const std::string course2 =
+      "tick enter\nkey right\nkey down\nkey down\nkey left\nkey enter\ntick\n";
+  // Name, script, and the frame (from 1) to compare: for the crash, the fall's 17th step.
+  const std::tuple<std::string, std::string, size_t> goldens[] = {
+      {"course1-start", "", 1}, {"course2-start", course2, 2}, {"crash-fall", crash, 78}};
+  const fs::path work = fs::temp_directory_path() / ("quorvel-golden-" + std::to_string(getpid()));
+  for (const auto& [name, script, frame] : goldens) {
+    fs::remove_all(work);
+    fs::create_directories(work / "frames");
+    std::ofstream(work / "script") << script;
+    const std::string command = std::string(QUORVEL_SIM_PATH) + " --frames " +
+                                (work / "frames").string() + " < " + (work / "script").string() +
+                                " > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::vector<fs::path> written(fs::directory_iterator(work / "frames"), {});
+    std::sort(written.begin(), written.end());
+    ASSERT_GE(written.size(), frame) << name;
+    const fs::path kept = fs::path(QUORVEL_SOURCE_DIR) / "tests/platform/golden" / (name + ".png");
+    if (std::getenv("QUORVEL_UPDATE_GOLDEN") != nullptr) {
+      fs::copy_file(written[frame - 1], kept, fs::copy_options::overwrite_existing);
+    }
+    const PngInfo got = ReadPng(written[frame - 1].string());
+    const PngInfo want = ReadPng(kept.string());
+    ASSERT_TRUE(got.ok && want.ok && got.w == want.w && got.h == want.h) << name;
+    int differing = 0;
+    for (size_t i = 0; i < got.rgb.size(); i += 3) {
+      differing += !std::equal(&got.rgb[i], &got.rgb[i] + 3, &want.rgb[i]);
+    }
+    EXPECT_EQ(differing, 0) << name << ": pixels differing from " << kept;
+  }
+  fs::remove_all(work);
 }
 
 }  // namespace

@@ -9,10 +9,13 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "platform/raster/raster_primitives.h"
 #include "platform/raster/raster_surface.h"
 
 namespace quorvel {
@@ -125,14 +128,12 @@ TEST(RasterPolygon, FillsInsideAndOutlinesCornersAndEdges) {
   return ::testing::AssertionSuccess();
 }
 
-// SDL's fill leaves out pixel centres on right and bottom edges while the
-// outline sits half a pixel further out: random neighbours must still leave
-// no hole and no seam. With every corner on the image nothing lies beyond
-// half a pixel diagonal outside, as with the Windows graphics library;
-// corners far beyond it make SDL clip the outlines, shifting them up to two.
+// Random neighbours, on the image and far beyond it, leave no hole and no
+// seam, and paint nothing farther outside than the half pixel by which a
+// line's pixel can miss the edge.
 TEST(RasterPolygon, RandomNeighboursLeaveNoHoleOrSeam) {
   RasterSurface s(40, 40);
-  for (auto [low, high, slack] : {std::tuple{0, 39, 0.75}, std::tuple{-60, 100, 2.5}}) {
+  for (auto [low, high, slack] : {std::tuple{0, 39, 0.5}, std::tuple{-60, 100, 0.5}}) {
     std::mt19937 rng(12345);
     std::uniform_int_distribution<int> coord(low, high);
     for (int round = 0; round < 400; ++round) {
@@ -168,6 +169,117 @@ TEST(RasterPolygon, HugeCoordinatesAreSafe) {
   s.FillRect(-1e30f, -1e30f, 2e30f, 2e30f, kGreen);
   s.FillRect(NAN, 0, 5, 5, kRed);
   EXPECT_EQ(s.PixelAt(0, 0), kGreen);
+}
+
+// The slow reference, right by construction: 128-bit arithmetic on every
+// pixel, by the definitions in raster_primitives.h.
+__extension__ using Wide = __int128;
+
+Wide WideCross(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
+  return Wide{int64_t{b.x} - a.x} * (y - a.y) - Wide{int64_t{b.y} - a.y} * (x - a.x);
+}
+
+// Corners turned to a positive doubled area put the inside left of each edge
+// in these terms; then a top edge runs in +x and a left edge in -y.
+bool RefFilled(Tri t, int x, int y) {
+  if (WideCross(t[0], t[1], t[2].x, t[2].y) < 0) std::swap(t[1], t[2]);
+  if (WideCross(t[0], t[1], t[2].x, t[2].y) == 0) return false;
+  for (int i = 0; i < 3; ++i) {
+    const PolyPoint a = t[i], b = t[(i + 1) % 3];
+    const Wide e = WideCross(a, b, x, y);
+    if (e < 0 || (e == 0 && !(b.y < a.y || (b.y == a.y && b.x > a.x)))) return false;
+  }
+  return true;
+}
+
+// Along the longer axis u, v is the pixel nearest the line, a tie going to
+// the smaller: v - 1/2 < exact v <= v + 1/2.
+bool RefOnLine(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
+  if (std::abs(int64_t{b.y} - a.y) > std::abs(int64_t{b.x} - a.x)) {
+    std::swap(a.x, a.y);
+    std::swap(b.x, b.y);
+    std::swap(x, y);
+  }
+  if (b.x < a.x) std::swap(a, b);
+  const int64_t du = int64_t{b.x} - a.x, dv = int64_t{b.y} - a.y;
+  if (x < a.x || x > b.x || du == 0) return x == a.x && y == a.y;
+  const Wide v2 = 2 * Wide{dv} * (x - a.x);
+  return Wide{du} * (2 * (y - a.y) - 1) < v2 && v2 <= Wide{du} * (2 * (y - a.y) + 1);
+}
+
+// Seeded triangles against the reference, the whole drawing and the fill
+// alone: corners near each other, crossing the border, as far as the
+// projection goes, anywhere in int32, on one line, or repeated.
+TEST(RasterPolygon, MatchesTheReferenceOnRandomTriangles) {
+  constexpr int kW = 48, kH = 40;
+  RasterSurface s(kW, kH);
+  std::vector<uint32_t> fill_only(kW * kH);
+  std::mt19937 rng(2024);
+  auto around = [&](int32_t c, int64_t r) {
+    const int64_t v = c + std::uniform_int_distribution<int64_t>(-r, r)(rng);
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const PolyPoint near{around(24, 30), around(20, 30)}, step{around(0, 9), around(0, 9)};
+    const unsigned shape = rng() % 6;
+    Tri t;
+    for (int i = 0; i < 3; ++i) {
+      const int64_t reach[] = {6, 40, 20000, INT64_C(1) << 32};
+      const int32_t m = shape == 4 ? around(0, 4) : i == 2 && rng() % 2;
+      t[i] = shape >= 4 ? PolyPoint{near.x + m * step.x, near.y + m * step.y}
+                        : PolyPoint{around(near.x, reach[shape]), around(near.y, reach[rng() % 4])};
+    }
+    s.SetBackColor(kBlack);
+    Draw(s, t, kRed, kGreen);
+    std::fill(fill_only.begin(), fill_only.end(), 0);
+    FillTriangle(PixelBuffer{fill_only.data(), kW, kH, kW}, t.data(), 1);
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        const bool filled = RefFilled(t, x, y);
+        const bool lined = RefOnLine(t[0], t[1], x, y) || RefOnLine(t[1], t[2], x, y) ||
+                           RefOnLine(t[2], t[0], x, y);
+        ASSERT_EQ(s.PixelAt(x, y), lined    ? kGreen
+                                   : filled ? kRed
+                                            : kBlack)
+            << x << "," << y << Describe(t);
+        ASSERT_EQ(fill_only[y * kW + x], filled ? 1u : 0u) << x << "," << y << Describe(t);
+      }
+    }
+  }
+}
+
+// Meshes covering the whole image, a jittered grid cut into triangles with
+// corners in random order and a fan out to the far corners of the int32
+// plane: the fill paints every pixel exactly once.
+TEST(RasterPolygon, MeshesFillEveryPointExactlyOnce) {
+  constexpr int kW = 48, kH = 40;
+  std::mt19937 rng(99);
+  auto at = [](int i, int j) {  // 8 pixels apart, jittered by up to 2, reaching beyond the image
+    return PolyPoint{i * 8 - 10 + (i * 7 + j * 3) % 5 - 2, j * 8 - 10 + (i * 5 + j * 11) % 5 - 2};
+  };
+  std::vector<Tri> grid, fan;
+  for (int k = 0; k < 64; ++k) {
+    const PolyPoint a = at(k % 8, k / 8), b = at(k % 8 + 1, k / 8), c = at(k % 8 + 1, k / 8 + 1),
+                    d = at(k % 8, k / 8 + 1);
+    for (Tri t : rng() % 2 ? std::array{Tri{a, b, c}, Tri{a, c, d}}
+                           : std::array{Tri{a, b, d}, Tri{b, c, d}}) {
+      std::shuffle(t.begin(), t.end(), rng);
+      grid.push_back(t);
+    }
+  }
+  const PolyPoint ring[] = {{INT32_MIN, INT32_MIN}, {5, INT32_MIN},         {INT32_MAX, INT32_MIN},
+                            {INT32_MAX, 1},         {INT32_MAX, INT32_MAX}, {-3, INT32_MAX},
+                            {INT32_MIN, INT32_MAX}, {INT32_MIN, 77}};
+  for (size_t i = 0; i < 8; ++i) fan.push_back(Tri{PolyPoint{17, 23}, ring[i], ring[(i + 1) % 8]});
+  for (const std::vector<Tri>& mesh : {grid, fan}) {
+    std::vector<uint32_t> count(kW * kH), one(kW * kH);
+    for (const Tri& t : mesh) {
+      std::fill(one.begin(), one.end(), 0);
+      FillTriangle(PixelBuffer{one.data(), kW, kH, kW}, t.data(), 1);
+      std::transform(count.begin(), count.end(), one.begin(), count.begin(), std::plus<>());
+    }
+    EXPECT_EQ(std::count(count.begin(), count.end(), 1u), kW * kH);
+  }
 }
 
 TEST(RasterRect, SkyAndGroundCoverTheImageWithGroundOnTheSkysLastRow) {

@@ -1,14 +1,17 @@
 // Keyboard codes and the first joystick as the game sees them, the joystick
-// through SDL's virtual joystick driver (no device needed).
+// through SDL's virtual joystick driver (no device needed); the settings
+// folder.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/sdl/config_dir.h"
 #include "platform/sdl/first_joystick.h"
 #include "platform/sdl/key_codes.h"
 
@@ -30,15 +33,15 @@ TEST(KeyCodes, MapToVirtualKeyCodesAndBack) {
   }
 }
 
-// SDL's joystick subsystem alone, with one virtual joystick of two axes and
-// two buttons.
+// SDL's game-controller layer, with one virtual joystick of two axes and two
+// buttons that SDL maps as the left stick and the south and east buttons.
 class VirtualJoystick : public ::testing::Test {
  protected:
   void SetUp() override {
     // Virtual device state reaches SDL as events, dropped while no window
     // has focus unless this is set.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-    ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
   }
   void TearDown() override {
     if (device_ >= 0) Unplug();
@@ -110,6 +113,19 @@ TEST_F(VirtualJoystick, ProbeLeavesNothingOpenAndPollsStillWork) {
   EXPECT_TRUE(joystick_.Probe());
   EXPECT_NE(SDL_JoystickFromInstanceID(id), nullptr) << "the probe closed the poller's handle";
   EXPECT_FALSE(PollFails());
+}
+
+TEST(ConfigDir, XdgConfigHomeWhenAbsoluteElseHomeDotConfig) {
+  const char* cases[][3] = {{"/x", "/h", "/x/quorvel"},
+                            {"x", "/h", "/h/.config/quorvel"},
+                            {nullptr, "/h", "/h/.config/quorvel"},
+                            {"", "", ""}};
+  for (const auto& [xdg, home, want] : cases) {
+    for (const auto& [name, value] : {std::pair{"XDG_CONFIG_HOME", xdg}, {"HOME", home}}) {
+      value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+    }
+    EXPECT_EQ(ConfigDir(), want) << (xdg ? xdg : "(unset)");
+  }
 }
 
 }  // namespace

@@ -338,3 +338,114 @@ TEST(SimDriverFrames, WritesEveryRefreshedFrameIntoANewDirectory) {
 
 }  // namespace
 }  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+// The status and the output of a shell command line in which SIM stands for
+// quorvel-sim.
+struct ShellRun {
+  int status = -1;
+  std::string err;
+};
+ShellRun RunShell(std::string cmd) {
+  for (std::size_t at; (at = cmd.find("SIM")) != std::string::npos;) {
+    cmd.replace(at, 3, QUORVEL_SIM_PATH);
+  }
+  FILE* p = popen(cmd.c_str(), "r");
+  ShellRun r;
+  if (p == nullptr) return r;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, p)) r.err += buf;
+  const int status = pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+TEST(SimDriverIo, FailedReadsAndWritesAndHugeLinesStopWithOneLine) {
+  struct Case {
+    std::string cmd;
+    int status;
+    const char* err;
+  };
+  std::vector<Case> cases = {
+      {"printf 'tick\\n' | SIM 2>&1 >/dev/full", 1,
+       "cannot write the output: No space left on device"},
+      {"SIM 2>&1 </dev/null >&-", 1, "cannot write the output: Bad file descriptor"},
+      {"SIM 2>&1 >/dev/null </", 1, "cannot read the script: Is a directory"},
+      {"SIM 2>&1 >/dev/null <&-", 1, "cannot read the script: Bad file descriptor"},
+      // Read no further than the limit: neither the comment nor the word is
+      // kept whole, and nothing of the line is carried out.
+      {"head -c 100000000 /dev/zero | tr '\\0' '#' | SIM 2>&1 >/dev/null", 2,
+       "line 1: longer than 4096 bytes"},
+      {"(echo tick; printf tick; yes ' up' | tr -d '\\n' | head -c 100000000) | SIM 2>&1 "
+       ">/dev/null",
+       2, "line 2: longer than 4096 bytes"},
+  };
+#if !defined(__SANITIZE_ADDRESS__)
+  cases.push_back({"ulimit -v 300000; SIM --surface 10000 10000 2>&1 >/dev/null </dev/null", 2,
+                   "not enough memory for a 10000 x 10000 drawing surface"});
+#endif
+  for (const Case& c : cases) {
+    const ShellRun r = RunShell(c.cmd);
+    EXPECT_EQ(r.status, c.status) << c.cmd;
+    EXPECT_EQ(r.err, std::string("quorvel-sim: ") + c.err + "\n") << c.cmd;
+  }
+}
+
+TEST(SimDriverIo, MessagesQuoteAtMost40CharactersEscaped) {
+  const std::string long_word(4000, 'x');
+  const struct {
+    std::string script;
+    std::string quoted;
+  } cases[] = {
+      {"tick " + long_word + "\n", "'" + std::string(40, 'x') + "...'"},
+      {"t\x01\x7f\xc2\x85\\\xff\xe3\x81\n", "'t\\x01\\x7F\\xC2\\x85\\x5C\\xFF\\xE3\\x81'"},
+      {"key 周回\n", "'周回'"},
+  };
+  for (const auto& c : cases) {
+    const SimRun r = RunScript(c.script);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(c.quoted), std::string::npos) << r.err;
+    EXPECT_LT(r.err.size(), 200u);
+  }
+}
+
+TEST(SimDriverIo, LfCrAndCrLfEachEndALine) {
+  const SimRun r = RunScript("tick\rtick up\r\n\r\ntick\n\rtick enter\rkey escape");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const char* lines[] = {"1", "2", "4", "6", "7"};
+  ASSERT_EQ(r.lines.size(), 6u);
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(Field(r.lines[i + 1], "line"), lines[i]);
+  EXPECT_EQ(Field(r.lines[5], "menu"), "null");
+}
+
+TEST(SimDriverIo, AFrameThatCannotBeWrittenStopsBeforeItsStateLine) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("quorvel-frames-blocked-" + std::to_string(::getpid()));
+  const struct {
+    const char* blocked;  // a directory where this frame's file should go
+    std::vector<std::string> args;
+    std::size_t lines;
+    const char* where;
+  } cases[] = {
+      {"frame-000001.png", {}, 0, "load: "},
+      {"frame-000002.png", {}, 1, "line 1: "},
+      {"frame-000003.png", {"--draw-log"}, 4, "line 2: "},  // 2 frames, 2 states
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / c.blocked);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--frames", dir.string()});
+    const SimRun r = RunScript("tick\ntick\ntick\n", args);
+    EXPECT_EQ(r.status, 1) << c.blocked;
+    EXPECT_EQ(r.lines.size(), c.lines) << c.blocked;
+    EXPECT_EQ(r.err.rfind(std::string("quorvel-sim: ") + c.where + "cannot write frames", 0), 0u)
+        << r.err;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace quorvel

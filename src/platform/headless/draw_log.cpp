@@ -13,7 +13,7 @@ void LoggingSurface::SetLog(std::ostream* out) {
   ops_.clear();
 }
 
-void LoggingSurface::SetOnRefresh(std::function<void(long, bool)> on_refresh) {
+void LoggingSurface::SetOnRefresh(std::function<bool(long, bool)> on_refresh) {
   on_refresh_ = std::move(on_refresh);
 }
 
@@ -116,15 +116,15 @@ void LoggingSurface::SetBackColor(Colour colour) {
 
 void LoggingSurface::Refresh() {
   ++frames_;
+  const bool scene = !cleared_;
+  cleared_ = false;
+  const bool kept = !on_refresh_ || on_refresh_(frames_, scene);
   if (log_ != nullptr) {
     BeginOp("refresh");
     ops_ += ']';
-    *log_ << "{\"frame\": " << frames_ << ", \"ops\": [" << ops_ << "]}\n";
+    if (kept) *log_ << "{\"frame\": " << frames_ << ", \"ops\": [" << ops_ << "]}\n";
     ops_.clear();
   }
-  const bool scene = !cleared_;
-  cleared_ = false;
-  if (on_refresh_) on_refresh_(frames_, scene);
   raster_.Refresh();
 }
 

@@ -20,11 +20,12 @@ class LoggingSurface final : public Surface {
 
   // Where frame lines go; nullptr records nothing.
   void SetLog(std::ostream* out);
-  // Called at every refresh, after the frame's line is written, with the
+  // Called at every refresh, before the frame's line is written, with the
   // frame's number (1, 2, ...) and whether it is a scene frame: false when
   // the background was cleared since the previous refresh (the crash's black
-  // frame).
-  void SetOnRefresh(std::function<void(long frame, bool scene)> on_refresh);
+  // frame). Returning false (the frame could not be kept) leaves the frame's
+  // line out: the log stops where the frames do.
+  void SetOnRefresh(std::function<bool(long frame, bool scene)> on_refresh);
 
   float ScaleWidth() const override;
   float ScaleHeight() const override;
@@ -43,7 +44,7 @@ class LoggingSurface final : public Surface {
 
   RasterSurface& raster_;
   std::ostream* log_ = nullptr;
-  std::function<void(long, bool)> on_refresh_;
+  std::function<bool(long, bool)> on_refresh_;
   std::string ops_;  // this frame's operations so far, comma-separated
   long frames_ = 0;
   bool cleared_ = false;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "platform/raster/png_writer.h"
@@ -11,6 +12,9 @@
 namespace quorvel {
 
 namespace {
+
+// Frame names have six digits, so that they sort in frame order.
+constexpr long kMaxFrames = 999999;
 
 // The strip of the game window's own background right of and below the
 // drawing surface, in pixels (2).
@@ -73,6 +77,11 @@ SDL_Surface* FrameWriter::Render(SDL_Surface* picture, const Form1Labels& labels
 
 void FrameWriter::Write(long frame, SDL_Surface* picture, const Form1Labels& labels) {
   if (!active()) return;
+  if (frame > kMaxFrames) {
+    error_ = "more than " + std::to_string(kMaxFrames) +
+             " frames: their six-digit names would no longer sort in order";
+    return;
+  }
   if (client_ == nullptr || client_->w != picture->w + ClientMargin() ||
       client_->h != picture->h + ClientMargin()) {
     if (client_ != nullptr) SDL_FreeSurface(client_);

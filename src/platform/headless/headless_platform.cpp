@@ -30,6 +30,7 @@ HeadlessPlatform::HeadlessPlatform(int width, int height)
   s->surface.SetOnRefresh([s](long frame, bool scene) {
     if (scene) ++s->draws;
     if (s->frames.active()) s->frames.Write(frame, s->raster.image(), s->labels);
+    return s->frames.error().empty();
   });
 }
 

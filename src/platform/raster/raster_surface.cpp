@@ -20,20 +20,21 @@ struct Op {
   enum Kind : uint8_t { kRect, kCircle, kPolygon, kClear } kind;
   Colour a;  // rect and clear colour, circle and polygon fill
   Colour b;  // circle outline, polygon pen
-  SDL_Rect rect;
+  PixelRect rect;
   float x, y, r;
   PolyPoint points[3];
 };
 
 }  // namespace
 
-// The drawing calls are recorded and rasterised, in order and each with the
-// colours in force when it was made, when the image is looked at. Headless
+// The drawing calls are recorded and rasterised into the image's own pixels,
+// in order and each with the colours in force when it was made, when the
+// image is looked at. Headless
 // runs that never look draw at the cost of recording; a frame's worth of
 // calls is dropped once later rectangles have covered the whole image.
 struct RasterSurface::Impl {
   SDL_Surface* image = nullptr;
-  SDL_Renderer* renderer = nullptr;
+  PixelBuffer pixels;
   Colour fill = 0;
   Colour pen = 0;
   std::function<void()> hook;
@@ -52,7 +53,7 @@ struct RasterSurface::Impl {
 
   // Everything recorded before a run of full-width rectangles that together
   // cover every row can no longer be seen.
-  void NoteFullWidthRect(const SDL_Rect& rect, size_t index) {
+  void NoteFullWidthRect(const PixelRect& rect, size_t index) {
     const int top = rect.y;
     const int bottom = rect.y + rect.h;
     if (cover_start >= 0 && top <= cover_bottom && bottom >= cover_top) {
@@ -72,49 +73,42 @@ struct RasterSurface::Impl {
   void Flush() {
     for (const Op& op : pending) {
       switch (op.kind) {
-        case Op::kRect: {
-          const SDL_Color c = ToSdlColour(op.a);
-          SDL_SetRenderDrawColor(renderer, c.r, c.g, c.b, c.a);
-          SDL_RenderFillRect(renderer, &op.rect);
+        case Op::kRect:
+          FillPixels(pixels, op.rect, PixelValue(op.a));
           break;
-        }
         case Op::kCircle:
-          RasterCircle(renderer, image->w, image->h, op.x, op.y, op.r, op.a, op.b);
+          RasterCircle(pixels, op.x, op.y, op.r, op.a, op.b);
           break;
         case Op::kPolygon:
-          RasterPolygon(renderer, op.points, op.a, op.b);
+          RasterPolygon(pixels, op.points, op.a, op.b);
           break;
-        case Op::kClear: {
-          const SDL_Color c = ToSdlColour(op.a);
-          SDL_SetRenderDrawColor(renderer, c.r, c.g, c.b, c.a);
-          SDL_RenderClear(renderer);
+        case Op::kClear:
+          FillPixels(pixels, PixelRect{0, 0, pixels.width, pixels.height}, PixelValue(op.a));
           break;
-        }
       }
     }
     pending.clear();
     cover_start = -1;
-    SDL_RenderFlush(renderer);
   }
 };
 
 RasterSurface::RasterSurface(int width, int height) : impl_(new Impl) {
-  impl_->image = SDL_CreateRGBSurfaceWithFormat(0, std::max(width, 1), std::max(height, 1), 32,
-                                                SDL_PIXELFORMAT_ARGB8888);
-  if (impl_->image != nullptr) impl_->renderer = SDL_CreateSoftwareRenderer(impl_->image);
-  if (impl_->renderer == nullptr) {
-    if (impl_->image != nullptr) SDL_FreeSurface(impl_->image);
+  SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, std::max(width, 1), std::max(height, 1),
+                                                      32, SDL_PIXELFORMAT_ARGB8888);
+  if (image == nullptr) {
     delete impl_;
     throw std::bad_alloc();
   }
+  impl_->image = image;
+  // A plain surface in memory: its pixels can be written without locking.
+  impl_->pixels = PixelBuffer{static_cast<uint32_t*>(image->pixels), image->w, image->h,
+                              image->pitch / static_cast<int>(sizeof(uint32_t))};
   // Every pixel is opaque; blitting the image copies it.
-  SDL_SetSurfaceBlendMode(impl_->image, SDL_BLENDMODE_NONE);
-  SDL_SetRenderDrawBlendMode(impl_->renderer, SDL_BLENDMODE_NONE);
+  SDL_SetSurfaceBlendMode(image, SDL_BLENDMODE_NONE);
   SetBackColor(0);
 }
 
 RasterSurface::~RasterSurface() {
-  SDL_DestroyRenderer(impl_->renderer);
   SDL_FreeSurface(impl_->image);
   delete impl_;
 }
@@ -128,7 +122,7 @@ float RasterSurface::ScaleHeight() const {
 }
 
 void RasterSurface::FillRect(float x, float y, float w, float h, Colour colour) {
-  const SDL_Rect rect = RectPixels(x, y, w, h, impl_->image->w, impl_->image->h);
+  const PixelRect rect = RectPixels(x, y, w, h, impl_->image->w, impl_->image->h);
   if (rect.w <= 0 || rect.h <= 0) return;
   Op op{};
   op.kind = Op::kRect;
@@ -160,6 +154,8 @@ void RasterSurface::Circle(float x, float y, float r, Colour outline) {
 }
 
 void RasterSurface::Polygon(const PolyPoint points[3]) {
+  // Most pieces of a frame's road lie wholly off the image: not even recorded.
+  if (MissesImage(impl_->pixels, points, 3)) return;
   Op op{};
   op.kind = Op::kPolygon;
   op.a = impl_->fill;
@@ -191,13 +187,10 @@ SDL_Surface* RasterSurface::image() const {
 }
 
 Colour RasterSurface::PixelAt(int x, int y) const {
-  SDL_Surface* s = image();
-  if (x < 0 || y < 0 || x >= s->w || y >= s->h) return -1;
-  const auto* row = static_cast<const uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch;
-  const uint32_t pixel = reinterpret_cast<const uint32_t*>(row)[x];
-  Uint8 r = 0, g = 0, b = 0;
-  SDL_GetRGB(pixel, s->format, &r, &g, &b);
-  return static_cast<Colour>(r | (g << 8) | (b << 16));
+  impl_->Flush();
+  const PixelBuffer& p = impl_->pixels;
+  if (x < 0 || y < 0 || x >= p.width || y >= p.height) return -1;
+  return ColourOfPixel(p.pixels[static_cast<ptrdiff_t>(y) * p.pitch + x]);
 }
 
 }  // namespace quorvel

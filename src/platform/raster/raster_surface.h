@@ -1,7 +1,7 @@
-// The drawing surface's persistent off-screen image, drawn with SDL's
-// software renderer on an SDL_Surface. Both platform implementations draw
-// through this one class, so a headless frame is pixel for pixel what the
-// window shows.
+// The drawing surface's persistent off-screen image: an SDL_Surface whose
+// pixels our own rasteriser (raster_primitives.h) writes directly. Both
+// platform implementations draw through this one class, so a headless frame
+// is pixel for pixel what the window shows.
 //
 // Pixel coverage of each operation: see raster_primitives.h (in short,
 // whole-number points are pixels; polygons include their outline; a

@@ -6,6 +6,11 @@ uint32_t AxisToJoyPos(int16_t axis) {
   return static_cast<uint32_t>(int32_t{axis} + 32768);
 }
 
+uint32_t PadAxis(int16_t stick, bool toward_min, bool toward_max) {
+  if (toward_min != toward_max) return toward_min ? 0u : 65535u;
+  return AxisToJoyPos(stick);
+}
+
 uint32_t ButtonBits(bool button1, bool button2) {
   return (button1 ? 1u : 0u) | (button2 ? 2u : 0u);
 }
@@ -15,7 +20,12 @@ FirstJoystick::~FirstJoystick() {
 }
 
 void FirstJoystick::Close() {
-  if (joystick_ != nullptr) SDL_JoystickClose(joystick_);
+  if (pad_ != nullptr) {
+    SDL_GameControllerClose(pad_);
+  } else if (joystick_ != nullptr) {
+    SDL_JoystickClose(joystick_);
+  }
+  pad_ = nullptr;
   joystick_ = nullptr;
 }
 
@@ -24,7 +34,12 @@ bool FirstJoystick::EnsureOpen() {
   if (joystick_ != nullptr && SDL_JoystickGetAttached(joystick_)) return true;
   Close();
   if (SDL_NumJoysticks() < 1) return false;
-  joystick_ = SDL_JoystickOpen(0);
+  if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0 && SDL_IsGameController(0)) {
+    pad_ = SDL_GameControllerOpen(0);
+    if (pad_ != nullptr) joystick_ = SDL_GameControllerGetJoystick(pad_);
+  }
+  // A pad whose mapping SDL cannot apply is still read raw.
+  if (joystick_ == nullptr) joystick_ = SDL_JoystickOpen(0);
   return joystick_ != nullptr;
 }
 
@@ -33,6 +48,20 @@ bool FirstJoystick::Poll(JoyReading& out) {
   // Brings in state changes and hot-plugging since the last event pump.
   SDL_JoystickUpdate();
   if (!EnsureOpen()) return false;
+  if (pad_ != nullptr) {
+    const auto held = [this](SDL_GameControllerButton button) {
+      return SDL_GameControllerGetButton(pad_, button) != 0;
+    };
+    out.dwXpos =
+        PadAxis(SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_LEFTX),
+                held(SDL_CONTROLLER_BUTTON_DPAD_LEFT), held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT));
+    // SDL's Y grows downwards, as the game's does.
+    out.dwYpos =
+        PadAxis(SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_LEFTY),
+                held(SDL_CONTROLLER_BUTTON_DPAD_UP), held(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    out.dwButtons = ButtonBits(held(SDL_CONTROLLER_BUTTON_A), held(SDL_CONTROLLER_BUTTON_B));
+    return true;
+  }
   // A device without a second axis reads 0 there, which is neutral.
   out.dwXpos = AxisToJoyPos(SDL_JoystickGetAxis(joystick_, 0));
   out.dwYpos = AxisToJoyPos(SDL_JoystickGetAxis(joystick_, 1));

@@ -61,6 +61,9 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
         if (event.window.event == SDL_WINDOWEVENT_HIDDEN) ProbeXWindow(form2->window());
       }
       break;
+    case SDL_KEYDOWN:
+      if (key_down && menu == nullptr) key_down(VkFromSdlKey(event.key.keysym.sym));
+      break;
     case SDL_JOYDEVICEADDED:
     case SDL_JOYDEVICEREMOVED:
       joystick.OnEvent(event);
@@ -119,6 +122,10 @@ std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scal
 SdlPlatform::SdlPlatform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 SdlPlatform::~SdlPlatform() = default;
+
+void SdlPlatform::SetKeyDownHandler(std::function<void(int vk)> handler) {
+  impl_->key_down = std::move(handler);
+}
 
 SDL_Window* SdlPlatform::game_window() const {
   return impl_->form1->window();

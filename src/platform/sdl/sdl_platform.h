@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,11 @@ class SdlPlatform final : public Platform {
   // Loads and shows the game window and delivers its timer events until it
   // is unloaded or closed from its title bar. Returns the exit status, 0.
   int Run(GameWindowHandlers& handlers);
+
+  // Key-downs (virtual-key codes) in the game window while no menu is open.
+  // The game itself polls the key state and ignores them; a replay ends on
+  // Esc through this.
+  void SetKeyDownHandler(std::function<void(int vk)> handler);
 
   // For tests: the game window, and the menu window while a modal show runs
   // (nullptr otherwise).

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <memory>
 
 #include "platform/platform.h"
@@ -51,6 +52,8 @@ struct SdlPlatform::Impl {
   bool running = false;   // the run loop has shown the window
   bool unloaded = false;
   bool close_requested = false;
+
+  std::function<void(int vk)> key_down;  // outside the menu
 
   // While a modal show runs.
   MenuWindow* menu = nullptr;

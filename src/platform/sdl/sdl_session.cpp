@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "platform/sdl/pad_mappings.h"
 #include "platform/sdl/x_window_watch.h"
 
 namespace quorvel {
@@ -42,8 +43,18 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
     RemoveXErrorFilter();
     return nullptr;
   }
-  // Failure is not fatal: every joystick poll then fails and the keyboard works.
-  SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+  // Button 1 is the south face button and button 2 the east one on every
+  // known pad: by position, not by the letters printed on them (which some
+  // makers swap).
+  SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+  // Failure is not fatal: every joystick poll then fails and the keyboard
+  // works. The game-controller layer brings the joystick subsystem with it;
+  // without it pads are still read raw.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+    AddPlayerPadMappings();
+  } else {
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+  }
   // No text entry anywhere: keeps input methods from popping up over the game.
   SDL_StopTextInput();
   if (TTF_Init() != 0) {

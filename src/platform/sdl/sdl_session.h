@@ -1,4 +1,4 @@
-// SDL's video and joystick subsystems and SDL_ttf for the life of the game.
+// SDL's video, joystick and game-controller subsystems and SDL_ttf for the life of the game.
 // Only a real display will do: without one SDL would quietly fall back to an
 // invisible off-screen driver, so only X11 (and Wayland where a session
 // exists) are asked for, unless SDL_VIDEODRIVER in the environment says

@@ -1,0 +1,40 @@
+// The game's command line: `quorvel [--scale N] [--fullscreen]
+// [--record FILE | --replay FILE]`, plus --help and --version. Parsing only;
+// nothing here opens a file or a window, so a bad command line is reported
+// before any window appears.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+// Largest accepted --scale: a 339-pixel window at 16x already needs a
+// screen of 5,424 pixels.
+inline constexpr int kMaxWindowScale = 16;
+
+struct GameOptions {
+  bool help = false;     // print the usage and stop (status 0)
+  bool version = false;  // print the version line and stop (status 0)
+  // Screen pixels per 96-dpi pixel for the window; nothing = remembered or
+  // automatic.
+  std::optional<int> scale;
+  bool fullscreen = false;
+  std::string record_path;  // empty = no recording
+  std::string replay_path;  // empty = play normally
+};
+
+// Reads the arguments after the program name. Both `--opt VALUE` and
+// `--opt=VALUE` are accepted. False with a one-line `error` (no program name,
+// no newline) for an unknown option, a missing or bad value, or --record
+// together with --replay.
+bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, std::string& error);
+
+// The --help text, several lines, each ending in a newline.
+std::string GameUsage();
+
+// "quorvel X.Y.Z", no newline.
+std::string GameVersionLine();
+
+}  // namespace quorvel

@@ -1,0 +1,74 @@
+#include "app/quoted_text.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace quorvel {
+
+namespace {
+
+constexpr int kMaxQuotedChars = 40;
+
+// The length of the valid UTF-8 sequence at text[i], or 0 when the bytes
+// there are not one (bad lead byte, missing continuation, overlong form,
+// surrogate, past U+10FFFF).
+std::size_t Utf8Length(std::string_view text, std::size_t i, uint32_t& code) {
+  const auto b0 = static_cast<unsigned char>(text[i]);
+  std::size_t n = 0;
+  uint32_t min = 0;
+  if (b0 < 0x80) {
+    code = b0;
+    return 1;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    n = 2, code = b0 & 0x1F, min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    n = 3, code = b0 & 0x0F, min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    n = 4, code = b0 & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + n > text.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(text[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (b & 0x3F);
+  }
+  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return n;
+}
+
+void AppendEscaped(std::string& out, std::string_view bytes) {
+  for (const char c : bytes) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+    out += hex;
+  }
+}
+
+}  // namespace
+
+std::string Quoted(std::string_view text) {
+  std::string out = "'";
+  int chars = 0;
+  std::size_t i = 0;
+  while (i < text.size() && chars < kMaxQuotedChars) {
+    uint32_t code = 0;
+    std::size_t n = Utf8Length(text, i, code);
+    const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+    if (n == 0) {
+      AppendEscaped(out, text.substr(i, 1));
+      n = 1;
+    } else if (control || code == '\\') {
+      AppendEscaped(out, text.substr(i, n));
+    } else {
+      out += text.substr(i, n);
+    }
+    i += n;
+    ++chars;
+  }
+  if (i < text.size()) out += "...";
+  return out + "'";
+}
+
+}  // namespace quorvel

@@ -1,0 +1,14 @@
+// The folder of the player's own files for this game: $XDG_CONFIG_HOME/quorvel,
+// or ~/.config/quorvel when XDG_CONFIG_HOME is unset, empty or relative (a
+// relative value is invalid there and is ignored, as desktops do).
+#pragma once
+
+#include <string>
+
+namespace quorvel {
+
+// The folder's path, which need not exist yet; empty when neither
+// XDG_CONFIG_HOME nor HOME gives a place for it.
+std::string ConfigDir();
+
+}  // namespace quorvel

@@ -1,0 +1,135 @@
+// The game on the SDL platform (off-screen driver) with SDL's virtual pads
+// plugged in, pulled out and swapped mid-race and mid-menu: a pad known from
+// the player's mapping file drives it by hat and face buttons, an unknown pad
+// is read raw, and a bad line in the file costs one warning line.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/sdl_platform.h"
+#include "race/game_window_handlers.h"
+
+namespace quorvel {
+namespace {
+
+// Two axes, buttons 0..3 and one hat; returns the device index.
+int AttachPad(const char* name) {
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.naxes = 2;
+  desc.nbuttons = 4;
+  desc.nhats = 1;
+  desc.name = name;
+  return SDL_JoystickAttachVirtualEx(&desc);
+}
+
+// One joystick poll: the pad plugged in first (nullptr keeps the one there,
+// "" pulls it), its hat, stick X and buttons (bit i = button i), the reading
+// the game gets ({-1} for none), and the menu cursor (-1 while racing) and
+// steering as the poll finds them.
+struct Step {
+  const char* plug;
+  Uint8 hat;
+  int16_t x;
+  int buttons;
+  std::vector<int64_t> reading;
+  int item;
+  int16_t steer;
+};
+
+// The game on the SDL platform, every call passed on; a joystick poll runs
+// the next step first, and after the last the game window unloads.
+class PadScript final : public Platform, public GameWindowHandlers {
+ public:
+  PadScript(SdlPlatform& sdl, std::vector<Step> steps) : sdl_(sdl), steps_(std::move(steps)) {}
+  void Form_Load() override {
+    form1_.Form_Load();
+    game_.s.Ticks = 0;  // no countdown
+  }
+  void Timer1_Timer() override { form1_.Timer1_Timer(); }
+  Surface& Picture1() override { return sdl_.Picture1(); }
+  void SetLabels(const Form1Labels& labels) override { sdl_.SetLabels(labels); }
+  bool KeyHeld(int vk) override { return sdl_.KeyHeld(vk); }
+  bool JoyProbe() override { return sdl_.JoyProbe(); }
+  void SetTimer1Enabled(bool on) override { sdl_.SetTimer1Enabled(on); }
+  void ShowMenuModal(MenuWindow& menu) override { sdl_.ShowMenuModal(menu); }
+  void UnloadGameWindow() override { sdl_.UnloadGameWindow(); }
+  void Sleep(int ms) override { sdl_.Sleep(ms); }
+  bool JoyGetPos(JoyReading& out) override {
+    if (next_ == steps_.size()) {
+      sdl_.UnloadGameWindow();
+      return false;
+    }
+    const Step& step = steps_[next_++];
+    EXPECT_EQ(game_.form2 ? game_.form2->CurrentItem : -1, step.item) << "step " << next_ - 1;
+    EXPECT_EQ(game_.s.Steer, step.steer) << "step " << next_ - 1;
+    if (step.plug != nullptr && pad_ != nullptr) SDL_JoystickClose(pad_);
+    if (step.plug != nullptr && pad_ != nullptr) SDL_JoystickDetachVirtual(0);
+    if (step.plug != nullptr) pad_ = *step.plug ? SDL_JoystickOpen(AttachPad(step.plug)) : nullptr;
+    SDL_JoystickSetVirtualHat(pad_, 0, step.hat);
+    SDL_JoystickSetVirtualAxis(pad_, 0, step.x);
+    for (int i = 0; i < 4; ++i) SDL_JoystickSetVirtualButton(pad_, i, (step.buttons >> i) & 1);
+    const bool read = sdl_.JoyGetPos(out);
+    const auto got = read ? std::vector<int64_t>{out.dwXpos, out.dwYpos, out.dwButtons}
+                          : std::vector<int64_t>{-1};
+    EXPECT_EQ(got, step.reading) << "step " << next_ - 1;
+    return read;
+  }
+  size_t next_ = 0;
+
+ private:
+  SdlPlatform& sdl_;
+  std::vector<Step> steps_;
+  SDL_Joystick* pad_ = nullptr;  // the script's own handle, for setting its state
+  Game game_;
+  Form1Handlers form1_{game_, *this};
+};
+
+TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
+  // "Test pad" is known only from the mapping file in the settings folder,
+  // by SDL's GUID for it with the checksum cleared, as mapping lists have it.
+  ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+  char guid[33] = {};
+  SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(AttachPad("Test pad")), guid, sizeof guid);
+  SDL_Quit();
+  std::fill(guid + 4, guid + 8, '0');
+  const std::string home = ::testing::TempDir() + "pad_game_" + std::to_string(getpid());
+  std::filesystem::create_directories(home + "/quorvel");
+  const std::string file = home + "/quorvel/gamecontrollerdb.txt";
+  std::ofstream(file) << "# mine\nnot a mapping\n"
+                      << guid << ",Test pad,a:b2,b:b3,leftx:a0,lefty:a1,dpup:h0.1,dpright:h0.2,"
+                      << "dpdown:h0.4,dpleft:h0.8,platform:Linux\nzz,platform:Windows\n";
+  setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+  std::string error;
+  ::testing::internal::CaptureStderr();
+  auto sdl = SdlPlatform::Open(error);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Quorvel: ignoring 1 line of " + file +
+                " that SDL does not take as controller mappings (first: line 2)\n");
+  ASSERT_NE(sdl, nullptr) << error;
+
+  const int south = 4, east = 8;
+  PadScript script(*sdl, {{nullptr, 0, 0, 0, {-1}, -1, 0},
+                          {"Test pad", SDL_HAT_LEFT, 32767, 0, {0, 32768, 0}, -1, 0},  // D-pad wins
+                          {"", 0, 0, 0, {-1}, -1, -1},
+                          {"Odd pad", SDL_HAT_LEFT, 32767, south, {65535, 32768, 0}, -1, 0},  // raw
+                          {"Test pad", 0, 0, south, {32768, 32768, 1}, -1, 1},  // opens the menu
+                          {nullptr, SDL_HAT_DOWN, 0, south, {32768, 65535, 1}, 0, 1},
+                          {"", 0, 0, 0, {-1}, 3, 1},
+                          {"Test pad", 0, 0, 0, {32768, 32768, 0}, 3, 1},
+                          {nullptr, SDL_HAT_DOWN, 0, east, {32768, 65535, 2}, 3, 1},  // cancels
+                          {nullptr, SDL_HAT_RIGHT, -32768, 0, {65535, 32768, 0}, -1, 1},
+                          {"", 0, 0, 0, {-1}, -1, 2}});
+  EXPECT_EQ(sdl->Run(script), 0);
+  EXPECT_EQ(script.next_, 11u);
+  std::filesystem::remove_all(home);
+}
+
+}  // namespace
+}  // namespace quorvel
