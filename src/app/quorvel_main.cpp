@@ -18,6 +18,7 @@
 #include "app/input_replay.h"
 #include "app/script_file.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/window_settings.h"
 #include "race/game.h"
 #include "race/game_window_handlers.h"
 
@@ -104,7 +105,16 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  auto platform = quorvel::SdlPlatform::Open(error);
+  // The player's remembered window choices; the command line wins for this
+  // run. A bad settings file costs a warning, never the start.
+  quorvel::WindowStart start;
+  start.settings_path = quorvel::WindowSettingsPath();
+  std::string warning;
+  start.saved = quorvel::LoadWindowSettings(start.settings_path, warning);
+  if (!warning.empty()) std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
+  start.scale = options.scale ? options.scale : start.saved.scale;
+  start.fullscreen = options.fullscreen || start.saved.fullscreen;
+  auto platform = quorvel::SdlPlatform::Open(start, error);
   if (platform == nullptr) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;

@@ -23,7 +23,8 @@ class ClientWindow {
 
   SDL_Window* window() const { return window_; }
   Uint32 id() const { return id_; }
-  // What the client area shows; paint into it, then Present.
+  // What the client area shows; paint into it, then Present. In fullscreen
+  // the image stays its own size and is shown in the middle of the screen.
   SDL_Surface* image() const { return image_; }
   bool shown() const;
   // Destroyed behind SDL's back (by another program), as far as the X
@@ -32,6 +33,9 @@ class ClientWindow {
 
   void Show();
   void Hide();
+  // A new, unpainted image of another size; false (the old one kept) when
+  // SDL is out of memory.
+  bool ResizeImage(int width, int height);
   // Raises the window and gives it the keyboard. Without a window manager
   // nothing else moves the focus, not even closing the focused window.
   void TakeFocus();
@@ -41,10 +45,16 @@ class ClientWindow {
 
  private:
   ClientWindow(SDL_Window* window, SDL_Surface* image);
+  static SDL_Surface* NewImage(int width, int height);
 
   SDL_Window* window_;
   SDL_Surface* image_;
   Uint32 id_;
 };
+
+// Top-left corner, in screen pixels, that centres a w x h window over the
+// window `owner`'s frame (title bar and borders included where there are
+// any).
+SDL_Point CentredOver(SDL_Window* owner, int w, int h);
 
 }  // namespace quorvel

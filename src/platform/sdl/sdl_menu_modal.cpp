@@ -15,42 +15,24 @@ namespace {
 
 constexpr int64_t kMenuPeriodUs = int64_t{kMenuTimerPeriodMs} * 1000;
 
-// Top-left corner, in screen pixels, that centres a w x h window over the
-// game window's frame (title bar and borders included where there are any).
-SDL_Point CentredOver(SDL_Window* owner, int w, int h) {
-  int x = 0, y = 0, cw = 0, ch = 0;
-  SDL_GetWindowPosition(owner, &x, &y);
-  SDL_GetWindowSize(owner, &cw, &ch);
-  int top = 0, left = 0, bottom = 0, right = 0;
-  // Fails without a window manager; the frame is then the client area.
-  if (SDL_GetWindowBordersSize(owner, &top, &left, &bottom, &right) != 0) {
-    top = left = bottom = right = 0;
-  }
-  const int frame_x = x - left, frame_y = y - top;
-  const int frame_w = cw + left + right, frame_h = ch + top + bottom;
-  return {frame_x + (frame_w - w) / 2, frame_y + (frame_h - h) / 2};
-}
-
 }  // namespace
 
 void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
   Impl& s = *impl_;
   if (s.menu != nullptr) return;  // one menu window at a time
-  const int w = kForm2.client_width / kTwipsPerPixel * s.scale;
-  const int h = kForm2.client_height / kTwipsPerPixel * s.scale;
-  const SDL_Point at = CentredOver(s.form1->window(), w, h);
   if (s.form2 == nullptr) {
     std::string error;
     // Titled with the game's name, as the game window is, in window lists.
-    s.form2 = ClientWindow::Create(kForm1.caption, at.x, at.y, w, h,
+    s.form2 = ClientWindow::Create(kForm1.caption, 0, 0, kForm2.client_width / kTwipsPerPixel,
+                                   kForm2.client_height / kTwipsPerPixel,
                                    SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR, error);
     if (s.form2 != nullptr) SDL_SetWindowModalFor(s.form2->window(), s.form1->window());
   } else {
     // Showing a window that another program destroyed would wait forever
     // for it to appear.
     ProbeXWindow(s.form2->window());
-    if (!s.form2->gone()) SDL_SetWindowPosition(s.form2->window(), at.x, at.y);
   }
+  if (s.form2 != nullptr && !s.form2->gone()) s.PlaceMenu();
   // Should SDL refuse the window, the menu still runs, unseen, on the game
   // window's keys, so the game is never stuck in a visit it cannot end.
   s.menu = &menu;
@@ -68,6 +50,7 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
       s.HandleWindowEvent(event);
       return;
     }
+    if (s.HandleWindowKey(event.key)) return;
     // The game window is the dialog's owner and takes no input of its own
     // meanwhile; keys typed while it holds the focus belong to the menu.
     const bool ours = event.key.windowID == s.form1->id() ||

@@ -19,6 +19,7 @@ namespace quorvel {
 namespace {
 
 constexpr int64_t kMicrosPerMilli = 1000;
+constexpr unsigned long kAltKeysyms[] = {0xffe9, 0xffea};  // XK_Alt_L, XK_Alt_R
 
 }  // namespace
 
@@ -28,6 +29,7 @@ SdlPlatform::Impl::Impl(std::unique_ptr<SdlSession> session_in, std::unique_ptr<
       fonts(std::move(fonts_in)),
       form1(std::move(form1_in)),
       scale(scale_in),
+      auto_scale(scale_in),
       picture(kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel),
       timer1(int64_t{kTimer1PeriodMs} * kMicrosPerMilli) {}
 
@@ -54,7 +56,10 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
         if (event.window.event == SDL_WINDOWEVENT_CLOSE && menu == nullptr) {
           close_requested = true;
         }
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintForm1();
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          RepaintForm1();
+        }
         if (event.window.event == SDL_WINDOWEVENT_HIDDEN) ProbeXWindow(form1->window());
       } else if (form2 != nullptr && event.window.windowID == form2->id()) {
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
@@ -62,7 +67,13 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
       }
       break;
     case SDL_KEYDOWN:
+      if (HandleWindowKey(event.key)) break;
       if (key_down && menu == nullptr) key_down(VkFromSdlKey(event.key.keysym.sym));
+      break;
+    case SDL_KEYUP:
+      if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
+        return_taken = false;
+      }
       break;
     case SDL_JOYDEVICEADDED:
     case SDL_JOYDEVICEREMOVED:
@@ -74,15 +85,19 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
 }
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
-  return OpenWith(std::nullopt, error);
+  return OpenWith(std::nullopt, WindowStart{}, error);
+}
+
+std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::string& error) {
+  return OpenWith(std::nullopt, start, error);
 }
 
 std::unique_ptr<SdlPlatform> SdlPlatform::OpenAtScale(int scale, std::string& error) {
-  return OpenWith(std::max(scale, 1), error);
+  return OpenWith(std::max(scale, 1), WindowStart{}, error);
 }
 
 std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scale,
-                                                   std::string& error) {
+                                                   const WindowStart& start, std::string& error) {
   auto session = SdlSession::Open(error);
   if (session == nullptr) return nullptr;
   // On a palette display (depth 8, which SDL reports as an unknown format)
@@ -103,9 +118,9 @@ std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scal
   const int width = kForm1.client_width / kTwipsPerPixel;
   const int height = kForm1.client_height / kTwipsPerPixel;
   // The display is asked only once SDL has opened it.
-  const int scale = fixed_scale ? *fixed_scale : DisplayScale(width, height);
+  const int auto_scale = fixed_scale ? *fixed_scale : DisplayScale(width, height);
   auto form1 = ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    width * scale, height * scale, 0, error);
+                                    width * auto_scale, height * auto_scale, 0, error);
   if (form1 == nullptr) return nullptr;
   // The title bar's icon keeps its 16 x 16 design size.
   if (SDL_Surface* icon = CreateGameIcon(kWindowIconPixels)) {
@@ -113,8 +128,20 @@ std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scal
     SDL_FreeSurface(icon);
   }
   auto impl = std::make_unique<Impl>(std::move(session), std::make_unique<FontCache>(font_path),
-                                     std::move(form1), scale);
+                                     std::move(form1), auto_scale);
   Impl* state = impl.get();
+  state->chosen_scale = start.scale;
+  state->fullscreen = start.fullscreen;
+  state->settings_path = start.settings_path;
+  state->saved = start.saved;
+  // A chosen scale takes effect now, before the window is first seen;
+  // fullscreen once it is shown.
+  if (start.scale) {
+    state->scale = state->WindowedScale();
+    SDL_SetWindowSize(state->form1->window(), width * state->scale, height * state->scale);
+    SDL_SetWindowPosition(state->form1->window(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    state->form1->ResizeImage(width * state->scale, height * state->scale);
+  }
   state->picture.SetRefreshHook([state] { state->RepaintForm1(); });
   return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(impl)));
 }
@@ -144,6 +171,7 @@ int SdlPlatform::Run(GameWindowHandlers& handlers) {
   handlers.Form_Load();
   if (s.ended()) return 0;
   s.form1->Show();
+  if (s.fullscreen) s.ApplyWindowMode();
   s.form1->TakeFocus();
   s.RepaintForm1();
   s.running = true;
@@ -186,13 +214,27 @@ bool SdlPlatform::KeyHeld(int vk) {
   const bool focused =
       (focus != nullptr && (focus == ours[0] || focus == ours[1])) || XFocusOnAnyOf(windows);
   if (!focused) return false;
-  if (const auto down = XKeysDown(ours[0], XKeysymsForVk(vk))) return *down;
-  const Uint8* state = SDL_GetKeyboardState(nullptr);
-  for (SDL_Keycode key : SdlKeysForVk(vk)) {
-    const SDL_Scancode code = SDL_GetScancodeFromKey(key);
-    if (code != SDL_SCANCODE_UNKNOWN && state[code] != 0) return true;
+  bool held = false;
+  bool alt = false;
+  if (const auto down = XKeysDown(ours[0], XKeysymsForVk(vk))) {
+    held = *down;
+    if (vk == kVkReturn && held) alt = XKeysDown(ours[0], kAltKeysyms).value_or(false);
+  } else {
+    const Uint8* state = SDL_GetKeyboardState(nullptr);
+    for (SDL_Keycode key : SdlKeysForVk(vk)) {
+      const SDL_Scancode code = SDL_GetScancodeFromKey(key);
+      held = held || (code != SDL_SCANCODE_UNKNOWN && state[code] != 0);
+    }
+    alt = (SDL_GetModState() & KMOD_ALT) != 0;
   }
-  return false;
+  // Enter pressed with Alt toggles fullscreen and stays the window's until
+  // it is released, even should Alt be let go first.
+  if (vk == kVkReturn) {
+    if (held && alt) s.return_taken = true;
+    if (!held) s.return_taken = false;
+    if (s.return_taken) return false;
+  }
+  return held;
 }
 
 bool SdlPlatform::JoyGetPos(JoyReading& out) {

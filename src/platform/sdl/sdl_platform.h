@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/sdl/window_settings.h"
 
 namespace quorvel {
 
@@ -26,6 +27,16 @@ class GameWindowHandlers {
   virtual void Timer1_Timer() = 0;
 };
 
+// How the game window starts: the player's scale (nothing: the display's
+// own), fullscreen or not, and where the player's choices are remembered
+// (empty: nowhere) with what that file held at start.
+struct WindowStart {
+  std::optional<int> scale;
+  bool fullscreen = false;
+  std::string settings_path;
+  WindowSettings saved;
+};
+
 class SdlPlatform final : public Platform {
  public:
   // Opens SDL and the (still hidden) game window, both windows at the
@@ -33,6 +44,10 @@ class SdlPlatform final : public Platform {
   // Nullptr with one line in `error` when there is no display or the game
   // font is missing.
   static std::unique_ptr<SdlPlatform> Open(std::string& error);
+  // The same, started as `start` says. F11 and Alt+Enter then toggle
+  // fullscreen, Ctrl+Plus/Minus/0 step the windowed scale, and each change
+  // is written to the settings file.
+  static std::unique_ptr<SdlPlatform> Open(const WindowStart& start, std::string& error);
   // The same at a given whole-number scale (below 1 taken as 1), whatever
   // the display says; for tests on SDL's off-screen driver, which reports
   // no dpi.
@@ -74,7 +89,8 @@ class SdlPlatform final : public Platform {
   struct Impl;
   explicit SdlPlatform(std::unique_ptr<Impl> impl);
   // Nothing in `fixed_scale`: the display's scale.
-  static std::unique_ptr<SdlPlatform> OpenWith(std::optional<int> fixed_scale, std::string& error);
+  static std::unique_ptr<SdlPlatform> OpenWith(std::optional<int> fixed_scale,
+                                               const WindowStart& start, std::string& error);
   std::unique_ptr<Impl> impl_;
 };
 

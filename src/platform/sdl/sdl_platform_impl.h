@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/raster/fonts.h"
@@ -14,6 +16,7 @@
 #include "platform/sdl/periodic_schedule.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_session.h"
+#include "platform/sdl/window_settings.h"
 #include "ui/game_window.h"
 #include "ui/layout.h"
 
@@ -31,6 +34,23 @@ struct SdlPlatform::Impl {
   // Repaints on exposure, notes close requests, follows the joystick;
   // key-downs are not handled here.
   void HandleWindowEvent(const SDL_Event& event);
+
+  // The picture's size (sdl_window_mode.cpp). The windowed scale is the
+  // player's choice (Ctrl+Plus/Minus, --scale, the settings file) or, with
+  // none, the display's own; fullscreen takes the largest that fits the
+  // screen.
+  int WindowedScale() const;
+  int LargestWindowedScale() const;
+  // Puts the windows in the current mode and scale and repaints them.
+  void ApplyWindowMode();
+  // Sizes the menu window at the current scale and centres it over the
+  // game window.
+  void PlaceMenu();
+  // F11, Alt+Enter, Ctrl+Plus/Minus/0 and Esc in fullscreen: acts on them
+  // and returns true, so that they go no further; false for the game's keys.
+  bool HandleWindowKey(const SDL_KeyboardEvent& key);
+  // Writes the settings file if the choice differs from what it holds.
+  void RememberChoice();
   // Unloaded, closed, or a window of the game destroyed by another program,
   // which counts as closing it.
   bool ended() const { return unloaded || close_requested || windows_gone(); }
@@ -40,9 +60,16 @@ struct SdlPlatform::Impl {
   std::unique_ptr<SdlSession> session;
   std::unique_ptr<FontCache> fonts;
   std::unique_ptr<ClientWindow> form1;
-  // Screen pixels per 96-dpi pixel in both windows; the picture stays
+  // Screen pixels per 96-dpi pixel in both windows now; the picture stays
   // 337 x 337 whatever it is.
   int scale;
+  int auto_scale;                   // the display's own
+  std::optional<int> chosen_scale;  // the player's, for the window
+  bool fullscreen = false;
+  std::string settings_path;  // empty: nothing is remembered
+  WindowSettings saved;       // what the settings file holds
+  // Enter went into an Alt+Enter: it is not the game's until released.
+  bool return_taken = false;
   RasterSurface picture;
   Form1Labels labels;
   FirstJoystick joystick;

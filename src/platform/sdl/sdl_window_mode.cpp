@@ -1,0 +1,128 @@
+// The size of the picture: windowed scale steps, fullscreen, and the
+// player's remembered choice.
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "platform/sdl/display_scale.h"
+#include "platform/sdl/sdl_platform_impl.h"
+#include "platform/sdl/window_keys.h"
+
+namespace quorvel {
+
+namespace {
+
+// Client areas in pixels at 96 dpi.
+int Form1Width() {
+  return kForm1.client_width / kTwipsPerPixel;
+}
+int Form1Height() {
+  return kForm1.client_height / kTwipsPerPixel;
+}
+int Form2Width() {
+  return kForm2.client_width / kTwipsPerPixel;
+}
+int Form2Height() {
+  return kForm2.client_height / kTwipsPerPixel;
+}
+constexpr int kLargestScale = 16;
+
+}  // namespace
+
+int SdlPlatform::Impl::LargestWindowedScale() const {
+  SDL_Rect usable{};
+  const int display = SDL_GetWindowDisplayIndex(form1->window());
+  if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0) usable = SDL_Rect{};
+  return ScaleThatFits(kLargestScale, Form1Width(), Form1Height(), usable.w, usable.h);
+}
+
+int SdlPlatform::Impl::WindowedScale() const {
+  if (!chosen_scale) return auto_scale;
+  return std::min(*chosen_scale, LargestWindowedScale());
+}
+
+void SdlPlatform::Impl::ApplyWindowMode() {
+  SDL_Window* window = form1->window();
+  const bool is_fullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+  if (fullscreen != is_fullscreen &&
+      SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    fullscreen = is_fullscreen;  // SDL refused; the window stays as it was
+  }
+  if (fullscreen) {
+    SDL_Rect screen{};
+    SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &screen);
+    scale = ScaleThatFits(kLargestScale, Form1Width(), Form1Height(), screen.w, screen.h);
+  } else {
+    scale = WindowedScale();
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    if (w != Form1Width() * scale || h != Form1Height() * scale) {
+      SDL_SetWindowSize(window, Form1Width() * scale, Form1Height() * scale);
+      const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                            SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
+  }
+  form1->ResizeImage(Form1Width() * scale, Form1Height() * scale);
+  RepaintForm1();
+  if (menu != nullptr && form2 != nullptr && !form2->gone()) {
+    PlaceMenu();
+    form2->TakeFocus();
+    RepaintMenu();
+  }
+}
+
+void SdlPlatform::Impl::PlaceMenu() {
+  const int w = Form2Width() * scale, h = Form2Height() * scale;
+  int now_w = 0, now_h = 0;
+  SDL_GetWindowSize(form2->window(), &now_w, &now_h);
+  if (now_w != w || now_h != h) SDL_SetWindowSize(form2->window(), w, h);
+  form2->ResizeImage(w, h);
+  const SDL_Point at = CentredOver(form1->window(), w, h);
+  SDL_SetWindowPosition(form2->window(), at.x, at.y);
+}
+
+bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
+  const WindowKey what = WindowKeyFor(key.keysym.sym, key.keysym.mod, fullscreen, menu != nullptr);
+  if (what == WindowKey::kNone) return false;
+  if (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) return_taken = true;
+  if (key.repeat != 0) return true;  // a held key acts once
+  const int before = WindowedScale();
+  switch (what) {
+    case WindowKey::kToggleFullscreen:
+      fullscreen = !fullscreen;
+      break;
+    case WindowKey::kLeaveFullscreen:
+      fullscreen = false;
+      break;
+    case WindowKey::kScaleUp:
+      if (!fullscreen) chosen_scale = std::min(before + 1, LargestWindowedScale());
+      break;
+    case WindowKey::kScaleDown:
+      if (!fullscreen) chosen_scale = std::max(before - 1, 1);
+      break;
+    case WindowKey::kScaleAuto:
+      if (!fullscreen) chosen_scale.reset();
+      break;
+    case WindowKey::kNone:
+      break;
+  }
+  ApplyWindowMode();
+  RememberChoice();
+  return true;
+}
+
+void SdlPlatform::Impl::RememberChoice() {
+  const WindowSettings now{chosen_scale, fullscreen};
+  if (settings_path.empty() || now == saved) return;
+  std::string error;
+  if (SaveWindowSettings(settings_path, now, error)) {
+    saved = now;
+  } else {
+    std::fprintf(stderr, "quorvel: warning: %s\n", error.c_str());
+    settings_path.clear();  // one warning, not one per key press
+  }
+}
+
+}  // namespace quorvel
