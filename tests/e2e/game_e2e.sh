@@ -22,6 +22,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The game's remembered settings live here, never in the tester's own folder.
+export XDG_CONFIG_HOME=$work/config
 
 # Number of pixels of colour #RRGGBB in a PNG.
 colour_count() {

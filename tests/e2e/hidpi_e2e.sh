@@ -14,14 +14,18 @@ game=$1
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
+wm_pid=""
 
 cleanup() {
   [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null
+  [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The game's remembered settings live here, never in the tester's own folder.
+export XDG_CONFIG_HOME=$work/config
 
 # Label rectangles at 96 dpi, as ImageMagick rectangles (x0,y0 x1,y1, last
 # pixel included): where the text may be rendered at the higher resolution.
@@ -85,8 +89,8 @@ stop_xvfb() {
 }
 set_xft_dpi() { xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$1"; }
 
-start_game() {
-  "$game" >"$work/game.out" 2>"$work/game.err" &
+start_game() {  # start_game [OPTION...]
+  "$game" "$@" >"$work/game.out" 2>"$work/game.err" &
   game_pid=$!
   wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Quorvel$' | head -1)
   [[ -n $wid ]] && timeout 10 xdotool windowfocus --sync "$wid"
@@ -155,6 +159,53 @@ set_xft_dpi 96
 start_game
 check "Xft.dpi 96 on a 192-dpi screen: game window 339 x 339" test "$(size_of "$wid")" = "339x339"
 stop_game
+stop_xvfb
+
+# --- a bigger picture on an ordinary 96-dpi screen, under a window manager ---
+start_xvfb 96
+openbox >"$work/wm.log" 2>&1 &
+wm_pid=$!
+wm_ready() { wmctrl -l >/dev/null 2>&1; }
+wait_for 5 wm_ready || cat "$work/wm.log"
+settings=$XDG_CONFIG_HOME/quorvel/settings
+sized() { [[ $(size_of "$wid") == "$1" ]]; }
+start_game
+check "windowed: first frame shot" shoot_game 1 "$work/windowed.png"
+xdotool key F11
+check "F11: the game window fills the 1024 x 768 screen" wait_for 3 sized 1024x768
+sleep 0.3
+shot "$wid" "$work/full.png"
+convert "$work/full.png" -crop 678x678+173+45 +repage "$work/full_middle.png"
+check "F11: in the middle, the windowed picture in 2 x 2 blocks outside the labels" \
+  same_in_blocks "$work/windowed.png" "$work/full_middle.png" full "${form1_labels[@]}"
+check "F11: black around it" is_pixel "$work/full.png" 172 44 "0,0,0"
+check "F11 is remembered" grep -qx 'fullscreen = yes' "$settings"
+xdotool key Escape
+check "Esc leaves fullscreen" wait_for 3 sized 339x339
+xdotool key ctrl+plus
+check "Ctrl+Plus: 678 x 678" wait_for 3 sized 678x678
+xdotool key ctrl+minus
+check "Ctrl+Minus: 339 x 339" wait_for 3 sized 339x339
+xdotool key ctrl+plus
+wait_for 3 sized 678x678
+check "the settings file holds the choice" test "$(cat "$settings")" = $'scale = 2\nfullscreen = no'
+stop_game
+start_game
+check "the next start reads it back: 678 x 678" sized 678x678
+stop_game
+printf 'scale = 2\nfullscr' >"$settings"
+start_game
+check "a cut-short settings file: the defaults, 339 x 339" sized 339x339
+check "... and one warning line ($(head -c 200 "$work/game.err"))" \
+  test "$(wc -l <"$work/game.err")" -eq 1
+stop_game
+start_game --fullscreen
+check "--fullscreen starts fullscreen" wait_for 3 sized 1024x768
+stop_game
+"$game" --scale 0 >"$work/out" 2>"$work/err"
+status=$?
+check "--scale 0: status 2 and one line (got $status: $(head -c 200 "$work/err"))" \
+  test "$status" -eq 2 -a "$(wc -l <"$work/err")" -eq 1
 stop_xvfb
 
 echo "$passes passed, $failures failed"

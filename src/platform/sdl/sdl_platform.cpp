@@ -134,14 +134,9 @@ std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scal
   state->fullscreen = start.fullscreen;
   state->settings_path = start.settings_path;
   state->saved = start.saved;
-  // A chosen scale takes effect now, before the window is first seen;
-  // fullscreen once it is shown.
-  if (start.scale) {
-    state->scale = state->WindowedScale();
-    SDL_SetWindowSize(state->form1->window(), width * state->scale, height * state->scale);
-    SDL_SetWindowPosition(state->form1->window(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-    state->form1->ResizeImage(width * state->scale, height * state->scale);
-  }
+  // A chosen scale or fullscreen takes effect before the window is first
+  // seen: a window manager reads the fullscreen state as the window appears.
+  if (start.scale || start.fullscreen) state->ApplyWindowMode();
   state->picture.SetRefreshHook([state] { state->RepaintForm1(); });
   return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(impl)));
 }
@@ -171,7 +166,6 @@ int SdlPlatform::Run(GameWindowHandlers& handlers) {
   handlers.Form_Load();
   if (s.ended()) return 0;
   s.form1->Show();
-  if (s.fullscreen) s.ApplyWindowMode();
   s.form1->TakeFocus();
   s.RepaintForm1();
   s.running = true;
