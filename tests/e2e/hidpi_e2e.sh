@@ -169,6 +169,7 @@ wm_ready() { wmctrl -l >/dev/null 2>&1; }
 wait_for 5 wm_ready || cat "$work/wm.log"
 settings=$XDG_CONFIG_HOME/quorvel/settings
 sized() { [[ $(size_of "$wid") == "$1" ]]; }
+holds() { [[ $(cat "$settings" 2>/dev/null) == "$1" ]]; }  # written just after the resize
 start_game
 check "windowed: first frame shot" shoot_game 1 "$work/windowed.png"
 xdotool key F11
@@ -179,7 +180,7 @@ convert "$work/full.png" -crop 678x678+173+45 +repage "$work/full_middle.png"
 check "F11: in the middle, the windowed picture in 2 x 2 blocks outside the labels" \
   same_in_blocks "$work/windowed.png" "$work/full_middle.png" full "${form1_labels[@]}"
 check "F11: black around it" is_pixel "$work/full.png" 172 44 "0,0,0"
-check "F11 is remembered" grep -qx 'fullscreen = yes' "$settings"
+check "F11 is remembered" wait_for 3 holds $'scale = auto\nfullscreen = yes'
 xdotool key Escape
 check "Esc leaves fullscreen" wait_for 3 sized 339x339
 xdotool key ctrl+plus
@@ -188,7 +189,7 @@ xdotool key ctrl+minus
 check "Ctrl+Minus: 339 x 339" wait_for 3 sized 339x339
 xdotool key ctrl+plus
 wait_for 3 sized 678x678
-check "the settings file holds the choice" test "$(cat "$settings")" = $'scale = 2\nfullscreen = no'
+check "the settings file holds the choice" wait_for 3 holds $'scale = 2\nfullscreen = no'
 stop_game
 start_game
 check "the next start reads it back: 678 x 678" sized 678x678
