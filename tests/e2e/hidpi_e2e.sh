@@ -190,6 +190,10 @@ check "Ctrl+Minus: 339 x 339" wait_for 3 sized 339x339
 xdotool key ctrl+plus
 wait_for 3 sized 678x678
 check "the settings file holds the choice" wait_for 3 holds $'scale = 2\nfullscreen = no'
+# Maximise stays disabled: only whole-number scales keep the picture exact.
+wmctrl -i -r "$wid" -b add,maximized_vert,maximized_horz
+sleep 0.3
+check "the window manager's maximise leaves it at 678 x 678" sized 678x678
 stop_game
 start_game
 check "the next start reads it back: 678 x 678" sized 678x678
