@@ -73,16 +73,6 @@ std::string Repeat(const std::string& line, int n) {
   return s;
 }
 
-// Keys an autopilot holds, tick by tick, to finish a race in the real game.
-std::string ScriptLine(const std::set<int>& keys) {
-  std::string l = "tick";
-  if (keys.count(kVkLeft)) l += " left";
-  if (keys.count(kVkRight)) l += " right";
-  if (keys.count(kVkUp)) l += " up";
-  if (keys.count(kVkDown)) l += " down";
-  return l;
-}
-
 TEST(SimDriver, LoadLineShowsTheStartPose) {
   const SimRun r = RunScript("");
   ASSERT_EQ(r.status, 0);
@@ -236,25 +226,13 @@ TEST(SimDriver, QuitFromTheMenuEndsAndStopsReading) {
   EXPECT_EQ(Field(r.lines[3], "menu"), "null");
 }
 
-// Plays a race in-process with the autopilot and returns the script lines.
-std::string AutopilotScript(Game& g, testing::RecordingPlatform& platform,
-                            testing::Autopilot& pilot, int max_ticks) {
-  std::string script;
-  for (int i = 0; i < max_ticks && g.s.Lap < 4; ++i) {
-    platform.held_keys = pilot.Keys(g.s);
-    script += ScriptLine(platform.held_keys) + "\n";
-    Timer1_Timer(g, platform);
-    platform.surface.ops.clear();
-  }
-  return script;
-}
-
 TEST(SimDriver, ThreeLapsOfCourse1ByKeyboard) {
   Game g;
   testing::RecordingPlatform platform;
   Form1_Load(g, platform);
   testing::Autopilot pilot(testing::Course1CentreLine(), 2.5f);
-  const std::string script = AutopilotScript(g, platform, pilot, 6000) + Repeat("tick up", 3);
+  const std::string script =
+      testing::AutopilotScript(g, platform, pilot, 6000) + Repeat("tick up", 3);
   ASSERT_EQ(g.s.Lap, 4);
   const SimRun r = RunScript(script);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -285,7 +263,7 @@ TEST(SimDriver, Course2WithTheAdvancedCarToTheGoalThenQuit) {
   platform.held_keys = {kVkReturn};
   Timer1_Timer(g, platform);
   testing::Autopilot pilot(testing::Course2CentreLine(), 1.5f);
-  script += AutopilotScript(g, platform, pilot, 8000);
+  script += testing::AutopilotScript(g, platform, pilot, 8000);
   ASSERT_EQ(g.s.Lap, 4);
   script += "tick enter\nkey up\nkey enter\n";
 
