@@ -67,6 +67,10 @@ int PrintOutput(const std::string& text) {
   return 1;
 }
 
+void ReportRecordingFailure(const std::string& name, const std::string& why) {
+  std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n", name.c_str(), why.c_str());
+}
+
 // Empties the recording once the game is sure to start, so that a start
 // that fails leaves an earlier recording as it was. Only a regular file
 // has anything to empty (a pipe or /dev/null has not). "" or why not.
@@ -146,16 +150,13 @@ int main(int argc, char** argv) {
   if (record_fd >= 0) {
     error = EmptyRecording(record_fd);
     if (!error.empty()) {
-      std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n", record_name.c_str(),
-                   error.c_str());
+      ReportRecordingFailure(record_name, error);
       return 1;
     }
     // The one line comes at the first failure, while the game goes on.
     recorder = std::make_unique<quorvel::InputRecorder>(
-        *platform, record_fd, RecordingHeader(), [&record_name](const std::string& why) {
-          std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n", record_name.c_str(),
-                       why.c_str());
-        });
+        *platform, record_fd, RecordingHeader(),
+        [&record_name](const std::string& why) { ReportRecordingFailure(record_name, why); });
     game_platform = recorder.get();
   } else if (!options.replay_path.empty()) {
     replay = std::make_unique<quorvel::InputReplay>(*platform, replay_file);
@@ -172,8 +173,7 @@ int main(int argc, char** argv) {
     // A failed write has been reported as it happened.
     if (!recorder->Finish()) status = 1;
     if (close(record_fd) != 0 && recorder->error().empty()) {
-      std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n", record_name.c_str(),
-                   std::strerror(errno));
+      ReportRecordingFailure(record_name, std::strerror(errno));
       status = 1;
     }
   }
