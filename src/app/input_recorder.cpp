@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace quorvel {
 
@@ -50,8 +51,9 @@ class InputRecorder::RecordingMenu final : public MenuWindow {
   InputRecorder& rec_;
 };
 
-InputRecorder::InputRecorder(Platform& inner, int fd, const std::string& header)
-    : inner_(inner), fd_(fd) {
+InputRecorder::InputRecorder(Platform& inner, int fd, const std::string& header,
+                             std::function<void(const std::string& error)> failed)
+    : inner_(inner), fd_(fd), failed_(std::move(failed)) {
   WriteLine("# " + header);
 }
 
@@ -62,8 +64,9 @@ void InputRecorder::WriteLine(const std::string& line) {
     const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      // The game goes on unrecorded; the end of the program reports it.
+      // The game goes on unrecorded.
       error_ = std::strerror(errno);
+      if (failed_) failed_(error_);
       return;
     }
     done += static_cast<std::size_t>(n);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,7 +22,10 @@ class InputRecorder final : public Platform {
   // `header` as a comment line. Every line goes to the file with a write of
   // its own as soon as it is complete, so a kill or a crash loses nothing
   // written before it (a line every 80 or 100 ms costs nothing to speak of).
-  InputRecorder(Platform& inner, int fd, const std::string& header);
+  // `failed`, when given, is told why at the first write that fails, as it
+  // happens; the game goes on unrecorded.
+  InputRecorder(Platform& inner, int fd, const std::string& header,
+                std::function<void(const std::string& error)> failed = {});
 
   // Around every tick of the game window's timer, which the platform's run
   // loop delivers to the game.
@@ -56,6 +60,7 @@ class InputRecorder final : public Platform {
 
   Platform& inner_;
   int fd_;
+  std::function<void(const std::string& error)> failed_;
   std::string error_;
 
   bool in_tick_ = false;

@@ -2,6 +2,7 @@
 // the game window's handlers until it is unloaded or closed.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,7 +17,9 @@
 #include "app/game_options.h"
 #include "app/input_recorder.h"
 #include "app/input_replay.h"
+#include "app/quoted_text.h"
 #include "app/script_file.h"
+#include "app/sim_driver.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/window_settings.h"
 #include "race/game.h"
@@ -55,6 +58,29 @@ std::string RecordingHeader() {
   return quorvel::GameVersionLine() + " recording, " + when;
 }
 
+// The --help or --version text on standard output: 0, or 1 with one line
+// on standard error when it cannot be written.
+int PrintOutput(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "quorvel: cannot write the output: %s\n", std::strerror(errno));
+  return 1;
+}
+
+void ReportRecordingFailure(const std::string& name, const std::string& why) {
+  std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n", name.c_str(), why.c_str());
+}
+
+// Empties the recording once the game is sure to start, so that a start
+// that fails leaves an earlier recording as it was. Only a regular file
+// has anything to empty (a pipe or /dev/null has not). "" or why not.
+std::string EmptyRecording(int fd) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return std::strerror(errno);
+  if (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) return std::strerror(errno);
+  return "";
+}
+
 }  // namespace
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -77,31 +103,30 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quorvel: %s\n", error.c_str());
     return 2;
   }
-  if (options.help) {
-    std::fputs(quorvel::GameUsage().c_str(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-  }
-  if (options.version) {
-    std::printf("%s\n", quorvel::GameVersionLine().c_str());
-    return std::fflush(stdout) == 0 ? 0 : 1;
-  }
-  // The files are opened, and a replay checked line by line, before any
-  // window opens.
+  if (options.help) return PrintOutput(quorvel::GameUsage());
+  if (options.version) return PrintOutput(quorvel::GameVersionLine() + "\n");
+  const std::string record_name =
+      quorvel::Quoted(options.record_path, quorvel::kMaxQuotedPathChars);
+  const std::string replay_name =
+      quorvel::Quoted(options.replay_path, quorvel::kMaxQuotedPathChars);
+  // The files are opened, and a replay played through the headless game to
+  // its end, before any window opens.
   int record_fd = -1;
   if (!options.record_path.empty()) {
-    record_fd = open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    record_fd = open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (record_fd < 0) {
-      std::fprintf(stderr, "quorvel: cannot create the recording %s: %s\n",
-                   options.record_path.c_str(), std::strerror(errno));
+      std::fprintf(stderr, "quorvel: cannot create the recording %s: %s\n", record_name.c_str(),
+                   std::strerror(errno));
       return 2;
     }
   }
   quorvel::ScriptFile replay_file;
   if (!options.replay_path.empty()) {
-    error = quorvel::CheckScriptFile(options.replay_path);
-    if (error.empty()) replay_file.Open(options.replay_path, error);
+    if (replay_file.Open(options.replay_path, error)) {
+      error = quorvel::CheckSimScript(replay_file.text());
+    }
     if (!error.empty()) {
-      std::fprintf(stderr, "quorvel: %s: %s\n", options.replay_path.c_str(), error.c_str());
+      std::fprintf(stderr, "quorvel: %s: %s\n", replay_name.c_str(), error.c_str());
       return 2;
     }
   }
@@ -123,7 +148,15 @@ int main(int argc, char** argv) {
   std::unique_ptr<quorvel::InputReplay> replay;
   quorvel::Platform* game_platform = platform.get();
   if (record_fd >= 0) {
-    recorder = std::make_unique<quorvel::InputRecorder>(*platform, record_fd, RecordingHeader());
+    error = EmptyRecording(record_fd);
+    if (!error.empty()) {
+      ReportRecordingFailure(record_name, error);
+      return 1;
+    }
+    // The one line comes at the first failure, while the game goes on.
+    recorder = std::make_unique<quorvel::InputRecorder>(
+        *platform, record_fd, RecordingHeader(),
+        [&record_name](const std::string& why) { ReportRecordingFailure(record_name, why); });
     game_platform = recorder.get();
   } else if (!options.replay_path.empty()) {
     replay = std::make_unique<quorvel::InputReplay>(*platform, replay_file);
@@ -137,16 +170,15 @@ int main(int argc, char** argv) {
   Form1Adapter handlers(form1, recorder.get(), replay.get());
   int status = platform->Run(handlers);
   if (recorder != nullptr) {
-    error = recorder->Finish() ? "" : recorder->error();
-    if (close(record_fd) != 0 && error.empty()) error = std::strerror(errno);
-    if (!error.empty()) {
-      std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n",
-                   options.record_path.c_str(), error.c_str());
+    // A failed write has been reported as it happened.
+    if (!recorder->Finish()) status = 1;
+    if (close(record_fd) != 0 && recorder->error().empty()) {
+      ReportRecordingFailure(record_name, std::strerror(errno));
       status = 1;
     }
   }
   if (replay != nullptr && !replay->error().empty()) {
-    std::fprintf(stderr, "quorvel: %s: %s\n", options.replay_path.c_str(), replay->error().c_str());
+    std::fprintf(stderr, "quorvel: %s: %s\n", replay_name.c_str(), replay->error().c_str());
     status = 2;
   }
   return status;

@@ -7,7 +7,28 @@ namespace quorvel {
 
 namespace {
 
-constexpr int kMaxQuotedChars = 40;
+// Characters that show nothing, or turn the order of what follows around,
+// so that a message could look other than it is: the format characters
+// (soft hyphen, zero-width spaces and joiners, direction marks, embeddings
+// and isolates, the byte-order mark, tags) and the line and paragraph
+// separators. Ranges of code points, in order.
+constexpr struct {
+  uint32_t first, last;
+} kInvisible[] = {
+    {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},
+    {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},
+    {0x200B, 0x200F},   {0x2028, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},
+    {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+    {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
+};
+
+bool Invisible(uint32_t code) {
+  for (const auto& r : kInvisible) {
+    if (code >= r.first && code <= r.last) return true;
+  }
+  return false;
+}
 
 // The length of the valid UTF-8 sequence at text[i], or 0 when the bytes
 // there are not one (bad lead byte, missing continuation, overlong form,
@@ -48,18 +69,18 @@ void AppendEscaped(std::string& out, std::string_view bytes) {
 
 }  // namespace
 
-std::string Quoted(std::string_view text) {
+std::string Quoted(std::string_view text, int max_chars) {
   std::string out = "'";
   int chars = 0;
   std::size_t i = 0;
-  while (i < text.size() && chars < kMaxQuotedChars) {
+  while (i < text.size() && chars < max_chars) {
     uint32_t code = 0;
     std::size_t n = Utf8Length(text, i, code);
     const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
     if (n == 0) {
       AppendEscaped(out, text.substr(i, 1));
       n = 1;
-    } else if (control || code == '\\') {
+    } else if (control || code == '\\' || Invisible(code)) {
       AppendEscaped(out, text.substr(i, n));
     } else {
       out += text.substr(i, n);

@@ -8,17 +8,40 @@
 
 namespace quorvel {
 
-ScriptFile::~ScriptFile() {
-  if (fd_ >= 0) ::close(fd_);
+namespace {
+
+// Reads the descriptor to its end, at most `max` bytes; one more byte
+// than that makes it too large. "" or why it failed.
+std::string ReadAll(int fd, std::size_t max, std::string& out) {
+  constexpr std::size_t kChunk = 64 * 1024;
+  for (;;) {
+    const std::size_t at = out.size();
+    out.resize(at + kChunk);
+    const ssize_t n = ::read(fd, out.data() + at, kChunk);
+    out.resize(at + (n > 0 ? static_cast<std::size_t>(n) : 0));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::string("cannot read it: ") + std::strerror(errno);
+    if (out.size() > max) return "larger than " + std::to_string(max >> 20) + " MiB";
+    if (n == 0) return "";
+  }
 }
 
+}  // namespace
+
 bool ScriptFile::Open(const std::string& path, std::string& error) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     error = std::string("cannot open it: ") + std::strerror(errno);
     return false;
   }
-  buf_ = std::make_unique<FdInBuf>(fd_);
+  text_.clear();
+  error = ReadAll(fd, kMaxFileBytes, text_);
+  ::close(fd);
+  if (!error.empty()) {
+    text_.clear();
+    return false;
+  }
+  buf_ = std::make_unique<TextInBuf>(text_);
   in_ = std::make_unique<std::istream>(buf_.get());
   reader_ = std::make_unique<ScriptReader>(*in_);
   return true;
@@ -50,23 +73,6 @@ ScriptFile::Result ScriptFile::Next(SimCommand& cmd, std::string& error) {
 
 std::int64_t ScriptFile::line_number() const {
   return reader_ != nullptr ? reader_->line_number() : 0;
-}
-
-std::string CheckScriptFile(const std::string& path) {
-  ScriptFile file;
-  std::string error;
-  if (!file.Open(path, error)) return error;
-  SimCommand cmd;
-  for (;;) {
-    switch (file.Next(cmd, error)) {
-      case ScriptFile::kCommand:
-        continue;
-      case ScriptFile::kEnd:
-        return "";
-      case ScriptFile::kBad:
-        return error;
-    }
-  }
 }
 
 }  // namespace quorvel

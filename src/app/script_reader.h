@@ -7,9 +7,20 @@
 #include <cstdint>
 #include <istream>
 #include <ostream>
+#include <streambuf>
 #include <string>
 
 namespace quorvel {
+
+// Reads a script held in memory in place, without a second copy; `text`
+// must outlive it.
+class TextInBuf final : public std::streambuf {
+ public:
+  explicit TextInBuf(const std::string& text) {
+    char* begin = const_cast<char*>(text.data());  // only ever read
+    setg(begin, begin, begin + text.size());
+  }
+};
 
 class ScriptReader {
  public:

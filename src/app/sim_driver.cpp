@@ -3,9 +3,11 @@
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <ios>
 #include <memory>
 #include <new>
+#include <streambuf>
 #include <string>
 #include <system_error>
 
@@ -105,10 +107,14 @@ class Sim {
     std::error_code ec;
     std::filesystem::create_directories(options_.frames_dir, ec);
     if (ec) {
-      error = "cannot create " + options_.frames_dir + ": " + ec.message();
+      error =
+          "cannot create " + Quoted(options_.frames_dir, kMaxQuotedPathChars) + ": " + ec.message();
       return false;
     }
-    return platform_.SetFramesDir(options_.frames_dir, error);
+    if (platform_.SetFramesDir(options_.frames_dir, error)) return true;
+    error =
+        "cannot write frames in " + Quoted(options_.frames_dir, kMaxQuotedPathChars) + ": " + error;
+    return false;
   }
 
   // Returns the exit status; throws ScriptError.
@@ -169,7 +175,9 @@ class Sim {
     // frames.
     if (!platform_.frames_error().empty()) {
       const std::string where = line > 0 ? "line " + std::to_string(line) : "load";
-      throw RunFailure{where + ": cannot write frames: " + platform_.frames_error()};
+      throw RunFailure{where + ": cannot write frames in " +
+                       Quoted(options_.frames_dir, kMaxQuotedPathChars) + ": " +
+                       platform_.frames_error()};
     }
     StateLineExtras x;
     x.event = event;
@@ -224,53 +232,18 @@ class Sim {
   std::int64_t event_line_ = 0;
 };
 
-}  // namespace
-
-int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
-           std::ostream& err) {
-  SimOptions options;
-  std::string error;
-  if (!ParseOptions(args, options, error)) {
-    err << "quorvel-sim: " << error << '\n';
-    return kExitBad;
-  }
-  if (options.help || options.version) {
-    if (options.help) {
-      out << kUsageLine << "\n"
-          << "Runs the game headless on a script read from standard input and prints the\n"
-             "game state as one JSON line after every step.\n"
-             "\n"
-             "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
-             "  --draw-log     also print every drawing operation, one line per frame\n"
-             "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
-             "  --help         show this help and exit\n"
-             "  --version      show the version and exit\n";
-    } else {
-      out << "quorvel-sim " << QUORVEL_VERSION << '\n';
-    }
-    return out.flush() ? 0 : kExitFailed;
-  }
-  std::unique_ptr<Sim> sim;
-  try {
-    sim = std::make_unique<Sim>(options, script, out);
-  } catch (const std::bad_alloc&) {
-    err << "quorvel-sim: not enough memory for a " << options.width << " x " << options.height
-        << " drawing surface\n";
-    return kExitBad;
-  }
-  if (!sim->SetFrames(error)) {
-    err << "quorvel-sim: " << error << '\n';
-    return kExitBad;
-  }
+// Runs `body`, which writes to `out`, and everything it has written is
+// flushed: its exit status, or kExitFailed when writing failed. `failure`
+// gets the one line for standard error, or stays empty.
+int Guarded(std::ostream& out, std::string& failure, const std::function<int()>& body) {
   // A failed write throws, wherever in the game it happens (a draw-log
   // line is written at each refresh), and ends the run.
   const std::ios::iostate old_exceptions = out.exceptions();
-  std::string failure;  // the one line for standard error
   int status = 0;
   try {
     out.exceptions(std::ios::badbit);
     try {
-      status = sim->Run();
+      status = body();
     } catch (const EndOfScript&) {
     } catch (const ScriptError& e) {
       failure = "line " + std::to_string(e.line) + ": " + e.message;
@@ -288,8 +261,78 @@ int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostr
   }
   out.clear();
   out.exceptions(old_exceptions);
+  return status;
+}
+
+// Takes whatever is written and keeps nothing.
+class DiscardBuf final : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override {
+    setp(buffer_, buffer_ + sizeof buffer_);
+    return traits_type::not_eof(c);
+  }
+
+ private:
+  char buffer_[256];
+};
+
+}  // namespace
+
+int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
+           std::ostream& err) {
+  SimOptions options;
+  std::string error;
+  if (!ParseOptions(args, options, error)) {
+    err << "quorvel-sim: " << error << '\n';
+    return kExitBad;
+  }
+  std::string failure;  // the one line for standard error
+  int status = 0;
+  if (options.help || options.version) {
+    status = Guarded(out, failure, [&] {
+      if (options.help) {
+        out << kUsageLine << "\n"
+            << "Runs the game headless on a script read from standard input and prints the\n"
+               "game state as one JSON line after every step.\n"
+               "\n"
+               "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
+               "  --draw-log     also print every drawing operation, one line per frame\n"
+               "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
+               "  --help         show this help and exit\n"
+               "  --version      show the version and exit\n";
+      } else {
+        out << "quorvel-sim " << QUORVEL_VERSION << '\n';
+      }
+      return 0;
+    });
+  } else {
+    std::unique_ptr<Sim> sim;
+    try {
+      sim = std::make_unique<Sim>(options, script, out);
+    } catch (const std::bad_alloc&) {
+      err << "quorvel-sim: not enough memory for a " << options.width << " x " << options.height
+          << " drawing surface\n";
+      return kExitBad;
+    }
+    if (!sim->SetFrames(error)) {
+      err << "quorvel-sim: " << error << '\n';
+      return kExitBad;
+    }
+    status = Guarded(out, failure, [&] { return sim->Run(); });
+  }
   if (!failure.empty()) err << "quorvel-sim: " << failure << '\n';
   return status;
+}
+
+std::string CheckSimScript(const std::string& text) {
+  TextInBuf in_buf(text);
+  std::istream script(&in_buf);
+  DiscardBuf out_buf;
+  std::ostream out(&out_buf);
+  Sim sim(SimOptions{}, script, out);
+  std::string failure;
+  Guarded(out, failure, [&] { return sim.Run(); });
+  return failure;
 }
 
 }  // namespace quorvel

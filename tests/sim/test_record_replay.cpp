@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -163,6 +164,49 @@ TEST(RecordReplay, ARandomGameRecordedReplaysStateForState) {
   std::filesystem::remove(path);
 }
 
+// A replay read from a pipe (`--replay <(...)`) is read once: checked and
+// played from the same copy.
+TEST(RecordReplay, AScriptFromAPipeIsCheckedAndStillReplayed) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const std::string script = "tick\ntick up\n";
+  ASSERT_EQ(::write(fds[1], script.data(), script.size()), static_cast<ssize_t>(script.size()));
+  ::close(fds[1]);
+  ScriptFile file;
+  std::string error;
+  ASSERT_TRUE(file.Open("/proc/self/fd/" + std::to_string(fds[0]), error)) << error;
+  EXPECT_EQ(CheckSimScript(file.text()), "");
+  SimCommand cmd;
+  EXPECT_EQ(file.Next(cmd, error), ScriptFile::kCommand) << "the replay sees an empty script";
+  ::close(fds[0]);
+}
+
+// A start that fails (no display here) must not wipe an earlier recording.
+TEST(RecordReplay, AFailedStartLeavesAnEarlierRecordingIntact) {
+  const std::filesystem::path kept = TempPath("kept.rec");
+  std::ofstream(kept) << "tick\ntick up\n";
+  const std::string cmd = std::string("env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 ") +
+                          QUORVEL_GAME_PATH + " --record " + kept.string() + " 2>/dev/null";
+  EXPECT_NE(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(ReadFile(kept), "tick\ntick up\n");
+  std::filesystem::remove(kept);
+}
+
+// The first write that fails is reported as it happens, once.
+TEST(RecordReplay, ARecordingThatCannotBeWrittenIsReportedAtOnce) {
+  const int fd = ::open("/dev/full", O_WRONLY);
+  ASSERT_GE(fd, 0);
+  HeadlessPlatform device;
+  std::vector<std::string> reports;
+  InputRecorder recorder(device, fd, "h", [&](const std::string& e) { reports.push_back(e); });
+  EXPECT_EQ(reports, std::vector<std::string>{"No space left on device"});
+  recorder.TickStarted();
+  recorder.TickEnded();
+  EXPECT_FALSE(recorder.Finish());
+  EXPECT_EQ(reports.size(), 1u);
+  ::close(fd);
+}
+
 TEST(RecordReplay, AReplayStopsAtALineThatDoesNotFit) {
   const std::filesystem::path path = TempPath("misfit.rec");
   std::ofstream(path) << "tick\ntick enter\nkey down\ntick\n";
@@ -189,34 +233,43 @@ TEST(RecordReplay, AReplayStopsAtALineThatDoesNotFit) {
 // display to open one on), --help and --version answer with status 0.
 TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
   const std::filesystem::path bad = TempPath("bad.rec"), longline = TempPath("long.rec");
-  std::ofstream(bad) << "tick\n# fine\nfly\n";
+  std::ofstream(bad) << "tick\n# fine\nkey down\n";
   std::ofstream(longline) << std::string(5000, '#') << "\n";
   const struct {
     std::string args;
     int status;
-    std::string out;  // the start of stdout, or of stderr when status is 2
+    std::string out;  // the start of stdout, or of stderr with stdout on /dev/full (1) or
+                      // /dev/null (2)
   } cases[] = {
       {"GAME --record /nonexistent-dir/r.rec", 2,
-       "quorvel: cannot create the recording /nonexistent-dir/r.rec: No such file"},
-      {"GAME --replay /nonexistent-file", 2,
-       "quorvel: /nonexistent-file: cannot open it: No such file"},
-      {"GAME --replay /", 2, "quorvel: /: cannot read it: Is a directory"},
+       "quorvel: cannot create the recording '/nonexistent-dir/r.rec': No such file"},
+      {"GAME --replay \"$(printf '/no\\nfile\\033[2J')\"", 2,
+       "quorvel: '/no\\x0Afile\\x1B[2J': cannot open it: No such file"},
+      {"GAME --replay /", 2, "quorvel: '/': cannot read it: Is a directory"},
+      {"GAME --replay /dev/zero", 2, "quorvel: '/dev/zero': larger than 64 MiB"},
+      // Parses, but the menu is not open: found before any window.
       {"GAME --replay " + bad.string(), 2,
-       "quorvel: " + bad.string() + ": line 3: unknown command 'fly'"},
+       "quorvel: '" + bad.string() +
+           "': line 3: the menu window is not open: key and poll need it"},
       {"GAME --replay " + longline.string(), 2,
-       "quorvel: " + longline.string() + ": line 1: longer than 4096 bytes"},
+       "quorvel: '" + longline.string() + "': line 1: longer than 4096 bytes"},
       {"GAME --bogus", 2, "quorvel: unknown option '--bogus'"},
       {"GAME --help", 0, "Usage: quorvel [OPTION]..."},
-      {"GAME --version", 0, "quorvel 0.1.0\n"},
+      {"GAME --help", 1, "quorvel: cannot write the output: No space left on device"},
+      {"GAME --version", 0, "quorvel " QUORVEL_VERSION "\n"},
       {"SIM --bogus", 2, "quorvel-sim: unknown option '--bogus' (usage: quorvel-sim"},
       {"SIM --help", 0, "usage: quorvel-sim [--surface W H]"},
-      {"SIM --version", 0, "quorvel-sim 0.1.0\n"},
+      {"SIM --version", 0, "quorvel-sim " QUORVEL_VERSION "\n"},
+      {"SIM --version", 1, "quorvel-sim: cannot write the output: No space left on device"},
   };
   for (const auto& c : cases) {
     std::string cmd = c.args;
     cmd.replace(0, cmd.find(' '), c.args[0] == 'G' ? QUORVEL_GAME_PATH : QUORVEL_SIM_PATH);
     cmd = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout 10 " + cmd +
-          (c.status == 2 ? " 2>&1 >/dev/null" : " 2>/dev/null") + " </dev/null";
+          (c.status == 0   ? " 2>/dev/null"
+           : c.status == 1 ? " 2>&1 >/dev/full"
+                           : " 2>&1 >/dev/null") +
+          " </dev/null";
     FILE* p = popen(cmd.c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;
@@ -225,7 +278,7 @@ TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
     const int status = pclose(p);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << c.args;
     EXPECT_EQ(out.substr(0, c.out.size()), c.out) << c.args;
-    if (c.status == 2) {
+    if (c.status != 0) {
       EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     }
   }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -70,16 +71,6 @@ std::string Repeat(const std::string& line, int n) {
   std::string s;
   for (int i = 0; i < n; ++i) s += line + "\n";
   return s;
-}
-
-// Keys an autopilot holds, tick by tick, to finish a race in the real game.
-std::string ScriptLine(const std::set<int>& keys) {
-  std::string l = "tick";
-  if (keys.count(kVkLeft)) l += " left";
-  if (keys.count(kVkRight)) l += " right";
-  if (keys.count(kVkUp)) l += " up";
-  if (keys.count(kVkDown)) l += " down";
-  return l;
 }
 
 TEST(SimDriver, LoadLineShowsTheStartPose) {
@@ -235,25 +226,13 @@ TEST(SimDriver, QuitFromTheMenuEndsAndStopsReading) {
   EXPECT_EQ(Field(r.lines[3], "menu"), "null");
 }
 
-// Plays a race in-process with the autopilot and returns the script lines.
-std::string AutopilotScript(Game& g, testing::RecordingPlatform& platform,
-                            testing::Autopilot& pilot, int max_ticks) {
-  std::string script;
-  for (int i = 0; i < max_ticks && g.s.Lap < 4; ++i) {
-    platform.held_keys = pilot.Keys(g.s);
-    script += ScriptLine(platform.held_keys) + "\n";
-    Timer1_Timer(g, platform);
-    platform.surface.ops.clear();
-  }
-  return script;
-}
-
 TEST(SimDriver, ThreeLapsOfCourse1ByKeyboard) {
   Game g;
   testing::RecordingPlatform platform;
   Form1_Load(g, platform);
   testing::Autopilot pilot(testing::Course1CentreLine(), 2.5f);
-  const std::string script = AutopilotScript(g, platform, pilot, 6000) + Repeat("tick up", 3);
+  const std::string script =
+      testing::AutopilotScript(g, platform, pilot, 6000) + Repeat("tick up", 3);
   ASSERT_EQ(g.s.Lap, 4);
   const SimRun r = RunScript(script);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -284,7 +263,7 @@ TEST(SimDriver, Course2WithTheAdvancedCarToTheGoalThenQuit) {
   platform.held_keys = {kVkReturn};
   Timer1_Timer(g, platform);
   testing::Autopilot pilot(testing::Course2CentreLine(), 1.5f);
-  script += AutopilotScript(g, platform, pilot, 8000);
+  script += testing::AutopilotScript(g, platform, pilot, 8000);
   ASSERT_EQ(g.s.Lap, 4);
   script += "tick enter\nkey up\nkey enter\n";
 
@@ -368,6 +347,13 @@ TEST(SimDriverIo, FailedReadsAndWritesAndHugeLinesStopWithOneLine) {
     int status;
     const char* err;
   };
+  // Memory is limited (not under the address sanitizer, which reserves
+  // terabytes) so that reading a huge line whole would fail the run.
+#if defined(__SANITIZE_ADDRESS__)
+  const std::string limited = "";
+#else
+  const std::string limited = "ulimit -v 60000; ";
+#endif
   std::vector<Case> cases = {
       {"printf 'tick\\n' | SIM 2>&1 >/dev/full", 1,
        "cannot write the output: No space left on device"},
@@ -376,11 +362,12 @@ TEST(SimDriverIo, FailedReadsAndWritesAndHugeLinesStopWithOneLine) {
       {"SIM 2>&1 >/dev/null <&-", 1, "cannot read the script: Bad file descriptor"},
       // Read no further than the limit: neither the comment nor the word is
       // kept whole, and nothing of the line is carried out.
-      {"head -c 100000000 /dev/zero | tr '\\0' '#' | SIM 2>&1 >/dev/null", 2,
+      {limited + "head -c 100000000 /dev/zero | tr '\\0' '#' | SIM 2>&1 >/dev/null", 2,
        "line 1: longer than 4096 bytes"},
-      {"(echo tick; printf tick; yes ' up' | tr -d '\\n' | head -c 100000000) | SIM 2>&1 "
-       ">/dev/null",
+      {limited + "(echo tick; printf tick; yes ' up' | tr -d '\\n' | head -c 100000000) | " +
+           "SIM 2>&1 >/dev/null",
        2, "line 2: longer than 4096 bytes"},
+      {"SIM --help 2>&1 >/dev/full", 1, "cannot write the output: No space left on device"},
   };
 #if !defined(__SANITIZE_ADDRESS__)
   cases.push_back({"ulimit -v 300000; SIM --surface 10000 10000 2>&1 >/dev/null </dev/null", 2,
@@ -402,6 +389,9 @@ TEST(SimDriverIo, MessagesQuoteAtMost40CharactersEscaped) {
       {"tick " + long_word + "\n", "'" + std::string(40, 'x') + "...'"},
       {"t\x01\x7f\xc2\x85\\\xff\xe3\x81\n", "'t\\x01\\x7F\\xC2\\x85\\x5C\\xFF\\xE3\\x81'"},
       {"key 周回\n", "'周回'"},
+      // Direction override, byte-order mark, line separator, zero-width space.
+      {"key \u202E\uFEFF\u2028\u200B\n",
+       "'\\xE2\\x80\\xAE\\xEF\\xBB\\xBF\\xE2\\x80\\xA8\\xE2\\x80\\x8B'"},
   };
   for (const auto& c : cases) {
     const SimRun r = RunScript(c.script);
@@ -422,7 +412,7 @@ TEST(SimDriverIo, LfCrAndCrLfEachEndALine) {
 
 TEST(SimDriverIo, AFrameThatCannotBeWrittenStopsBeforeItsStateLine) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                    ("quorvel-frames-blocked-" + std::to_string(::getpid()));
+                                    ("quorvel-frames-blocked\n-" + std::to_string(::getpid()));
   const struct {
     const char* blocked;  // a directory where this frame's file should go
     std::vector<std::string> args;
@@ -443,6 +433,7 @@ TEST(SimDriverIo, AFrameThatCannotBeWrittenStopsBeforeItsStateLine) {
     EXPECT_EQ(r.lines.size(), c.lines) << c.blocked;
     EXPECT_EQ(r.err.rfind(std::string("quorvel-sim: ") + c.where + "cannot write frames", 0), 0u)
         << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
   std::filesystem::remove_all(dir);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/platform.h"
+#include "race/frame_tick.h"
 
 namespace quorvel::testing {
 
@@ -102,6 +103,22 @@ std::set<int> Autopilot::Keys(const RaceState& s) {
     keys.insert(kVkDown);
   }
   return keys;
+}
+
+std::string AutopilotScript(Game& g, RecordingPlatform& platform, Autopilot& pilot, int max_ticks) {
+  std::string script;
+  for (int i = 0; i < max_ticks && g.s.Lap < 4; ++i) {
+    platform.held_keys = pilot.Keys(g.s);
+    script += "tick";
+    for (const auto& [vk, name] : {std::pair{kVkLeft, " left"}, std::pair{kVkRight, " right"},
+                                   std::pair{kVkUp, " up"}, std::pair{kVkDown, " down"}}) {
+      if (platform.held_keys.count(vk)) script += name;
+    }
+    script += "\n";
+    Timer1_Timer(g, platform);
+    platform.surface.ops.clear();
+  }
+  return script;
 }
 
 }  // namespace quorvel::testing

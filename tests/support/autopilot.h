@@ -3,9 +3,12 @@
 #pragma once
 
 #include <set>
+#include <string>
 #include <vector>
 
+#include "race/game.h"
 #include "race/race_state.h"
+#include "support/recording_platform.h"
 
 namespace quorvel::testing {
 
@@ -30,5 +33,9 @@ class Autopilot {
   float max_speed_;
   std::size_t next_ = 0;
 };
+
+// Plays `g` on with the autopilot until the race is over (or `max_ticks`)
+// and returns the quorvel-sim script lines of the ticks played.
+std::string AutopilotScript(Game& g, RecordingPlatform& platform, Autopilot& pilot, int max_ticks);
 
 }  // namespace quorvel::testing

@@ -50,7 +50,7 @@ bool FrameWriter::SetDir(const std::string& dir, std::string& error) {
   }
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) {
-    error = "frames directory " + dir + " does not exist";
+    error = "not a directory";
     return false;
   }
   if (!EnsureFonts(error)) return false;
@@ -94,7 +94,11 @@ void FrameWriter::Write(long frame, SDL_Surface* picture, const Form1Labels& lab
   PaintForm1(client_, picture, labels, *fonts_);
   char name[32];
   std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
-  WritePng(client_, (std::filesystem::path(dir_) / name).string(), error_);
+  // The directory is left out of the message: the caller names it.
+  std::string error;
+  if (!WritePng(client_, (std::filesystem::path(dir_) / name).string(), error)) {
+    error_ = name + std::string(": ") + error;
+  }
 }
 
 const std::string& FrameWriter::error() const {

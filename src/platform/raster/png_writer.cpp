@@ -8,7 +8,7 @@ namespace quorvel {
 
 bool WritePng(SDL_Surface* surface, const std::string& path, std::string& error, PngAlpha alpha) {
   if (surface == nullptr || surface->w <= 0 || surface->h <= 0) {
-    error = "no image to write to " + path;
+    error = "no image to write";
     return false;
   }
   // Three or four bytes a pixel in R, G, B (, A) order, whatever the
@@ -34,7 +34,7 @@ bool WritePng(SDL_Surface* surface, const std::string& path, std::string& error,
   image.height = static_cast<png_uint_32>(surface->h);
   image.format = keep_alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
   if (png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), stride, nullptr) == 0) {
-    error = "cannot write " + path + ": " + image.message;
+    error = std::string("cannot write it: ") + image.message;
     png_image_free(&image);
     return false;
   }

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   const bool written = quorvel::WritePng(icon, argv[2], error, quorvel::PngAlpha::kKeep);
   SDL_FreeSurface(icon);
   if (!written) {
-    std::fprintf(stderr, "quorvel-icon: %s\n", error.c_str());
+    std::fprintf(stderr, "quorvel-icon: %s: %s\n", argv[2], error.c_str());
     return 1;
   }
   return 0;
