@@ -67,11 +67,14 @@ TEST(WindowSettings, SavedFileReadsBackAndBadFilesGiveDefaultsWithOneWarning) {
 }
 
 TEST(WindowKeys, SizeKeysAreTheWindowsAndEscOnlyInFullscreenOutsideTheMenu) {
+  constexpr char32_t kAsSdlNamesIt = 0xffffffff;
+  constexpr Uint16 kCtrlShift = KMOD_LCTRL | KMOD_LSHIFT;
   struct Case {
     SDL_Keycode key;
     Uint16 mod;
     bool fullscreen, menu_open;
     WindowKey want;
+    char32_t typed = kAsSdlNamesIt;  // what the layout gives for the key
   };
   const Case cases[] = {
       {SDLK_F11, 0, false, true, WindowKey::kToggleFullscreen},
@@ -86,9 +89,21 @@ TEST(WindowKeys, SizeKeysAreTheWindowsAndEscOnlyInFullscreenOutsideTheMenu) {
       {SDLK_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto},
       {SDLK_0, 0, false, false, WindowKey::kNone},
       {SDLK_UP, KMOD_LCTRL, false, false, WindowKey::kNone},
+      // Japanese layout: "+" is Shift+";", "=" Shift+"-".
+      {SDLK_SEMICOLON, kCtrlShift, false, false, WindowKey::kScaleUp, U'+'},
+      {SDLK_SEMICOLON, KMOD_LCTRL, false, false, WindowKey::kNone, U';'},
+      {SDLK_MINUS, KMOD_LCTRL, false, false, WindowKey::kScaleDown, U'-'},
+      // French layout: "-" on the 6 key, "+" Shift+"=", the 0 key gives "à".
+      {SDLK_6, KMOD_LCTRL, false, false, WindowKey::kScaleDown, U'-'},
+      {SDLK_6, kCtrlShift, false, false, WindowKey::kNone, U'6'},
+      {SDLK_EQUALS, kCtrlShift, false, false, WindowKey::kScaleUp, U'+'},
+      {SDLK_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto, U'à'},
+      {SDLK_KP_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto, 0},
+      {SDLK_KP_MINUS, KMOD_LCTRL, false, false, WindowKey::kScaleDown, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(WindowKeyFor(c.key, c.mod, c.fullscreen, c.menu_open), c.want)
+    const char32_t typed = c.typed == kAsSdlNamesIt ? UnshiftedChar(c.key) : c.typed;
+    EXPECT_EQ(WindowKeyFor(c.key, c.mod, typed, c.fullscreen, c.menu_open), c.want)
         << SDL_GetKeyName(c.key) << " mod " << c.mod;
   }
 }

@@ -50,6 +50,7 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
       s.HandleWindowEvent(event);
       return;
     }
+    s.ForgetKeyboard();
     if (s.HandleWindowKey(event.key)) return;
     // The game window is the dialog's owner and takes no input of its own
     // meanwhile; keys typed while it holds the focus belong to the menu.
@@ -69,6 +70,7 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
     if (!visiting()) break;
     if (timer.Due(MonotonicMicros())) {
       timer.BeginRun();
+      s.ForgetKeyboard();
       menu.Timer1_Timer();
       timer.EndRun(MonotonicMicros());
       if (!menu.Closed()) s.RepaintMenu();

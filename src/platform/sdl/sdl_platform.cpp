@@ -45,6 +45,7 @@ void SdlPlatform::Impl::RepaintMenu() {
 }
 
 void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
+  ForgetKeyboard();
   switch (event.type) {
     case SDL_QUIT:
       close_requested = true;
@@ -177,6 +178,7 @@ int SdlPlatform::Run(GameWindowHandlers& handlers) {
     if (s.ended()) break;
     if (s.timer1.Due(MonotonicMicros())) {
       s.timer1.BeginRun();
+      s.ForgetKeyboard();
       handlers.Timer1_Timer();
       s.timer1.EndRun(MonotonicMicros());
       continue;
@@ -203,16 +205,20 @@ bool SdlPlatform::KeyHeld(int vk) {
   // game window, and a key still held then would read as a new press.
   Impl& s = *impl_;
   SDL_Window* const ours[2] = {s.form1->window(), s.form2 ? s.form2->window() : nullptr};
-  const std::span<SDL_Window* const> windows(ours, s.form2 ? 2 : 1);
-  SDL_Window* const focus = SDL_GetKeyboardFocus();
-  const bool focused =
-      (focus != nullptr && (focus == ours[0] || focus == ours[1])) || XFocusOnAnyOf(windows);
-  if (!focused) return false;
+  if (!s.keyboard.taken) {
+    const std::span<SDL_Window* const> windows(ours, s.form2 ? 2 : 1);
+    SDL_Window* const focus = SDL_GetKeyboardFocus();
+    s.keyboard.focused =
+        (focus != nullptr && (focus == ours[0] || focus == ours[1])) || XFocusOnAnyOf(windows);
+    s.keyboard.keys = s.keyboard.focused ? XKeymapNow(ours[0]) : std::nullopt;
+    s.keyboard.taken = true;
+  }
+  if (!s.keyboard.focused) return false;
   bool held = false;
   bool alt = false;
-  if (const auto down = XKeysDown(ours[0], XKeysymsForVk(vk))) {
-    held = *down;
-    if (vk == kVkReturn && held) alt = XKeysDown(ours[0], kAltKeysyms).value_or(false);
+  if (s.keyboard.keys) {
+    held = XAnyKeyDown(ours[0], *s.keyboard.keys, XKeysymsForVk(vk));
+    if (vk == kVkReturn && held) alt = XAnyKeyDown(ours[0], *s.keyboard.keys, kAltKeysyms);
   } else {
     const Uint8* state = SDL_GetKeyboardState(nullptr);
     for (SDL_Keycode key : SdlKeysForVk(vk)) {
@@ -254,6 +260,7 @@ void SdlPlatform::Sleep(int ms) {
   while (MonotonicMicros() < deadline) {
     if (WaitEventUntil(event, deadline)) impl_->HandleWindowEvent(event);
   }
+  impl_->ForgetKeyboard();
 }
 
 }  // namespace quorvel

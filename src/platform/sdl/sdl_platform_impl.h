@@ -17,6 +17,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_session.h"
 #include "platform/sdl/window_settings.h"
+#include "platform/sdl/x_window_watch.h"
 #include "ui/game_window.h"
 #include "ui/layout.h"
 
@@ -55,6 +56,9 @@ struct SdlPlatform::Impl {
   // which counts as closing it.
   bool ended() const { return unloaded || close_requested || windows_gone(); }
   bool windows_gone() const { return form1->gone() || (form2 != nullptr && form2->gone()); }
+  // The next KeyHeld asks the keyboard afresh: at each tick's start, after
+  // every event and after a sleep.
+  void ForgetKeyboard() { keyboard.taken = false; }
 
   // Declared first, so destroyed last: everything below needs SDL and SDL_ttf.
   std::unique_ptr<SdlSession> session;
@@ -68,6 +72,13 @@ struct SdlPlatform::Impl {
   bool fullscreen = false;
   std::string settings_path;  // empty: nothing is remembered
   WindowSettings saved;       // what the settings file holds
+  // The keyboard as KeyHeld last asked it: one focus check and one keymap
+  // (one X round trip each at most) serve every key a tick asks about.
+  struct {
+    bool taken = false;
+    bool focused = false;
+    std::optional<XKeymap> keys;  // nullopt off x11: SDL's state is asked
+  } keyboard;
   // Enter went into an Alt+Enter: it is not the game's until released.
   bool return_taken = false;
   RasterSurface picture;

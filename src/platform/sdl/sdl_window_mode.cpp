@@ -8,6 +8,7 @@
 #include "platform/sdl/display_scale.h"
 #include "platform/sdl/sdl_platform_impl.h"
 #include "platform/sdl/window_keys.h"
+#include "platform/sdl/x_window_watch.h"
 
 namespace quorvel {
 
@@ -84,7 +85,13 @@ void SdlPlatform::Impl::PlaceMenu() {
 }
 
 bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
-  const WindowKey what = WindowKeyFor(key.keysym.sym, key.keysym.mod, fullscreen, menu != nullptr);
+  const SDL_Keycode sym = key.keysym.sym;
+  // The layout is asked only for Ctrl's keys: one round trip per such press.
+  const char32_t typed = (key.keysym.mod & KMOD_CTRL) == 0
+                             ? UnshiftedChar(sym)
+                             : XTypedChar(form1->window(), sym, (key.keysym.mod & KMOD_SHIFT) != 0)
+                                   .value_or(UnshiftedChar(sym));
+  const WindowKey what = WindowKeyFor(sym, key.keysym.mod, typed, fullscreen, menu != nullptr);
   if (what == WindowKey::kNone) return false;
   if (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) return_taken = true;
   if (key.repeat != 0) return true;  // a held key acts once

@@ -1,6 +1,7 @@
 #include "platform/sdl/x_window_watch.h"
 
 #include <SDL_syswm.h>
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
 #include <vector>
@@ -120,17 +121,46 @@ bool XFocusOnAnyOf(std::span<SDL_Window* const> windows) {
   return false;
 }
 
-std::optional<bool> XKeysDown(SDL_Window* window, std::span<const unsigned long> keysyms) {
+std::optional<XKeymap> XKeymapNow(SDL_Window* window) {
   Display* display = nullptr;
   unsigned long id = 0;
   if (!XIdOf(window, display, id)) return std::nullopt;
-  char keys[32] = {};
-  XQueryKeymap(display, keys);
+  XKeymap keys;
+  XQueryKeymap(display, keys.bits.data());
+  return keys;
+}
+
+bool XAnyKeyDown(SDL_Window* window, const XKeymap& keys, std::span<const unsigned long> keysyms) {
+  Display* display = nullptr;
+  unsigned long id = 0;
+  if (!XIdOf(window, display, id)) return false;
   for (unsigned long keysym : keysyms) {
     const KeyCode code = XKeysymToKeycode(display, keysym);
-    if (code != 0 && (keys[code / 8] & (1 << (code % 8))) != 0) return true;
+    if (code != 0 && (keys.bits[code / 8] & (1 << (code % 8))) != 0) return true;
   }
   return false;
+}
+
+std::optional<char32_t> XTypedChar(SDL_Window* window, SDL_Keycode key, bool shift) {
+  Display* display = nullptr;
+  unsigned long id = 0;
+  if ((key & SDLK_SCANCODE_MASK) != 0 || !XIdOf(window, display, id)) return std::nullopt;
+  // SDL names a key by its unshifted character (the digit row by its digit),
+  // the same value as that character's X keysym; X finds the key, then what
+  // it gives in the keyboard's current group with this Shift state.
+  const KeySym named = key < 0x100 ? KeySym(key) : KeySym(0x1000000 | key);
+  const KeyCode code = XKeysymToKeycode(display, named);
+  XkbStateRec state{};
+  if (code == 0 || XkbGetState(display, XkbUseCoreKbd, &state) != Success) return std::nullopt;
+  unsigned int mods_used = 0;
+  KeySym gives = NoSymbol;
+  if (!XkbLookupKeySym(display, code, XkbBuildCoreState(shift ? ShiftMask : 0, state.group),
+                       &mods_used, &gives)) {
+    return std::nullopt;
+  }
+  if (gives >= 0x20 && gives < 0x100) return static_cast<char32_t>(gives);  // Latin-1
+  if ((gives & 0xff000000) == 0x01000000) return static_cast<char32_t>(gives & 0xffffff);
+  return char32_t{0};
 }
 
 }  // namespace quorvel

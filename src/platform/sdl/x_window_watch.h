@@ -12,6 +12,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <optional>
 #include <span>
 
@@ -40,10 +41,21 @@ void BeforeDestroyingXWindow(SDL_Window* window);
 
 // Whether the X input focus is on one of `windows`; false off x11.
 bool XFocusOnAnyOf(std::span<SDL_Window* const> windows);
-// Whether any of `keysyms` (X keysym values) is down on the keyboard now,
-// asked of the X server through the display of `window`, so whichever
-// window has the focus and whatever SDL made of focus changes. Nullopt off
-// x11.
-std::optional<bool> XKeysDown(SDL_Window* window, std::span<const unsigned long> keysyms);
+// The keyboard's keys down, one bit per X key code, as the X server saw
+// them at one moment.
+struct XKeymap {
+  std::array<char, 32> bits{};
+};
+// Asks the X server which keys are down now (one round trip), through the
+// display of `window`, so whichever window has the focus and whatever SDL
+// made of focus changes. Nullopt off x11.
+std::optional<XKeymap> XKeymapNow(SDL_Window* window);
+// Whether any of `keysyms` (X keysym values) is down in `keys`; no round trip.
+bool XAnyKeyDown(SDL_Window* window, const XKeymap& keys, std::span<const unsigned long> keysyms);
+
+// The character that the key SDL calls `key` gives on the current layout
+// with Shift held or not (0 for none). Nullopt off x11 or for a key X does
+// not know.
+std::optional<char32_t> XTypedChar(SDL_Window* window, SDL_Keycode key, bool shift);
 
 }  // namespace quorvel
