@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -25,6 +27,7 @@ TEST(WindowSettings, WholeWellFormedFilesOnly) {
       {"scale = 2\nfullscreen = yes\n", true, 2, true},
       {"  fullscreen=no \n\nscale = auto\n", true, std::nullopt, false},
       {"scale = 16\n", true, 16, false},
+      {"scale = 3\r\nfullscreen = yes\r\n", true, 3, true},
       {"scale = 2\nfullscreen = ye", false},  // cut short
       {"", false},                            // cut to nothing
       {"scale = 17\n", false},
@@ -57,12 +60,17 @@ TEST(WindowSettings, SavedFileReadsBackAndBadFilesGiveDefaultsWithOneWarning) {
     EXPECT_EQ(LoadWindowSettings(path, warning), s);
     EXPECT_EQ(warning, "");
   }
-  struct stat st {};
-  EXPECT_NE(stat((path + ".tmp").c_str(), &st), 0) << "no temporary file left behind";
+  const std::filesystem::directory_iterator files(dir + "/quorvel");
+  EXPECT_EQ(std::distance(begin(files), end(files)), 1) << "no temporary file left behind";
   std::ofstream(path) << "scale = 2\nfull";
   EXPECT_EQ(LoadWindowSettings(path, warning), WindowSettings{});
   EXPECT_NE(warning, "");
   EXPECT_EQ(warning.find('\n'), std::string::npos);
+  warning.clear();
+  std::remove(path.c_str());
+  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);  // read without a writer: would wait forever
+  EXPECT_EQ(LoadWindowSettings(path, warning), WindowSettings{});
+  EXPECT_NE(warning, "");
   std::system(("rm -rf " + dir).c_str());
 }
 

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "platform/sdl/config_dir.h"
@@ -20,9 +20,10 @@ constexpr int kMaxScale = 16;                // as the command line's --scale
 constexpr std::size_t kMaxFileBytes = 4096;  // a real file is about 30 bytes
 
 std::string Trim(const std::string& s) {
-  const auto first = s.find_first_not_of(" \t");
+  // A carriage return too: a file saved by an editor with CRLF line ends.
+  const auto first = s.find_first_not_of(" \t\r");
   if (first == std::string::npos) return {};
-  const auto last = s.find_last_not_of(" \t");
+  const auto last = s.find_last_not_of(" \t\r");
   return s.substr(first, last - first + 1);
 }
 
@@ -99,20 +100,37 @@ std::string FormatWindowSettings(const WindowSettings& settings) {
 WindowSettings LoadWindowSettings(const std::string& path, std::string& warning) {
   WindowSettings settings;
   if (path.empty()) return settings;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  // Non-blocking: a FIFO or a device in its place must not stop the game
+  // before any window opens.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
     if (errno != ENOENT) {
       warning = "cannot read " + path + " (" + std::strerror(errno) + "); using the defaults";
     }
     return settings;
   }
-  std::string text(kMaxFileBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) {
-    warning = "cannot read " + path + "; using the defaults";
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_size > static_cast<off_t>(kMaxFileBytes)) {
+    close(fd);
+    warning = path + ": not a settings file; using the defaults";
     return settings;
   }
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  std::string text(kMaxFileBytes + 1, '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      warning = "cannot read " + path + " (" + std::strerror(errno) + "); using the defaults";
+      close(fd);
+      return settings;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  text.resize(got);
   std::string why;
   if (!ParseWindowSettings(text, settings, why)) {
     warning = path + ": " + why + "; using the defaults";
@@ -131,13 +149,17 @@ bool SaveWindowSettings(const std::string& path, const WindowSettings& settings,
     }
     mkdir(dir.c_str(), 0755);
   }
-  const std::string temp = path + ".tmp";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A name of its own for each writer: two games saving at once each
+  // rename a whole file of their own over the old one.
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string temp = folder + "/settings.XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) {
-    error = "cannot write " + temp + " (" + std::strerror(errno) + ")";
+    error = "cannot write in " + folder + " (" + std::strerror(errno) + ")";
     return false;
   }
-  const bool written = WriteAll(fd, FormatWindowSettings(settings)) && fsync(fd) == 0;
+  const bool written =
+      fchmod(fd, 0644) == 0 && WriteAll(fd, FormatWindowSettings(settings)) && fsync(fd) == 0;
   const int saved_errno = errno;
   if (close(fd) != 0 || !written || rename(temp.c_str(), path.c_str()) != 0) {
     error = "cannot write " + path + " (" + std::strerror(written ? errno : saved_errno) + ")";

@@ -4,8 +4,10 @@
 //   scale = auto        (or a whole number 1..16: screen pixels per 96-dpi pixel)
 //   fullscreen = no     (or yes)
 //
-// A file that cannot be read, that was cut short (no newline at its end),
+// A file that cannot be read, that is not a regular file of at most 4 KiB
+// (a FIFO is never waited on), that was cut short (no newline at its end),
 // or that holds anything else means the defaults; the game still starts.
+// CRLF line ends read as LF.
 #pragma once
 
 #include <optional>
@@ -31,7 +33,8 @@ std::string FormatWindowSettings(const WindowSettings& settings);
 // other failure gives the defaults and one line (no newline) in `warning`.
 WindowSettings LoadWindowSettings(const std::string& path, std::string& warning);
 
-// Writes the file atomically: a temporary file beside it, flushed to disk,
+// Writes the file atomically: a temporary file of a unique name beside it
+// (games saving at once never share one), flushed to disk,
 // then renamed over it, so a reader sees the old file or the new one, whole.
 // Creates the folder if need be. False with one line in `error`.
 bool SaveWindowSettings(const std::string& path, const WindowSettings& settings,
