@@ -167,6 +167,7 @@ openbox >"$work/wm.log" 2>&1 &
 wm_pid=$!
 wm_ready() { wmctrl -l >/dev/null 2>&1; }
 wait_for 5 wm_ready || cat "$work/wm.log"
+check "a window manager runs" wm_ready
 settings=$XDG_CONFIG_HOME/quorvel/settings
 sized() { [[ $(size_of "$wid") == "$1" ]]; }
 holds() { [[ $(cat "$settings" 2>/dev/null) == "$1" ]]; }  # written just after the resize
@@ -174,8 +175,12 @@ start_game
 check "windowed: first frame shot" shoot_game 1 "$work/windowed.png"
 xdotool key F11
 check "F11: the game window fills the 1024 x 768 screen" wait_for 3 sized 1024x768
-sleep 0.3
-shot "$wid" "$work/full.png"
+# Repainted: black in the corner, the sky where the scale-2 picture starts.
+full_painted() {
+  shot "$wid" "$work/full.png" && is_pixel "$work/full.png" 172 44 "0,0,0" &&
+    is_pixel "$work/full.png" $((173 + 336)) $((45 + 120)) "0,255,255"
+}
+check "F11: repainted at scale 2 in the middle" wait_for 3 full_painted
 convert "$work/full.png" -crop 678x678+173+45 +repage "$work/full_middle.png"
 check "F11: in the middle, the windowed picture in 2 x 2 blocks outside the labels" \
   same_in_blocks "$work/windowed.png" "$work/full_middle.png" full "${form1_labels[@]}"
@@ -183,10 +188,32 @@ check "F11: black around it" is_pixel "$work/full.png" 172 44 "0,0,0"
 check "F11 is remembered" wait_for 3 holds $'scale = auto\nfullscreen = yes'
 xdotool key Escape
 check "Esc leaves fullscreen" wait_for 3 sized 339x339
+xdotool key alt+Return
+check "Alt+Enter: fullscreen" wait_for 3 sized 1024x768
+xdotool key alt+Return
+check "Alt+Enter again: windowed, and no menu opens" wait_for 3 sized 339x339
+check "... no menu" menu_closed
+xdotool keydown Return sleep 0.25 keyup Return
+wait_for 3 menu_open
+xdotool key F11
+wait_for 3 sized 1024x768
+read -r gx gy < <(centre_of "$wid")
+centred() {
+  read -r mx my < <(centre_of "$(menu_window)") && (((gx - mx) ** 2 <= 4 && (gy - my) ** 2 <= 4))
+}
+check "F11 with the menu open: the menu centred over the fullscreen window" wait_for 3 centred
+xdotool key Escape
+wait_for 3 menu_closed
+xdotool key F11
+check "F11 again: windowed" wait_for 3 sized 339x339
 xdotool key ctrl+plus
 check "Ctrl+Plus: 678 x 678" wait_for 3 sized 678x678
 xdotool key ctrl+minus
 check "Ctrl+Minus: 339 x 339" wait_for 3 sized 339x339
+xdotool key ctrl+plus
+wait_for 3 sized 678x678
+xdotool key ctrl+0
+check "Ctrl+0: the display's own scale, 339 x 339" wait_for 3 sized 339x339
 xdotool key ctrl+plus
 wait_for 3 sized 678x678
 check "the settings file holds the choice" wait_for 3 holds $'scale = 2\nfullscreen = no'

@@ -52,6 +52,9 @@ TEST(ScaleThatFits, UnknownRoomKeepsTheScale) {
   EXPECT_EQ(ScaleThatFits(2, 339, 339, 0, 0), 2);
   EXPECT_EQ(ScaleThatFits(3, 339, 339, -1, 768), 3);
   EXPECT_EQ(ScaleThatFits(0, 339, 339, 1024, 768), 1) << "a scale below 1 is taken as 1";
+  EXPECT_EQ(LargestScaleIn(2, 339, 339, 0, 0), 2) << "a failed lookup keeps the scale";
+  EXPECT_EQ(LargestScaleIn(0, 339, 339, 1024, -20), 1);
+  EXPECT_EQ(LargestScaleIn(1, 339, 339, 1024, 740), 2) << "the room decides when known";
 }
 
 TEST(XftDpiFromResources, ReadsTheValueAsXlibResolvesIt) {

@@ -30,6 +30,11 @@ int ScaleThatFits(int scale, int width, int height, int avail_width, int avail_h
   return scale;
 }
 
+int LargestScaleIn(int fallback, int width, int height, int avail_width, int avail_height) {
+  if (avail_width <= 0 || avail_height <= 0) return std::clamp(fallback, 1, kMaxScale);
+  return ScaleThatFits(kMaxScale, width, height, avail_width, avail_height);
+}
+
 int DisplayScale(int width, int height) {
   const int wanted = ScaleForDpi(DisplayDpi());
   if (wanted == 1) return 1;

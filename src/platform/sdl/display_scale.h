@@ -18,6 +18,11 @@ int ScaleForDpi(double dpi);
 // the screen. Unknown room (a size of 0 or less) leaves `scale` as it is.
 int ScaleThatFits(int scale, int width, int height, int avail_width, int avail_height);
 
+// The largest scale, 1 to 16, at which that window fits in `avail_width` x
+// `avail_height` pixels; `fallback` (at least 1) when the room is unknown
+// (0 or less: the lookup failed), never the largest of all.
+int LargestScaleIn(int fallback, int width, int height, int avail_width, int avail_height);
+
 // The scale for the display SDL has opened, for a window whose client area
 // is `width` x `height` pixels at scale 1: the dpi as DisplayDpi() finds it,
 // limited to what fits the first display's usable area.

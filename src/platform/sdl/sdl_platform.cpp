@@ -62,6 +62,13 @@ void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
           RepaintForm1();
         }
         if (event.window.event == SDL_WINDOWEVENT_HIDDEN) ProbeXWindow(form1->window());
+        // The window manager applies fullscreen (and moves) after the menu was
+        // placed: it follows the game window wherever it ends up.
+        if ((event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+             event.window.event == SDL_WINDOWEVENT_MOVED) &&
+            menu != nullptr && form2 != nullptr && !form2->gone()) {
+          PlaceMenu();
+        }
       } else if (form2 != nullptr && event.window.windowID == form2->id()) {
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
         if (event.window.event == SDL_WINDOWEVENT_HIDDEN) ProbeXWindow(form2->window());

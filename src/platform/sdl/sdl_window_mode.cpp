@@ -27,15 +27,24 @@ int Form2Width() {
 int Form2Height() {
   return kForm2.client_height / kTwipsPerPixel;
 }
-constexpr int kLargestScale = 16;
 
 }  // namespace
 
 int SdlPlatform::Impl::LargestWindowedScale() const {
+  // The display's room less the task bars, less the window manager's title
+  // bar and borders around the client area. An unknown room keeps the scale
+  // the window has, rather than the largest of all.
+  SDL_Window* window = form1->window();
   SDL_Rect usable{};
-  const int display = SDL_GetWindowDisplayIndex(form1->window());
-  if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0) usable = SDL_Rect{};
-  return ScaleThatFits(kLargestScale, Form1Width(), Form1Height(), usable.w, usable.h);
+  const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+  if (SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = SDL_Rect{};
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
+    top = left = bottom = right = 0;
+  }
+  return LargestScaleIn(std::max(auto_scale, chosen_scale.value_or(1)), Form1Width(), Form1Height(),
+                        usable.w > 0 ? usable.w - left - right : 0,
+                        usable.h > 0 ? usable.h - top - bottom : 0);
 }
 
 int SdlPlatform::Impl::WindowedScale() const {
@@ -52,8 +61,10 @@ void SdlPlatform::Impl::ApplyWindowMode() {
   }
   if (fullscreen) {
     SDL_Rect screen{};
-    SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &screen);
-    scale = ScaleThatFits(kLargestScale, Form1Width(), Form1Height(), screen.w, screen.h);
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &screen) != 0) {
+      screen = SDL_Rect{};  // unknown: the scale stays
+    }
+    scale = LargestScaleIn(scale, Form1Width(), Form1Height(), screen.w, screen.h);
   } else {
     scale = WindowedScale();
     int w = 0, h = 0;
