@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpng-dev libx11-dev fonts-ipafont-gothic
   googletest libgtest-dev libbenchmark-dev
-  libx11-dev xvfb xdotool x11-utils imagemagick desktop-file-utils dpkg-dev file strace
+  libx11-dev xvfb xdotool x11-utils x11-xkb-utils imagemagick desktop-file-utils dpkg-dev file strace
   openbox wmctrl xrestop
 )
 

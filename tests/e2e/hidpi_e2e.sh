@@ -206,12 +206,14 @@ xdotool key Escape
 wait_for 3 menu_closed
 xdotool key F11
 check "F11 again: windowed" wait_for 3 sized 339x339
+setxkbmap fr  # "-" is the 6 key
 xdotool key ctrl+plus
 check "Ctrl+Plus: 678 x 678" wait_for 3 sized 678x678
 xdotool key ctrl+minus
-check "Ctrl+Minus: 339 x 339" wait_for 3 sized 339x339
+check "Ctrl+Minus on a French layout: 339 x 339" wait_for 3 sized 339x339
+setxkbmap jp  # "+" is Shift+";"
 xdotool key ctrl+plus
-wait_for 3 sized 678x678
+check "Ctrl+Plus on a Japanese layout: 678 x 678" wait_for 3 sized 678x678
 xdotool key ctrl+0
 check "Ctrl+0: the display's own scale, 339 x 339" wait_for 3 sized 339x339
 xdotool key ctrl+plus
