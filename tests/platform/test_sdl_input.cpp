@@ -1,6 +1,5 @@
 // Keyboard codes and the first joystick as the game sees them, the joystick
-// through SDL's virtual joystick driver (no device needed); the settings
-// folder.
+// through SDL's virtual joystick driver (no device needed); the config folder.
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,5 @@
-// The game on the SDL platform (off-screen driver) with SDL's virtual pads
-// plugged in, pulled out and swapped mid-race and mid-menu: a pad known from
-// the player's mapping file drives it by hat and face buttons, an unknown pad
-// is read raw, and a bad line in the file costs one warning line.
+// The SDL game with virtual pads swapped mid-race and mid-menu: a pad from the
+// player's mapping file drives by hat and face buttons, an unknown one is raw.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -10,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/sdl/sdl_platform.h"
@@ -29,22 +28,11 @@ int AttachPad(const char* name) {
   return SDL_JoystickAttachVirtualEx(&desc);
 }
 
-// One joystick poll: the pad plugged in first (nullptr keeps the one there,
-// "" pulls it), its hat, stick X and buttons (bit i = button i), the reading
-// the game gets ({-1} for none), and the menu cursor (-1 while racing) and
-// steering as the poll finds them.
-struct Step {
-  const char* plug;
-  Uint8 hat;
-  int16_t x;
-  int buttons;
-  std::vector<int64_t> reading;
-  int item;
-  int16_t steer;
-};
+// One poll: the pad plugged first (nullptr keeps it, "" pulls it), its hat, X and
+// buttons; the reading ({-1}: none); menu cursor (-1: racing) and steering found.
+using Step = std::tuple<const char*, Uint8, int16_t, int, std::vector<int64_t>, int, int16_t>;
 
-// The game on the SDL platform, every call passed on; a joystick poll runs
-// the next step first, and after the last the game window unloads.
+// Passes every call to SDL; each joystick poll runs the next step, then unloads.
 class PadScript final : public Platform, public GameWindowHandlers {
  public:
   PadScript(SdlPlatform& sdl, std::vector<Step> steps) : sdl_(sdl), steps_(std::move(steps)) {}
@@ -66,19 +54,20 @@ class PadScript final : public Platform, public GameWindowHandlers {
       sdl_.UnloadGameWindow();
       return false;
     }
-    const Step& step = steps_[next_++];
-    EXPECT_EQ(game_.form2 ? game_.form2->CurrentItem : -1, step.item) << "step " << next_ - 1;
-    EXPECT_EQ(game_.s.Steer, step.steer) << "step " << next_ - 1;
-    if (step.plug != nullptr && pad_ != nullptr) SDL_JoystickClose(pad_);
-    if (step.plug != nullptr && pad_ != nullptr) SDL_JoystickDetachVirtual(0);
-    if (step.plug != nullptr) pad_ = *step.plug ? SDL_JoystickOpen(AttachPad(step.plug)) : nullptr;
-    SDL_JoystickSetVirtualHat(pad_, 0, step.hat);
-    SDL_JoystickSetVirtualAxis(pad_, 0, step.x);
-    for (int i = 0; i < 4; ++i) SDL_JoystickSetVirtualButton(pad_, i, (step.buttons >> i) & 1);
+    SCOPED_TRACE(next_);
+    const auto& [plug, hat, x, buttons, reading, item, steer] = steps_[next_++];
+    EXPECT_EQ(game_.form2 ? game_.form2->CurrentItem : -1, item);
+    EXPECT_EQ(game_.s.Steer, steer);
+    if (plug != nullptr && pad_ != nullptr) SDL_JoystickClose(pad_);
+    if (plug != nullptr && pad_ != nullptr) SDL_JoystickDetachVirtual(0);
+    if (plug != nullptr) pad_ = *plug ? SDL_JoystickOpen(AttachPad(plug)) : nullptr;
+    SDL_JoystickSetVirtualHat(pad_, 0, hat);
+    SDL_JoystickSetVirtualAxis(pad_, 0, x);
+    for (int i = 0; i < 4; ++i) SDL_JoystickSetVirtualButton(pad_, i, (buttons >> i) & 1);
     const bool read = sdl_.JoyGetPos(out);
     const auto got = read ? std::vector<int64_t>{out.dwXpos, out.dwYpos, out.dwButtons}
                           : std::vector<int64_t>{-1};
-    EXPECT_EQ(got, step.reading) << "step " << next_ - 1;
+    EXPECT_EQ(got, reading);
     return read;
   }
   size_t next_ = 0;
@@ -92,8 +81,8 @@ class PadScript final : public Platform, public GameWindowHandlers {
 };
 
 TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
-  // "Test pad" is known only from the mapping file in the settings folder,
-  // by SDL's GUID for it with the checksum cleared, as mapping lists have it.
+  // "Test pad" is known only from the settings folder's mapping file, by GUID
+  // with the checksum cleared as mapping lists have it; line 2 is bad.
   ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
   char guid[33] = {};
   SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(AttachPad("Test pad")), guid, sizeof guid);

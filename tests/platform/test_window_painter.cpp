@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/raster/fonts.h"
@@ -160,21 +161,14 @@ TEST_F(WindowPainter, CaptionsUseRealGlyphs) {
   EXPECT_GT(differing, ink / 4);
 }
 
-// A caption wider than its label is narrowed to fit, with all its ink
-// (clipping would lose some, or keep all of it unnarrowed); one that fits is
-// drawn exactly as in a label wide enough for anything.
+// A caption wider than its label is narrowed to fit with all its ink, not
+// clipped; one that fits is drawn as in a label wide enough for anything.
 TEST_F(WindowPainter, WideCaptionsAreNarrowedToTheirLabelNotCut) {
-  struct Case {
-    const LabelLayout& label;
-    const char* caption;
-    int scale;
-  };
-  const Case cases[] = {{kForm1Label1, "12", 1},     {kForm1Label1, "120", 1},
-                        {kForm1Label1, "120", 2},    {kForm1Label1, "123456", 1},
-                        {kForm1Label4, "-1周目", 1}, {kForm1Label4, "-1周目", 3},
-                        {kForm1Label2, "-4", 1},     {kForm1Label2, "123456", 1}};
-  // Distance from white, summed over the label's box.
-  const auto ink = [](SDL_Surface* s, SDL_Rect r) {
+  const std::tuple<const LabelLayout&, const char*, int> cases[] = {
+      {kForm1Label1, "12", 1},     {kForm1Label1, "120", 1},    {kForm1Label1, "120", 2},
+      {kForm1Label1, "123456", 1}, {kForm1Label4, "-1周目", 1}, {kForm1Label4, "-1周目", 3},
+      {kForm1Label2, "-4", 1},     {kForm1Label2, "123456", 1}};
+  const auto ink = [](SDL_Surface* s, SDL_Rect r) {  // distance from white, summed
     double sum = 0;
     for (int y = r.y; y < r.y + r.h; ++y) {
       for (int x = r.x; x < r.x + r.w; ++x) {
@@ -184,29 +178,28 @@ TEST_F(WindowPainter, WideCaptionsAreNarrowedToTheirLabelNotCut) {
     }
     return sum;
   };
-  for (const Case& c : cases) {
-    LabelLayout label = c.label;  // moved right, with room for `wide` on its left
+  for (const auto& [layout, caption, scale] : cases) {
+    LabelLayout label = layout;  // moved right, with room for `wide` on its left
     label.left += 3000;
     label.align = Align::Right;
     LabelLayout wide = label;  // same right edge, 3000 twips wider
     wide.left -= 3000;
     wide.width += 3000;
-    SurfacePtr narrow = NewImage(539 * c.scale, 339 * c.scale);
-    SurfacePtr full = NewImage(539 * c.scale, 339 * c.scale);
-    for (SDL_Surface* s : {narrow.get(), full.get()}) {
-      SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 255, 255, 255));
-    }
-    PaintLabel(narrow.get(), label, c.caption, *fonts_, c.scale);
-    PaintLabel(full.get(), wide, c.caption, *fonts_, c.scale);
-    const SDL_Rect box = LabelRect(label, c.scale);
-    const SDL_Rect wide_box = LabelRect(wide, c.scale);
+    const auto paint = [&](const LabelLayout& l) {  // on white
+      SurfacePtr s = NewImage(539 * scale, 339 * scale);
+      SDL_FillRect(s.get(), nullptr, SDL_MapRGB(s->format, 255, 255, 255));
+      PaintLabel(s.get(), l, caption, *fonts_, scale);
+      return s;
+    };
+    const SurfacePtr narrow = paint(label), full = paint(wide);
+    const SDL_Rect box = LabelRect(label, scale), wide_box = LabelRect(wide, scale);
     int text_w = 0;
-    TTF_SizeUTF8(fonts_->At(PointsToPixels(label.points) * c.scale), c.caption, &text_w, nullptr);
+    TTF_SizeUTF8(fonts_->At(PointsToPixels(label.points) * scale), caption, &text_w, nullptr);
     const double share = std::min(1.0, static_cast<double>(box.w) / text_w);
     const double want = ink(full.get(), wide_box) * share;
-    EXPECT_NEAR(ink(narrow.get(), box), want, want * 0.02) << c.caption << " at " << c.scale;
+    EXPECT_NEAR(ink(narrow.get(), box), want, want * 0.02) << caption << " at " << scale;
     if (share == 1.0) {
-      EXPECT_EQ(ink(narrow.get(), box), ink(full.get(), box)) << c.caption;
+      EXPECT_EQ(ink(narrow.get(), box), ink(full.get(), box)) << caption;
     }
   }
 }
