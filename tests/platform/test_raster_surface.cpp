@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -240,6 +241,40 @@ TEST(RasterPolygon, MatchesTheReferenceOnRandomTriangles) {
         ASSERT_EQ(fill_only[y * kW + x], filled ? 1u : 0u) << x << "," << y << Describe(t);
       }
     }
+  }
+}
+
+// Meshes covering the whole image, a jittered grid cut into triangles with
+// corners in random order and a fan out to the far corners of the int32
+// plane: the fill paints every pixel exactly once.
+TEST(RasterPolygon, MeshesFillEveryPointExactlyOnce) {
+  constexpr int kW = 48, kH = 40;
+  std::mt19937 rng(99);
+  auto at = [](int i, int j) {  // 8 pixels apart, jittered by up to 2, reaching beyond the image
+    return PolyPoint{i * 8 - 10 + (i * 7 + j * 3) % 5 - 2, j * 8 - 10 + (i * 5 + j * 11) % 5 - 2};
+  };
+  std::vector<Tri> grid, fan;
+  for (int k = 0; k < 64; ++k) {
+    const PolyPoint a = at(k % 8, k / 8), b = at(k % 8 + 1, k / 8), c = at(k % 8 + 1, k / 8 + 1),
+                    d = at(k % 8, k / 8 + 1);
+    for (Tri t : rng() % 2 ? std::array{Tri{a, b, c}, Tri{a, c, d}}
+                           : std::array{Tri{a, b, d}, Tri{b, c, d}}) {
+      std::shuffle(t.begin(), t.end(), rng);
+      grid.push_back(t);
+    }
+  }
+  const PolyPoint ring[] = {{INT32_MIN, INT32_MIN}, {5, INT32_MIN},         {INT32_MAX, INT32_MIN},
+                            {INT32_MAX, 1},         {INT32_MAX, INT32_MAX}, {-3, INT32_MAX},
+                            {INT32_MIN, INT32_MAX}, {INT32_MIN, 77}};
+  for (size_t i = 0; i < 8; ++i) fan.push_back(Tri{PolyPoint{17, 23}, ring[i], ring[(i + 1) % 8]});
+  for (const std::vector<Tri>& mesh : {grid, fan}) {
+    std::vector<uint32_t> count(kW * kH), one(kW * kH);
+    for (const Tri& t : mesh) {
+      std::fill(one.begin(), one.end(), 0);
+      FillTriangle(PixelBuffer{one.data(), kW, kH, kW}, t.data(), 1);
+      std::transform(count.begin(), count.end(), one.begin(), count.begin(), std::plus<>());
+    }
+    EXPECT_EQ(std::count(count.begin(), count.end(), 1u), kW * kH);
   }
 }
 
