@@ -53,7 +53,7 @@ class InputRecorder::RecordingMenu final : public MenuWindow {
 
 InputRecorder::InputRecorder(Platform& inner, int fd, const std::string& header,
                              std::function<void(const std::string& error)> failed)
-    : inner_(inner), fd_(fd), failed_(std::move(failed)) {
+    : ForwardingPlatform(inner), fd_(fd), failed_(std::move(failed)) {
   WriteLine("# " + header);
 }
 

@@ -12,11 +12,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/forwarding_platform.h"
 
 namespace quorvel {
 
-class InputRecorder final : public Platform {
+class InputRecorder final : public ForwardingPlatform {
  public:
   // Writes to the file descriptor `fd` (not closed here), beginning with
   // `header` as a comment line. Every line goes to the file with a write of
@@ -37,12 +37,8 @@ class InputRecorder final : public Platform {
   bool Finish();
   const std::string& error() const { return error_; }
 
-  Surface& Picture1() override { return inner_.Picture1(); }
-  void SetLabels(const Form1Labels& labels) override { inner_.SetLabels(labels); }
   bool KeyHeld(int vk) override;
   bool JoyGetPos(JoyReading& out) override;
-  bool JoyProbe() override { return inner_.JoyProbe(); }
-  void SetTimer1Enabled(bool enabled) override { inner_.SetTimer1Enabled(enabled); }
   void ShowMenuModal(MenuWindow& menu) override;
   void UnloadGameWindow() override;
   void Sleep(int ms) override;
@@ -58,7 +54,6 @@ class InputRecorder final : public Platform {
   void WriteKey(int16_t keycode);
   void WritePoll();
 
-  Platform& inner_;
   int fd_;
   std::function<void(const std::string& error)> failed_;
   std::string error_;

@@ -32,7 +32,8 @@ class InputReplay::ReplayMenu final : public MenuWindow {
   InputReplay& replay_;
 };
 
-InputReplay::InputReplay(Platform& inner, ScriptFile& script) : inner_(inner), script_(script) {}
+InputReplay::InputReplay(Platform& inner, ScriptFile& script)
+    : ForwardingPlatform(inner), script_(script) {}
 
 std::optional<SimCommand> InputReplay::Next(bool want_menu) {
   if (ended_ || stopped_) return std::nullopt;

@@ -10,11 +10,11 @@
 #include <string>
 
 #include "app/script_file.h"
-#include "platform/platform.h"
+#include "platform/forwarding_platform.h"
 
 namespace quorvel {
 
-class InputReplay final : public Platform {
+class InputReplay final : public ForwardingPlatform {
  public:
   // `script` is open and read from its first line on.
   InputReplay(Platform& inner, ScriptFile& script);
@@ -29,16 +29,11 @@ class InputReplay final : public Platform {
   // script line that did not (the replay stopped there).
   const std::string& error() const { return error_; }
 
-  Surface& Picture1() override { return inner_.Picture1(); }
-  void SetLabels(const Form1Labels& labels) override { inner_.SetLabels(labels); }
   bool KeyHeld(int vk) override;
   bool JoyGetPos(JoyReading& out) override;
   // The devices are left alone; nothing depends on the probe.
   bool JoyProbe() override { return false; }
-  void SetTimer1Enabled(bool enabled) override { inner_.SetTimer1Enabled(enabled); }
   void ShowMenuModal(MenuWindow& menu) override;
-  void UnloadGameWindow() override { inner_.UnloadGameWindow(); }
-  void Sleep(int ms) override { inner_.Sleep(ms); }
 
  private:
   class ReplayMenu;
@@ -47,7 +42,6 @@ class InputReplay final : public Platform {
   // that does not parse (error_ set). `want_menu` tells which commands fit.
   std::optional<SimCommand> Next(bool want_menu);
 
-  Platform& inner_;
   ScriptFile& script_;
   SimCommand current_;  // the tick's or poll's line
   bool ended_ = false;

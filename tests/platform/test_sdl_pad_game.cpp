@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/forwarding_platform.h"
 #include "platform/sdl/sdl_platform.h"
 #include "race/game_window_handlers.h"
 
@@ -33,22 +34,15 @@ int AttachPad(const char* name) {
 using Step = std::tuple<const char*, Uint8, int16_t, int, std::vector<int64_t>, int, int16_t>;
 
 // Passes every call to SDL; each joystick poll runs the next step, then unloads.
-class PadScript final : public Platform, public GameWindowHandlers {
+class PadScript final : public ForwardingPlatform, public GameWindowHandlers {
  public:
-  PadScript(SdlPlatform& sdl, std::vector<Step> steps) : sdl_(sdl), steps_(std::move(steps)) {}
+  PadScript(SdlPlatform& sdl, std::vector<Step> steps)
+      : ForwardingPlatform(sdl), sdl_(sdl), steps_(std::move(steps)) {}
   void Form_Load() override {
     form1_.Form_Load();
     game_.s.Ticks = 0;  // no countdown
   }
   void Timer1_Timer() override { form1_.Timer1_Timer(); }
-  Surface& Picture1() override { return sdl_.Picture1(); }
-  void SetLabels(const Form1Labels& labels) override { sdl_.SetLabels(labels); }
-  bool KeyHeld(int vk) override { return sdl_.KeyHeld(vk); }
-  bool JoyProbe() override { return sdl_.JoyProbe(); }
-  void SetTimer1Enabled(bool on) override { sdl_.SetTimer1Enabled(on); }
-  void ShowMenuModal(MenuWindow& menu) override { sdl_.ShowMenuModal(menu); }
-  void UnloadGameWindow() override { sdl_.UnloadGameWindow(); }
-  void Sleep(int ms) override { sdl_.Sleep(ms); }
   bool JoyGetPos(JoyReading& out) override {
     if (next_ == steps_.size()) {
       sdl_.UnloadGameWindow();

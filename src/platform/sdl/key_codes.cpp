@@ -7,27 +7,45 @@
 namespace quorvel {
 
 namespace {
+
 constexpr int kVkDigit0 = 48;
 constexpr int kVkLetterA = 65;
+
+// The keys with names of their own, as SDL and as X call them; Enter is
+// both the main and the keypad key.
+struct NamedKey {
+  int vk;
+  SDL_Keycode sdl;
+  unsigned long x;
+};
+constexpr NamedKey kNamedKeys[] = {
+    {kVkEscape, SDLK_ESCAPE, XK_Escape},
+    {kVkReturn, SDLK_RETURN, XK_Return},
+    {kVkReturn, SDLK_KP_ENTER, XK_KP_Enter},
+    {kVkLeft, SDLK_LEFT, XK_Left},
+    {kVkUp, SDLK_UP, XK_Up},
+    {kVkRight, SDLK_RIGHT, XK_Right},
+    {kVkDown, SDLK_DOWN, XK_Down},
+};
+
+// The named keys of `vk`, then letters and digits by their offset from the
+// first one of each (SDL's and X's codes for them are both contiguous).
+template <typename Code, typename Pick>
+std::vector<Code> KeysForVk(int vk, Pick pick, Code letter_a, Code digit0) {
+  std::vector<Code> keys;
+  for (const NamedKey& k : kNamedKeys) {
+    if (k.vk == vk) keys.push_back(pick(k));
+  }
+  if (vk >= kVkLetterA && vk < kVkLetterA + 26) keys.push_back(letter_a + (vk - kVkLetterA));
+  if (vk >= kVkDigit0 && vk < kVkDigit0 + 10) keys.push_back(digit0 + (vk - kVkDigit0));
+  return keys;
+}
+
 }  // namespace
 
 int VkFromSdlKey(SDL_Keycode key) {
-  switch (key) {
-    case SDLK_ESCAPE:
-      return kVkEscape;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-      return kVkReturn;
-    case SDLK_LEFT:
-      return kVkLeft;
-    case SDLK_UP:
-      return kVkUp;
-    case SDLK_RIGHT:
-      return kVkRight;
-    case SDLK_DOWN:
-      return kVkDown;
-    default:
-      break;
+  for (const NamedKey& k : kNamedKeys) {
+    if (k.sdl == key) return k.vk;
   }
   if (key >= SDLK_a && key <= SDLK_z) return kVkLetterA + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return kVkDigit0 + (key - SDLK_0);
@@ -35,49 +53,13 @@ int VkFromSdlKey(SDL_Keycode key) {
 }
 
 std::vector<SDL_Keycode> SdlKeysForVk(int vk) {
-  switch (vk) {
-    case kVkEscape:
-      return {SDLK_ESCAPE};
-    case kVkReturn:
-      return {SDLK_RETURN, SDLK_KP_ENTER};
-    case kVkLeft:
-      return {SDLK_LEFT};
-    case kVkUp:
-      return {SDLK_UP};
-    case kVkRight:
-      return {SDLK_RIGHT};
-    case kVkDown:
-      return {SDLK_DOWN};
-    default:
-      break;
-  }
-  if (vk >= kVkLetterA && vk < kVkLetterA + 26) return {SDLK_a + (vk - kVkLetterA)};
-  if (vk >= kVkDigit0 && vk < kVkDigit0 + 10) return {SDLK_0 + (vk - kVkDigit0)};
-  return {};
+  return KeysForVk<SDL_Keycode>(
+      vk, [](const NamedKey& k) { return k.sdl; }, SDLK_a, SDLK_0);
 }
 
 std::vector<unsigned long> XKeysymsForVk(int vk) {
-  switch (vk) {
-    case kVkEscape:
-      return {XK_Escape};
-    case kVkReturn:
-      return {XK_Return, XK_KP_Enter};
-    case kVkLeft:
-      return {XK_Left};
-    case kVkUp:
-      return {XK_Up};
-    case kVkRight:
-      return {XK_Right};
-    case kVkDown:
-      return {XK_Down};
-    default:
-      break;
-  }
-  if (vk >= kVkLetterA && vk < kVkLetterA + 26)
-    return {XK_a + static_cast<unsigned long>(vk - kVkLetterA)};
-  if (vk >= kVkDigit0 && vk < kVkDigit0 + 10)
-    return {XK_0 + static_cast<unsigned long>(vk - kVkDigit0)};
-  return {};
+  return KeysForVk<unsigned long>(
+      vk, [](const NamedKey& k) { return k.x; }, XK_a, XK_0);
 }
 
 }  // namespace quorvel
