@@ -14,39 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "app/fd_streams.h"
 #include "app/game_options.h"
 #include "app/input_recorder.h"
 #include "app/input_replay.h"
 #include "app/quoted_text.h"
-#include "app/script_file.h"
-#include "app/sim_driver.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/window_settings.h"
 #include "race/game.h"
 #include "race/game_window_handlers.h"
 
 namespace {
-
-// The game window's handlers, with a recording or a replay (at most one of
-// them) told where each tick begins and ends.
-class Form1Adapter final : public quorvel::GameWindowHandlers {
- public:
-  Form1Adapter(quorvel::Form1Handlers& form1, quorvel::InputRecorder* recorder,
-               quorvel::InputReplay* replay)
-      : form1_(form1), recorder_(recorder), replay_(replay) {}
-  void Form_Load() override { form1_.Form_Load(); }
-  void Timer1_Timer() override {
-    if (replay_ != nullptr && !replay_->StartTick()) return;
-    if (recorder_ != nullptr) recorder_->TickStarted();
-    form1_.Timer1_Timer();
-    if (recorder_ != nullptr) recorder_->TickEnded();
-  }
-
- private:
-  quorvel::Form1Handlers& form1_;
-  quorvel::InputRecorder* recorder_;
-  quorvel::InputReplay* replay_;
-};
 
 // The recording's first line: the game's version and when it was made (UTC).
 std::string RecordingHeader() {
@@ -109,8 +87,8 @@ int main(int argc, char** argv) {
       quorvel::Quoted(options.record_path, quorvel::kMaxQuotedPathChars);
   const std::string replay_name =
       quorvel::Quoted(options.replay_path, quorvel::kMaxQuotedPathChars);
-  // The files are opened, and a replay played through the headless game to
-  // its end, before any window opens.
+  // The files are opened before any window opens; a replay is read as it
+  // plays, and a line that does not fit ends it when play reaches it.
   int record_fd = -1;
   if (!options.record_path.empty()) {
     record_fd = open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -120,33 +98,51 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  quorvel::ScriptFile replay_file;
+  int replay_fd = -1;
   if (!options.replay_path.empty()) {
-    if (replay_file.Open(options.replay_path, error)) {
-      error = quorvel::CheckSimScript(replay_file.text());
+    replay_fd = open(options.replay_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (replay_fd < 0) {
+      std::fprintf(stderr, "quorvel: %s: cannot open it: %s\n", replay_name.c_str(),
+                   std::strerror(errno));
+      return 2;
     }
-    if (!error.empty()) {
-      std::fprintf(stderr, "quorvel: %s: %s\n", replay_name.c_str(), error.c_str());
+    struct stat st {};
+    if (fstat(replay_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      std::fprintf(stderr, "quorvel: %s: cannot read it: %s\n", replay_name.c_str(),
+                   std::strerror(EISDIR));
       return 2;
     }
   }
   // The player's remembered window choices; the command line wins for this
   // run. A bad settings file costs a warning, never the start.
   quorvel::WindowStart start;
-  start.settings_path = quorvel::WindowSettingsPath();
+  const std::string settings_path = quorvel::WindowSettingsPath();
   std::string warning;
-  start.saved = quorvel::LoadWindowSettings(start.settings_path, warning);
+  quorvel::WindowSettings saved = quorvel::LoadWindowSettings(settings_path, warning);
   if (!warning.empty()) std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
-  start.scale = options.scale ? options.scale : start.saved.scale;
-  start.fullscreen = options.fullscreen || start.saved.fullscreen;
+  start.scale = options.scale ? options.scale : saved.scale;
+  start.fullscreen = options.fullscreen || saved.fullscreen;
+  bool remember = !settings_path.empty();
+  start.on_choice = [&](std::optional<int> scale, bool fullscreen) {
+    const quorvel::WindowSettings now{scale, fullscreen};
+    if (!remember || now == saved) return;
+    if (quorvel::SaveWindowSettings(settings_path, now, error)) {
+      saved = now;
+    } else {
+      std::fprintf(stderr, "quorvel: warning: %s\n", error.c_str());
+      remember = false;  // one warning, not one per key press
+    }
+  };
   auto platform = quorvel::SdlPlatform::Open(start, error);
   if (platform == nullptr) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   std::unique_ptr<quorvel::InputRecorder> recorder;
+  std::unique_ptr<quorvel::FdInBuf> replay_buf;
+  std::unique_ptr<std::istream> replay_in;
   std::unique_ptr<quorvel::InputReplay> replay;
-  quorvel::Platform* game_platform = platform.get();
+  quorvel::InputFilter filter;
   if (record_fd >= 0) {
     error = EmptyRecording(record_fd);
     if (!error.empty()) {
@@ -155,23 +151,25 @@ int main(int argc, char** argv) {
     }
     // The one line comes at the first failure, while the game goes on.
     recorder = std::make_unique<quorvel::InputRecorder>(
-        *platform, record_fd, RecordingHeader(),
+        record_fd, RecordingHeader(),
         [&record_name](const std::string& why) { ReportRecordingFailure(record_name, why); });
-    game_platform = recorder.get();
-  } else if (!options.replay_path.empty()) {
-    replay = std::make_unique<quorvel::InputReplay>(*platform, replay_file);
-    game_platform = replay.get();
-    platform->SetKeyDownHandler([&replay](int vk) {
-      if (vk == quorvel::kVkEscape) replay->Stop();
-    });
+    filter = [&recorder](const quorvel::InputEvent& live, bool menu_open) {
+      return recorder->Take(live, menu_open);
+    };
+  } else if (replay_fd >= 0) {
+    replay_buf = std::make_unique<quorvel::FdInBuf>(replay_fd);
+    replay_in = std::make_unique<std::istream>(replay_buf.get());
+    replay = std::make_unique<quorvel::InputReplay>(*replay_in);
+    filter = [&replay](const quorvel::InputEvent& live, bool menu_open) {
+      return replay->Take(live, menu_open);
+    };
   }
   quorvel::Game game;
-  quorvel::Form1Handlers form1(game, *game_platform);
-  Form1Adapter handlers(form1, recorder.get(), replay.get());
-  int status = platform->Run(handlers);
+  quorvel::Form1Handlers form1(game, *platform);
+  int status = platform->Run(form1, filter);
   if (recorder != nullptr) {
     // A failed write has been reported as it happened.
-    if (!recorder->Finish()) status = 1;
+    if (!recorder->Finish(form1.Unloaded())) status = 1;
     if (close(record_fd) != 0 && recorder->error().empty()) {
       ReportRecordingFailure(record_name, std::strerror(errno));
       status = 1;

@@ -261,7 +261,7 @@ TEST(SimDriver, Course2WithTheAdvancedCarToTheGoalThenQuit) {
   std::string script = "tick enter\n";
   for (const char* k : menu_keys) script += std::string("key ") + k + "\n";
   platform.held_keys = {kVkReturn};
-  Timer1_Timer(g, platform);
+  Tick(g, platform);
   testing::Autopilot pilot(testing::Course2CentreLine(), 1.5f);
   script += testing::AutopilotScript(g, platform, pilot, 8000);
   ASSERT_EQ(g.s.Lap, 4);
