@@ -1,7 +1,9 @@
 #include "app/input_script.h"
 
 #include <charconv>
+#include <ios>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
 #include "app/quoted_text.h"
@@ -155,6 +157,46 @@ std::string FormatScriptLine(const InputEvent& e) {
   return "close";
 }
 
+InputScript::LineResult InputScript::ReadLine(std::string& line) {
+  using Traits = std::istream::traits_type;
+  line.clear();
+  std::streambuf* buf = in_.rdbuf();
+  if (buf == nullptr) return kLineEnd;
+  bool started = false;
+  for (;;) {
+    if (flush_ != nullptr && buf->in_avail() == 0) flush_->flush();
+    Traits::int_type c;
+    try {
+      c = buf->sbumpc();
+    } catch (const std::ios_base::failure& e) {
+      // A stream buffer on a descriptor reports why the read failed in the
+      // error code; any other failure has only its text.
+      error_ = e.code().category() == std::system_category() ? e.code().message() : e.what();
+      if (!started) ++line_number_;
+      return kFailed;
+    }
+    if (Traits::eq_int_type(c, Traits::eof())) return started ? kLine : kLineEnd;
+    const char ch = Traits::to_char_type(c);
+    if (skip_lf_) {
+      skip_lf_ = false;
+      if (ch == '\n') continue;
+    }
+    if (!started) {
+      started = true;
+      ++line_number_;
+    }
+    if (ch == '\n') return kLine;
+    if (ch == '\r') {
+      // The LF of a CRLF is skipped when the next line is read: waiting for
+      // it here would hold back a line that ends with a lone CR.
+      skip_lf_ = true;
+      return kLine;
+    }
+    if (line.size() == kMaxLineBytes) return kTooLong;
+    line.push_back(ch);
+  }
+}
+
 InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
   const auto bad = [this](const std::string& what) {
     error_ = "line " + std::to_string(line_number()) + ": " + what;
@@ -162,15 +204,14 @@ InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
   };
   std::string text;
   for (;;) {
-    switch (reader_.Next(text)) {
-      case ScriptReader::kLine:
+    switch (ReadLine(text)) {
+      case kLine:
         break;
-      case ScriptReader::kEnd:
+      case kLineEnd:
         return kEnd;
-      case ScriptReader::kTooLong:
-        return bad("longer than " + std::to_string(ScriptReader::kMaxLineBytes) + " bytes");
-      case ScriptReader::kReadError:
-        error_ = reader_.error();
+      case kTooLong:
+        return bad("longer than " + std::to_string(kMaxLineBytes) + " bytes");
+      case kFailed:
         return kReadError;
     }
     std::optional<InputEvent> event;
