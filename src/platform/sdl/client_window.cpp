@@ -1,6 +1,6 @@
 #include "platform/sdl/client_window.h"
 
-#include "platform/sdl/x_window_watch.h"
+#include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
 

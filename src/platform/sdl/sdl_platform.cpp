@@ -18,7 +18,7 @@
 #include "platform/sdl/periodic_schedule.h"
 #include "platform/sdl/sdl_session.h"
 #include "platform/sdl/window_keys.h"
-#include "platform/sdl/x_window_watch.h"
+#include "platform/sdl/x11_queries.h"
 #include "ui/layout.h"
 
 namespace quorvel {

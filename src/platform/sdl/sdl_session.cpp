@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "platform/sdl/pad_mappings.h"
-#include "platform/sdl/x_window_watch.h"
+#include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
 
