@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -73,6 +74,9 @@ extern "C" const char* __lsan_default_options() {
 #endif
 
 int main(int argc, char** argv) {
+  // A recording to a pipe whose reader has gone is a failed write: reported
+  // once while the game goes on, then status 1.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
   quorvel::GameOptions options;
   std::string error;
@@ -91,12 +95,16 @@ int main(int argc, char** argv) {
   // plays, and a line that does not fit ends it when play reaches it.
   int record_fd = -1;
   if (!options.record_path.empty()) {
-    record_fd = open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Not blocking: a FIFO that no program reads is refused at once rather
+    // than waited on before any window opens.
+    record_fd =
+        open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (record_fd < 0) {
       std::fprintf(stderr, "quorvel: cannot create the recording %s: %s\n", record_name.c_str(),
-                   std::strerror(errno));
+                   errno == ENXIO ? "a pipe that nothing reads" : std::strerror(errno));
       return 2;
     }
+    fcntl(record_fd, F_SETFL, fcntl(record_fd, F_GETFL) & ~O_NONBLOCK);
   }
   int replay_fd = -1;
   if (!options.replay_path.empty()) {

@@ -2,6 +2,7 @@
 // the window's replay; bad command lines refused before any window opens.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -179,8 +180,9 @@ TEST(RecordReplay, AReplayStopsAtALineThatDoesNotFit) {
 // and files that cannot be opened are refused with one line and status 2
 // before any window opens; a start that fails keeps an earlier recording.
 TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
-  const std::filesystem::path kept = TempPath("kept.rec");
+  const std::filesystem::path kept = TempPath("kept.rec"), fifo = TempPath("fifo.rec");
   std::ofstream(kept) << "tick\n";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const struct {
     std::string args;
     int status;
@@ -192,6 +194,8 @@ TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
       {"GAME --replay \"$(printf '/no\\nfile\\033[2J')\"", 2,
        "quorvel: '/no\\x0Afile\\x1B[2J': cannot open it: No such file"},
       {"GAME --replay /", 2, "quorvel: '/': cannot read it: Is a directory"},
+      {"GAME --record " + fifo.string(), 2,
+       "quorvel: cannot create the recording '" + fifo.string() + "': a pipe that nothing reads"},
       {"GAME --bogus", 2, "quorvel: unknown option '--bogus'"},
       {"GAME --help", 0, "Usage: quorvel [OPTION]..."},
       {"GAME --help", 1, "quorvel: cannot write the output: No space left on device"},
@@ -218,6 +222,7 @@ TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
   }
   EXPECT_EQ(ReadFile(kept), "tick\n");
   std::filesystem::remove(kept);
+  std::filesystem::remove(fifo);
 }
 
 }  // namespace
