@@ -5,54 +5,6 @@
 
 namespace quorvel {
 
-DrawOp DrawOp::Rect(float x, float y, float w, float h, Colour c) {
-  DrawOp op;
-  op.kind = kRect;
-  op.args = {x, y, w, h};
-  op.colour = c;
-  return op;
-}
-
-DrawOp DrawOp::Fill(Colour c) {
-  DrawOp op;
-  op.kind = kFill;
-  op.colour = c;
-  return op;
-}
-
-DrawOp DrawOp::Pen(Colour c) {
-  DrawOp op;
-  op.kind = kPen;
-  op.colour = c;
-  return op;
-}
-
-DrawOp DrawOp::Poly(PolyPoint a, PolyPoint b, PolyPoint c) {
-  DrawOp op;
-  op.kind = kPoly;
-  op.points = {a, b, c};
-  return op;
-}
-
-DrawOp DrawOp::Circle(float x, float y, float r, Colour outline) {
-  DrawOp op;
-  op.kind = kCircle;
-  op.args = {x, y, r, 0};
-  op.colour = outline;
-  return op;
-}
-
-DrawOp DrawOp::Clear(Colour c) {
-  DrawOp op;
-  op.kind = kClear;
-  op.colour = c;
-  return op;
-}
-
-DrawOp DrawOp::Refresh() {
-  return DrawOp{};
-}
-
 std::string DrawLogText(const DrawOp& op) {
   static constexpr const char* kNames[] = {"rect",   "fill",  "pen",    "poly",
                                            "circle", "clear", "refresh"};

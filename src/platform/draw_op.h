@@ -20,13 +20,19 @@ struct DrawOp {
   Colour colour = 0;            // rect, fill, pen, circle outline, clear
   std::array<PolyPoint, 3> points{};
 
-  static DrawOp Rect(float x, float y, float w, float h, Colour c);
-  static DrawOp Fill(Colour c);
-  static DrawOp Pen(Colour c);
-  static DrawOp Poly(PolyPoint a, PolyPoint b, PolyPoint c);
-  static DrawOp Circle(float x, float y, float r, Colour outline);
-  static DrawOp Clear(Colour c);
-  static DrawOp Refresh();
+  static DrawOp Rect(float x, float y, float w, float h, Colour c) {
+    return {.kind = kRect, .args = {x, y, w, h}, .colour = c};
+  }
+  static DrawOp Fill(Colour c) { return {.kind = kFill, .colour = c}; }
+  static DrawOp Pen(Colour c) { return {.kind = kPen, .colour = c}; }
+  static DrawOp Poly(PolyPoint a, PolyPoint b, PolyPoint c) {
+    return {.kind = kPoly, .points = {a, b, c}};
+  }
+  static DrawOp Circle(float x, float y, float r, Colour outline) {
+    return {.kind = kCircle, .args = {x, y, r, 0}, .colour = outline};
+  }
+  static DrawOp Clear(Colour c) { return {.kind = kClear, .colour = c}; }
+  static DrawOp Refresh() { return {}; }
 
   friend bool operator==(const DrawOp&, const DrawOp&) = default;
 };
