@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "course/course_builders.h"
+#include "platform/draw_op.h"
 #include "platform/headless/headless_platform.h"
 #include "race/race_state.h"
 #include "race/race_step.h"
@@ -27,19 +28,13 @@ constexpr int kStepsBetweenGates = 12;
 constexpr float kRaceEyeHeight = 4.0f;  // world units, as every ordinary tick draws
 
 // Counts polygons and ignores every other call: used to pick poses.
-class PolygonCounter final : public Surface, public Platform {
+class PolygonCounter final : public DrawOpSurface, public Platform {
  public:
   long polygons = 0;
 
   float ScaleWidth() const override { return kSurfaceSize; }
   float ScaleHeight() const override { return kSurfaceSize; }
-  void FillRect(float, float, float, float, Colour) override {}
-  void SetFillColor(Colour) override {}
-  void SetPenColor(Colour) override {}
-  void Circle(float, float, float, Colour) override {}
-  void Polygon(const PolyPoint*) override { ++polygons; }
-  void SetBackColor(Colour) override {}
-  void Refresh() override {}
+  void Draw(const DrawOp& op) override { polygons += op.kind == DrawOp::kPoly ? 1 : 0; }
 
   Surface& Picture1() override { return *this; }
   void SetLabels(const Form1Labels&) override {}

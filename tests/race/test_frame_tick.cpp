@@ -10,7 +10,6 @@ namespace quorvel {
 namespace {
 
 using testing::RecordingPlatform;
-using testing::SurfaceOp;
 
 class FrameTick : public ::testing::Test {
  protected:
@@ -30,7 +29,7 @@ class FrameTick : public ::testing::Test {
   void SkipCountdown() {
     for (int i = 0; i < 38; ++i) Tick();
   }
-  std::size_t Draws() const { return platform.surface.Count(SurfaceOp::kRefresh); }
+  std::size_t Draws() const { return platform.surface.Count(DrawOp::kRefresh); }
 
   Game g;
   RecordingPlatform platform;

@@ -13,7 +13,6 @@ namespace quorvel {
 namespace {
 
 using testing::RecordingPlatform;
-using testing::SurfaceOp;
 
 class LapsAndCrash : public ::testing::Test {
  protected:
@@ -102,11 +101,11 @@ TEST_F(LapsAndCrash, CrashPlaysTheFallThenRestartsAtTheLastGate) {
 
   // 19 drawn frames, then the black pause as a frame of its own.
   const auto& ops = platform.surface.ops;
-  EXPECT_EQ(platform.surface.Count(SurfaceOp::kRefresh), 20u);
+  EXPECT_EQ(platform.surface.Count(DrawOp::kRefresh), 20u);
   ASSERT_GE(ops.size(), 2u);
-  EXPECT_EQ(ops[ops.size() - 2], SurfaceOp::Clear(0));
-  EXPECT_EQ(ops.back(), SurfaceOp::RefreshOp());
-  EXPECT_EQ(platform.surface.Count(SurfaceOp::kClear), 1u);
+  EXPECT_EQ(ops[ops.size() - 2], DrawOp::Clear(0));
+  EXPECT_EQ(ops.back(), DrawOp::Refresh());
+  EXPECT_EQ(platform.surface.Count(DrawOp::kClear), 1u);
 }
 
 TEST_F(LapsAndCrash, CarRollsOnDuringTheFall) {

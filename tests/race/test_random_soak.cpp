@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
-#include <initializer_list>
 #include <iostream>
 #include <optional>
 #include <random>
@@ -25,6 +24,7 @@
 #include "geometry/plane_tests.h"
 #include "menu/menu_state.h"
 #include "menu/menu_window.h"
+#include "platform/draw_op.h"
 #include "platform/platform.h"
 #include "race/car_motion.h"
 #include "race/frame_tick.h"
@@ -59,56 +59,24 @@ std::optional<unsigned long long> EnvNumber(const char* name, bool& valid) {
 
 // Counts drawing calls and keeps the first one out of range; stores nothing
 // else, so that hundreds of thousands of frames cost no memory.
-class CheckingSurface final : public Surface {
+class CheckingSurface final : public DrawOpSurface {
  public:
   long ops = 0;
   long polygons = 0;
-  std::string fault;
+  std::string fault;  // as the draw log prints the call
 
   float ScaleWidth() const override { return kPictureSize; }
   float ScaleHeight() const override { return kPictureSize; }
-  void FillRect(float x, float y, float w, float h, Colour) override {
+  void Draw(const DrawOp& op) override {
     ++ops;
-    if (!AllFinite({x, y, w, h})) Fault("FillRect", {x, y, w, h});
-  }
-  void SetFillColor(Colour) override { ++ops; }
-  void SetPenColor(Colour) override { ++ops; }
-  void Circle(float x, float y, float r, Colour) override {
-    ++ops;
-    if (!AllFinite({x, y, r})) Fault("Circle", {x, y, r});
-  }
-  void Polygon(const PolyPoint points[3]) override {
-    ++ops;
-    ++polygons;
-    for (int i = 0; i < 3; ++i) {
-      const PolyPoint& p = points[i];
-      if (p.x < -kPolygonBound || p.x > kPolygonBound || p.y < -kPolygonBound ||
-          p.y > kPolygonBound) {
-        Fault("Polygon", {static_cast<double>(points[0].x), static_cast<double>(points[0].y),
-                          static_cast<double>(points[1].x), static_cast<double>(points[1].y),
-                          static_cast<double>(points[2].x), static_cast<double>(points[2].y)});
-        return;
-      }
-    }
-  }
-  void SetBackColor(Colour) override { ++ops; }
-  void Refresh() override { ++ops; }
-
- private:
-  static bool AllFinite(std::initializer_list<float> values) {
-    return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
-  }
-  void Fault(const char* call, std::initializer_list<double> args) {
-    if (!fault.empty()) return;
-    std::ostringstream out;
-    out << call << "(";
-    const char* sep = "";
-    for (double a : args) {
-      out << sep << a;
-      sep = ", ";
-    }
-    out << ")";
-    fault = out.str();
+    if (op.kind == DrawOp::kPoly) ++polygons;
+    const bool finite =
+        std::all_of(op.args.begin(), op.args.end(), [](float v) { return std::isfinite(v); });
+    const bool bounded = std::all_of(op.points.begin(), op.points.end(), [](const PolyPoint& p) {
+      return p.x >= -kPolygonBound && p.x <= kPolygonBound && p.y >= -kPolygonBound &&
+             p.y <= kPolygonBound;
+    });
+    if ((!finite || !bounded) && fault.empty()) fault = DrawLogText(op);
   }
 };
 

@@ -11,7 +11,6 @@ namespace quorvel {
 namespace {
 
 using testing::RecordingPlatform;
-using testing::SurfaceOp;
 
 constexpr Colour kWhite = 0xFFFFFF;
 constexpr Colour kDarkGreen = 0x008000;
@@ -36,7 +35,7 @@ void AddTriangle(RaceState& s, float x1, float y1, float x2, float y2, float x3,
 }
 
 struct Frame {
-  std::vector<SurfaceOp> ops;
+  std::vector<DrawOp> ops;
   Form1Labels labels;
   RecordingPlatform platform;
 };
@@ -53,20 +52,20 @@ TEST(DrawScene, PaintsSkyGroundRoadInIndexOrderThenMarkerThenRefreshes) {
   Frame f;
   f.platform.surface.height = 337;  // the height shapes only the two bands
   DrawInto(f, s);
-  const SurfaceOp road = SurfaceOp::Poly({300, 240}, {100, 240}, {200, 227});
-  const std::vector<SurfaceOp> expected = {
-      SurfaceOp::Rect(0, 0, 361, 169.5f, 16776960),
-      SurfaceOp::Rect(0, 168.5f, 361, 169.5f, 0),
-      SurfaceOp::Fill(0x808080),
-      SurfaceOp::Pen(0x808080),
+  const DrawOp road = DrawOp::Poly({300, 240}, {100, 240}, {200, 227});
+  const std::vector<DrawOp> expected = {
+      DrawOp::Rect(0, 0, 361, 169.5f, 16776960),
+      DrawOp::Rect(0, 168.5f, 361, 169.5f, 0),
+      DrawOp::Fill(0x808080),
+      DrawOp::Pen(0x808080),
       road,
-      SurfaceOp::Fill(0x0000FF),
-      SurfaceOp::Pen(0x0000FF),
+      DrawOp::Fill(0x0000FF),
+      DrawOp::Pen(0x0000FF),
       road,
-      SurfaceOp::Fill(kDarkGreen),
-      SurfaceOp::CircleOp(200, 260, 20, kWhite),
-      SurfaceOp::CircleOp(200, 268, 5, kWhite),
-      SurfaceOp::RefreshOp(),
+      DrawOp::Fill(kDarkGreen),
+      DrawOp::Circle(200, 260, 20, kWhite),
+      DrawOp::Circle(200, 268, 5, kWhite),
+      DrawOp::Refresh(),
   };
   EXPECT_EQ(f.ops, expected);
 }
@@ -75,13 +74,13 @@ TEST(DrawScene, EmptyCourseDrawsBandsMarkerAndTextsOnly) {
   RaceState s = CarAhead();
   Frame f;
   DrawInto(f, s);
-  const std::vector<SurfaceOp> expected = {
-      SurfaceOp::Rect(0, 0, 361, 181, 16776960),
-      SurfaceOp::Rect(0, 180, 361, 181, 0),
-      SurfaceOp::Fill(kDarkGreen),
-      SurfaceOp::CircleOp(200, 260, 20, kWhite),
-      SurfaceOp::CircleOp(200, 268, 5, kWhite),
-      SurfaceOp::RefreshOp(),
+  const std::vector<DrawOp> expected = {
+      DrawOp::Rect(0, 0, 361, 181, 16776960),
+      DrawOp::Rect(0, 180, 361, 181, 0),
+      DrawOp::Fill(kDarkGreen),
+      DrawOp::Circle(200, 260, 20, kWhite),
+      DrawOp::Circle(200, 268, 5, kWhite),
+      DrawOp::Refresh(),
   };
   EXPECT_EQ(f.ops, expected);
   ASSERT_EQ(f.platform.label_calls.size(), 1u);
@@ -95,11 +94,11 @@ TEST(DrawScene, CountBeyondTheTablesDrawsOnlyTheWholeTriangles) {
   s.RoadTriCount = 32767;
   Frame f;
   DrawInto(f, s);
-  EXPECT_EQ(f.platform.surface.Count(SurfaceOp::kPen), 120u);
+  EXPECT_EQ(f.platform.surface.Count(DrawOp::kPen), 120u);
   s.RoadTriCount = -5;
   Frame g;
   DrawInto(g, s);
-  EXPECT_EQ(g.platform.surface.Count(SurfaceOp::kPen), 0u);
+  EXPECT_EQ(g.platform.surface.Count(DrawOp::kPen), 0u);
 }
 
 TEST(DrawScene, EyeStandsBehindTheCarSwungByTheSteering) {
@@ -137,12 +136,12 @@ TEST(DrawScene, MarkerColourFollowsCarTypeAndSmallCircleMovesAgainstSteering) {
     s.Steer = c.steer;
     Frame f;
     DrawInto(f, s);
-    const std::vector<SurfaceOp> circles = f.platform.surface.OpsOf(SurfaceOp::kCircle);
+    const std::vector<DrawOp> circles = f.platform.surface.OpsOf(DrawOp::kCircle);
     ASSERT_EQ(circles.size(), 2u);
-    const SurfaceOp& large = circles[0];
-    const SurfaceOp& small = circles[1];
-    SCOPED_TRACE(testing::Describe(large) + " " + testing::Describe(small));
-    EXPECT_EQ(f.ops[f.ops.size() - 4], SurfaceOp::Fill(c.fill)) << "car type " << c.car_type;
+    const DrawOp& large = circles[0];
+    const DrawOp& small = circles[1];
+    SCOPED_TRACE(DrawLogText(large) + " " + DrawLogText(small));
+    EXPECT_EQ(f.ops[f.ops.size() - 4], DrawOp::Fill(c.fill)) << "car type " << c.car_type;
     EXPECT_EQ(large.args[2], 20);
     EXPECT_EQ(small.args[2], 5);
     EXPECT_EQ(large.colour, kWhite);
@@ -155,19 +154,19 @@ TEST(DrawScene, MarkerColourFollowsCarTypeAndSmallCircleMovesAgainstSteering) {
 TEST(DrawScene, FallingEyeMovesTheRoadButNotTheMarker) {
   RaceState s = CarAhead();
   AddTriangle(s, 40, -10, 40, 10, 50, 0, 0x808080);
-  const SurfaceOp marker = SurfaceOp::CircleOp(200, 260, 20, kWhite);
+  const DrawOp marker = DrawOp::Circle(200, 260, 20, kWhite);
   struct Case {
     float eye_height;
-    SurfaceOp road;
+    DrawOp road;
   };
-  for (const Case& c : {Case{4, SurfaceOp::Poly({250, 220}, {150, 220}, {200, 216})},
-                        Case{0, SurfaceOp::Poly({250, 200}, {150, 200}, {200, 200})},
-                        Case{-2.25f, SurfaceOp::Poly({250, 189}, {150, 189}, {200, 191})}}) {
+  for (const Case& c : {Case{4, DrawOp::Poly({250, 220}, {150, 220}, {200, 216})},
+                        Case{0, DrawOp::Poly({250, 200}, {150, 200}, {200, 200})},
+                        Case{-2.25f, DrawOp::Poly({250, 189}, {150, 189}, {200, 191})}}) {
     Frame f;
     DrawInto(f, s, c.eye_height);
-    EXPECT_EQ(f.platform.surface.OpsOf(SurfaceOp::kPoly), std::vector<SurfaceOp>{c.road})
+    EXPECT_EQ(f.platform.surface.OpsOf(DrawOp::kPoly), std::vector<DrawOp>{c.road})
         << "eye height " << c.eye_height;
-    EXPECT_EQ(f.platform.surface.OpsOf(SurfaceOp::kCircle)[0], marker)
+    EXPECT_EQ(f.platform.surface.OpsOf(DrawOp::kCircle)[0], marker)
         << "eye height " << c.eye_height;
   }
 }

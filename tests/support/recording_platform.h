@@ -3,65 +3,38 @@
 // and sleep are scripted or totalled. No pixels are drawn.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <ostream>
 #include <set>
-#include <string>
 #include <vector>
 
+#include "platform/draw_op.h"
 #include "platform/platform.h"
 #include "race/game.h"
 #include "ui/game_window.h"
 
+namespace quorvel {
+// Prints an op in test failures as the draw log would.
+void PrintTo(const DrawOp& op, std::ostream* os);
+}  // namespace quorvel
+
 namespace quorvel::testing {
 
-// One call on the surface. Only the fields of its kind are meaningful; the
-// others stay zero so that whole ops compare equal.
-struct SurfaceOp {
-  enum Kind { kRect, kFill, kPen, kPoly, kCircle, kClear, kRefresh };
-  Kind kind = kRefresh;
-  std::array<float, 4> args{};  // rect: x, y, w, h; circle: x, y, r (pixels)
-  Colour colour = 0;            // rect, fill, pen, circle outline, clear
-  std::array<PolyPoint, 3> points{};
-
-  static SurfaceOp Rect(float x, float y, float w, float h, Colour c);
-  static SurfaceOp Fill(Colour c);
-  static SurfaceOp Pen(Colour c);
-  static SurfaceOp Poly(PolyPoint a, PolyPoint b, PolyPoint c);
-  static SurfaceOp CircleOp(float x, float y, float r, Colour outline);
-  static SurfaceOp Clear(Colour c);
-  static SurfaceOp RefreshOp();
-
-  friend bool operator==(const SurfaceOp&, const SurfaceOp&) = default;
-};
-
-// The op as a draw-log entry, e.g. ["rect", 0, 0, 361, 181, 16776960];
-// floats are printed with enough digits to read back the same single.
-std::string Describe(const SurfaceOp& op);
-void PrintTo(const SurfaceOp& op, std::ostream* os);
-
-class RecordingSurface final : public Surface {
+class RecordingSurface final : public DrawOpSurface {
  public:
   float width = 360;  // pixels
   float height = 360;
-  std::vector<SurfaceOp> ops;
+  std::vector<DrawOp> ops;
 
   // The ops of one kind, in order.
-  std::vector<SurfaceOp> OpsOf(SurfaceOp::Kind kind) const;
-  std::size_t Count(SurfaceOp::Kind kind) const;
+  std::vector<DrawOp> OpsOf(DrawOp::Kind kind) const;
+  std::size_t Count(DrawOp::Kind kind) const;
 
   float ScaleWidth() const override { return width; }
   float ScaleHeight() const override { return height; }
-  void FillRect(float x, float y, float w, float h, Colour colour) override;
-  void SetFillColor(Colour colour) override;
-  void SetPenColor(Colour colour) override;
-  void Circle(float x, float y, float r, Colour outline) override;
-  void Polygon(const PolyPoint points[3]) override;
-  void SetBackColor(Colour colour) override;
-  void Refresh() override;
+  void Draw(const DrawOp& op) override { ops.push_back(op); }
 };
 
 class RecordingPlatform final : public Platform {

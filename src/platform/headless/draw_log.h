@@ -1,20 +1,18 @@
 // The headless drawing surface: forwards every call to the real rasteriser
 // and, when asked, records it for the draw log, one JSON line per refreshed
 // frame: {"frame": K, "ops": [["rect", x, y, w, h, colour], ..., ["refresh"]]}.
-// Singles are printed with %.9g (they read back as the same single),
-// integers as plain decimals.
 #pragma once
 
 #include <functional>
 #include <ostream>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/draw_op.h"
 #include "platform/raster/raster_surface.h"
 
 namespace quorvel {
 
-class LoggingSurface final : public Surface {
+class LoggingSurface final : public DrawOpSurface {
  public:
   explicit LoggingSurface(RasterSurface& raster);
 
@@ -29,19 +27,9 @@ class LoggingSurface final : public Surface {
 
   float ScaleWidth() const override;
   float ScaleHeight() const override;
-  void FillRect(float x, float y, float w, float h, Colour colour) override;
-  void SetFillColor(Colour colour) override;
-  void SetPenColor(Colour colour) override;
-  void Circle(float x, float y, float r, Colour outline) override;
-  void Polygon(const PolyPoint points[3]) override;
-  void SetBackColor(Colour colour) override;
-  void Refresh() override;
+  void Draw(const DrawOp& op) override;
 
  private:
-  void BeginOp(const char* name);
-  void AddFloat(float v);
-  void AddInt(long long v);
-
   RasterSurface& raster_;
   std::ostream* log_ = nullptr;
   std::function<bool(long, bool)> on_refresh_;

@@ -16,13 +16,11 @@ namespace {
 // once, so memory stays bounded when nothing ever looks at the image.
 constexpr size_t kMaxPending = 1 << 16;
 
-struct Op {
-  enum Kind : uint8_t { kRect, kCircle, kPolygon, kClear } kind;
-  Colour a;  // rect and clear colour, circle and polygon fill
-  Colour b;  // circle outline, polygon pen
-  PixelRect rect;
-  float x, y, r;
-  PolyPoint points[3];
+// A drawing call with the fill and pen colours in force when it was made.
+struct Pending {
+  DrawOp op;
+  Colour fill;
+  Colour pen;
 };
 
 }  // namespace
@@ -39,16 +37,16 @@ struct RasterSurface::Impl {
   Colour pen = 0;
   std::function<void()> hook;
 
-  std::vector<Op> pending;
+  std::vector<Pending> pending;
   // Rows [cover_top, cover_bottom) are covered by full-width rectangles
   // recorded from pending[cover_start] on (when cover_start >= 0).
   long cover_start = -1;
   int cover_top = 0;
   int cover_bottom = 0;
 
-  void Record(const Op& op) {
+  void Record(const DrawOp& op) {
     if (pending.size() >= kMaxPending) Flush();
-    pending.push_back(op);
+    pending.push_back({op, fill, pen});
   }
 
   // Everything recorded before a run of full-width rectangles that together
@@ -71,19 +69,23 @@ struct RasterSurface::Impl {
   }
 
   void Flush() {
-    for (const Op& op : pending) {
+    for (const auto& [op, op_fill, op_pen] : pending) {
+      const auto& a = op.args;
       switch (op.kind) {
-        case Op::kRect:
-          FillPixels(pixels, op.rect, PixelValue(op.a));
+        case DrawOp::kRect:
+          FillPixels(pixels, RectPixels(a[0], a[1], a[2], a[3], pixels.width, pixels.height),
+                     PixelValue(op.colour));
           break;
-        case Op::kCircle:
-          RasterCircle(pixels, op.x, op.y, op.r, op.a, op.b);
+        case DrawOp::kCircle:
+          RasterCircle(pixels, a[0], a[1], a[2], op_fill, op.colour);
           break;
-        case Op::kPolygon:
-          RasterPolygon(pixels, op.points, op.a, op.b);
+        case DrawOp::kPoly:
+          RasterPolygon(pixels, op.points.data(), op_fill, op_pen);
           break;
-        case Op::kClear:
-          FillPixels(pixels, PixelRect{0, 0, pixels.width, pixels.height}, PixelValue(op.a));
+        case DrawOp::kClear:
+          FillPixels(pixels, PixelRect{0, 0, pixels.width, pixels.height}, PixelValue(op.colour));
+          break;
+        default:
           break;
       }
     }
@@ -121,60 +123,39 @@ float RasterSurface::ScaleHeight() const {
   return static_cast<float>(impl_->image->h);
 }
 
-void RasterSurface::FillRect(float x, float y, float w, float h, Colour colour) {
-  const PixelRect rect = RectPixels(x, y, w, h, impl_->image->w, impl_->image->h);
-  if (rect.w <= 0 || rect.h <= 0) return;
-  Op op{};
-  op.kind = Op::kRect;
-  op.a = colour;
-  op.rect = rect;
-  impl_->Record(op);
-  if (rect.x == 0 && rect.w == impl_->image->w) {
-    impl_->NoteFullWidthRect(rect, impl_->pending.size() - 1);
+void RasterSurface::Draw(const DrawOp& op) {
+  Impl& s = *impl_;
+  switch (op.kind) {
+    case DrawOp::kRect: {
+      const auto& a = op.args;
+      const PixelRect rect = RectPixels(a[0], a[1], a[2], a[3], s.image->w, s.image->h);
+      if (rect.w <= 0 || rect.h <= 0) return;
+      s.Record(op);
+      if (rect.x == 0 && rect.w == s.image->w) s.NoteFullWidthRect(rect, s.pending.size() - 1);
+      return;
+    }
+    case DrawOp::kFill:
+      s.fill = op.colour;
+      return;
+    case DrawOp::kPen:
+      s.pen = op.colour;
+      return;
+    case DrawOp::kPoly:
+      // Most pieces of a frame's road lie wholly off the image: not even recorded.
+      if (!MissesImage(s.pixels, op.points.data(), 3)) s.Record(op);
+      return;
+    case DrawOp::kCircle:
+      s.Record(op);
+      return;
+    case DrawOp::kClear:
+      s.pending.clear();
+      s.cover_start = -1;
+      s.Record(op);
+      return;
+    case DrawOp::kRefresh:
+      if (s.hook) s.hook();
+      return;
   }
-}
-
-void RasterSurface::SetFillColor(Colour colour) {
-  impl_->fill = colour;
-}
-
-void RasterSurface::SetPenColor(Colour colour) {
-  impl_->pen = colour;
-}
-
-void RasterSurface::Circle(float x, float y, float r, Colour outline) {
-  Op op{};
-  op.kind = Op::kCircle;
-  op.a = impl_->fill;
-  op.b = outline;
-  op.x = x;
-  op.y = y;
-  op.r = r;
-  impl_->Record(op);
-}
-
-void RasterSurface::Polygon(const PolyPoint points[3]) {
-  // Most pieces of a frame's road lie wholly off the image: not even recorded.
-  if (MissesImage(impl_->pixels, points, 3)) return;
-  Op op{};
-  op.kind = Op::kPolygon;
-  op.a = impl_->fill;
-  op.b = impl_->pen;
-  std::copy(points, points + 3, op.points);
-  impl_->Record(op);
-}
-
-void RasterSurface::SetBackColor(Colour colour) {
-  impl_->pending.clear();
-  impl_->cover_start = -1;
-  Op op{};
-  op.kind = Op::kClear;
-  op.a = colour;
-  impl_->Record(op);
-}
-
-void RasterSurface::Refresh() {
-  if (impl_->hook) impl_->hook();
 }
 
 void RasterSurface::SetRefreshHook(std::function<void()> hook) {

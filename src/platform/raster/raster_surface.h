@@ -18,11 +18,11 @@
 
 #include <functional>
 
-#include "platform/platform.h"
+#include "platform/draw_op.h"
 
 namespace quorvel {
 
-class RasterSurface final : public Surface {
+class RasterSurface final : public DrawOpSurface {
  public:
   // An image of width x height pixels (the surface's inner size), cleared to
   // black, fill and pen colours black. Needs no video subsystem. Sizes below
@@ -34,14 +34,8 @@ class RasterSurface final : public Surface {
 
   float ScaleWidth() const override;
   float ScaleHeight() const override;
-  void FillRect(float x, float y, float w, float h, Colour colour) override;
-  void SetFillColor(Colour colour) override;
-  void SetPenColor(Colour colour) override;
-  void Circle(float x, float y, float r, Colour outline) override;
-  void Polygon(const PolyPoint points[3]) override;
-  void SetBackColor(Colour colour) override;
-  // Calls the refresh hook (the platform shows the image there).
-  void Refresh() override;
+  // A refresh calls the refresh hook (the platform shows the image there).
+  void Draw(const DrawOp& op) override;
 
   void SetRefreshHook(std::function<void()> hook);
   // The image, 32-bit ARGB8888, owned by this object.
