@@ -5,7 +5,6 @@
 // a line that is malformed or does not fit ends the replay there.
 #pragma once
 
-#include <istream>
 #include <optional>
 #include <string>
 
@@ -16,7 +15,8 @@ namespace quorvel {
 
 class InputReplay {
  public:
-  explicit InputReplay(std::istream& script) : script_(script) {}
+  // Reads the script from the descriptor `fd` (not closed here).
+  explicit InputReplay(int fd) : script_(fd) {}
 
   // The platform's input filter. Esc, or the window's close button, ends
   // the replay and the game; the end of the script stops the ticks (the last

@@ -1,9 +1,11 @@
 #include "app/input_script.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
-#include <ios>
+#include <cstring>
 #include <sstream>
-#include <system_error>
 #include <vector>
 
 #include "app/quoted_text.h"
@@ -158,25 +160,25 @@ std::string FormatScriptLine(const InputEvent& e) {
 }
 
 InputScript::LineResult InputScript::ReadLine(std::string& line) {
-  using Traits = std::istream::traits_type;
   line.clear();
-  std::streambuf* buf = in_.rdbuf();
-  if (buf == nullptr) return kLineEnd;
   bool started = false;
   for (;;) {
-    if (flush_ != nullptr && buf->in_avail() == 0) flush_->flush();
-    Traits::int_type c;
-    try {
-      c = buf->sbumpc();
-    } catch (const std::ios_base::failure& e) {
-      // A stream buffer on a descriptor reports why the read failed in the
-      // error code; any other failure has only its text.
-      error_ = e.code().category() == std::system_category() ? e.code().message() : e.what();
-      if (!started) ++line_number_;
-      return kFailed;
+    if (at_ == end_) {
+      if (before_wait_) before_wait_();
+      ssize_t n = 0;
+      do {
+        n = ::read(fd_, buffer_.data(), buffer_.size());
+      } while (n < 0 && errno == EINTR);
+      if (n < 0) {
+        error_ = std::strerror(errno);
+        if (!started) ++line_number_;
+        return kFailed;
+      }
+      if (n == 0) return started ? kLine : kLineEnd;
+      at_ = 0;
+      end_ = static_cast<std::size_t>(n);
     }
-    if (Traits::eq_int_type(c, Traits::eof())) return started ? kLine : kLineEnd;
-    const char ch = Traits::to_char_type(c);
+    const char ch = buffer_[at_++];
     if (skip_lf_) {
       skip_lf_ = false;
       if (ch == '\n') continue;

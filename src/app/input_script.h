@@ -12,10 +12,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <istream>
+#include <functional>
 #include <optional>
-#include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -38,11 +38,11 @@ class InputScript {
  public:
   static constexpr std::size_t kMaxLineBytes = 4096;
 
-  // Reads `in` through its buffer; `flush_before_wait`, when given, is
-  // flushed whenever the next byte has to be waited for, so a program that
-  // feeds the script one line at a time sees each answer first.
-  explicit InputScript(std::istream& in, std::ostream* flush_before_wait = nullptr)
-      : in_(in), flush_(flush_before_wait) {}
+  // Reads the descriptor `fd` (not closed here). `before_wait`, when given,
+  // runs whenever more bytes have to be waited for, so a program that feeds
+  // the script one line at a time sees each answer first.
+  explicit InputScript(int fd, std::function<void()> before_wait = {})
+      : fd_(fd), before_wait_(std::move(before_wait)) {}
 
   enum Result { kEvent, kEnd, kBad, kReadError };
   // The next command, comments skipped. kBad with `error()` "line N: what
@@ -58,8 +58,10 @@ class InputScript {
   enum LineResult { kLine, kLineEnd, kTooLong, kFailed };
   LineResult ReadLine(std::string& line);
 
-  std::istream& in_;
-  std::ostream* flush_;
+  int fd_;
+  std::function<void()> before_wait_;
+  std::vector<char> buffer_ = std::vector<char>(64 * 1024);
+  std::size_t at_ = 0, end_ = 0;  // the bytes read but not yet taken
   std::int64_t line_number_ = 0;
   bool skip_lf_ = false;  // the previous line ended with CR
   std::string error_;

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/fd_streams.h"
 #include "app/game_options.h"
 #include "app/input_recorder.h"
 #include "app/input_replay.h"
@@ -147,8 +146,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::unique_ptr<quorvel::InputRecorder> recorder;
-  std::unique_ptr<quorvel::FdInBuf> replay_buf;
-  std::unique_ptr<std::istream> replay_in;
   std::unique_ptr<quorvel::InputReplay> replay;
   quorvel::InputFilter filter;
   if (record_fd >= 0) {
@@ -165,9 +162,7 @@ int main(int argc, char** argv) {
       return recorder->Take(live, menu_open);
     };
   } else if (replay_fd >= 0) {
-    replay_buf = std::make_unique<quorvel::FdInBuf>(replay_fd);
-    replay_in = std::make_unique<std::istream>(replay_buf.get());
-    replay = std::make_unique<quorvel::InputReplay>(*replay_in);
+    replay = std::make_unique<quorvel::InputReplay>(replay_fd);
     filter = [&replay](const quorvel::InputEvent& live, bool menu_open) {
       return replay->Take(live, menu_open);
     };

@@ -1,13 +1,14 @@
 #include "app/sim_driver.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <ios>
 #include <memory>
 #include <new>
-#include <streambuf>
 #include <string>
 #include <system_error>
 
@@ -93,12 +94,32 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
   return true;
 }
 
+// A write to the output failed: errno then.
+struct WriteFailure {
+  int error;
+};
+
+// Writes `text` to `out` (nullptr: standard output was closed); throws at
+// the first failure, wherever in the game it happens (a draw-log line is
+// written at each refresh), and so ends the run.
+void Put(FILE* out, const std::string& text) {
+  if (out == nullptr) throw WriteFailure{EBADF};
+  if (std::fwrite(text.data(), 1, text.size(), out) != text.size()) throw WriteFailure{errno};
+}
+
+void Flush(FILE* out) {
+  if (out != nullptr && std::fflush(out) != 0) throw WriteFailure{errno};
+}
+
 class Sim {
  public:
-  Sim(const SimOptions& o, std::istream& script, std::ostream& out)
-      : options_(o), platform_(o.width, o.height), script_(script, &out), out_(out) {
+  Sim(const SimOptions& o, int script_fd, FILE* out)
+      : options_(o),
+        platform_(o.width, o.height),
+        script_(script_fd, [out] { Flush(out); }),
+        out_(out) {
     platform_.SetMenuSource([this] { return NextMenuEvent(); });
-    if (o.draw_log) platform_.SetDrawLog(&out_);
+    if (o.draw_log) platform_.SetDrawLog([out](const std::string& line) { Put(out, line); });
   }
 
   bool SetFrames(std::string& error) {
@@ -172,7 +193,7 @@ class Sim {
     x.draws = platform_.draws();
     x.slept = platform_.slept_ms();
     x.ended = game_.form1.Unloaded;
-    out_ << StateLineJson(game_, x) << '\n';
+    Put(out_, StateLineJson(game_, x) + '\n');
     platform_.ResetCounters();
   }
 
@@ -192,7 +213,7 @@ class Sim {
   HeadlessPlatform platform_;
   Game game_;
   InputScript script_;
-  std::ostream& out_;
+  FILE* out_;
   const char* event_ = "tick";
   std::int64_t event_line_ = 0;
 };
@@ -200,13 +221,9 @@ class Sim {
 // Runs `body`, which writes to `out`, and everything it has written is
 // flushed: its exit status, or kExitFailed when writing failed. `failure`
 // gets the one line for standard error, or stays empty.
-int Guarded(std::ostream& out, std::string& failure, const std::function<int()>& body) {
-  // A failed write throws, wherever in the game it happens (a draw-log
-  // line is written at each refresh), and ends the run.
-  const std::ios::iostate old_exceptions = out.exceptions();
+int Guarded(FILE* out, std::string& failure, const std::function<int()>& body) {
   int status = 0;
   try {
-    out.exceptions(std::ios::badbit);
     try {
       status = body();
     } catch (const EndOfScript&) {
@@ -218,25 +235,21 @@ int Guarded(std::ostream& out, std::string& failure, const std::function<int()>&
       status = kExitFailed;
     }
     // Everything printed before a failure stands.
-    out.flush();
-  } catch (const std::ios_base::failure& e) {
-    const bool system = e.code().category() == std::system_category();
-    failure = "cannot write the output" + (system ? ": " + e.code().message() : "");
+    Flush(out);
+  } catch (const WriteFailure& e) {
+    failure = std::string("cannot write the output: ") + std::strerror(e.error);
     status = kExitFailed;
   }
-  out.clear();
-  out.exceptions(old_exceptions);
   return status;
 }
 
 }  // namespace
 
-int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
-           std::ostream& err) {
+int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE* err) {
   SimOptions options;
   std::string error;
   if (!ParseOptions(args, options, error)) {
-    err << "quorvel-sim: " << error << '\n';
+    std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
     return kExitBad;
   }
   std::string failure;  // the one line for standard error
@@ -244,36 +257,36 @@ int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostr
   if (options.help || options.version) {
     status = Guarded(out, failure, [&] {
       if (options.help) {
-        out << kUsageLine << "\n"
-            << "Runs the game headless on a script read from standard input and prints the\n"
+        Put(out, std::string(kUsageLine) + "\n" +
+                 "Runs the game headless on a script read from standard input and prints the\n"
                "game state as one JSON line after every step.\n"
                "\n"
                "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
                "  --draw-log     also print every drawing operation, one line per frame\n"
                "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
                "  --help         show this help and exit\n"
-               "  --version      show the version and exit\n";
+               "  --version      show the version and exit\n");
       } else {
-        out << "quorvel-sim " << QUORVEL_VERSION << '\n';
+        Put(out, std::string("quorvel-sim ") + QUORVEL_VERSION + "\n");
       }
       return 0;
     });
   } else {
     std::unique_ptr<Sim> sim;
     try {
-      sim = std::make_unique<Sim>(options, script, out);
+      sim = std::make_unique<Sim>(options, script_fd, out);
     } catch (const std::bad_alloc&) {
-      err << "quorvel-sim: not enough memory for a " << options.width << " x " << options.height
-          << " drawing surface\n";
+      std::fprintf(err, "quorvel-sim: not enough memory for a %d x %d drawing surface\n",
+                   options.width, options.height);
       return kExitBad;
     }
     if (!sim->SetFrames(error)) {
-      err << "quorvel-sim: " << error << '\n';
+      std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
       return kExitBad;
     }
     status = Guarded(out, failure, [&] { return sim->Run(); });
   }
-  if (!failure.empty()) err << "quorvel-sim: " << failure << '\n';
+  if (!failure.empty()) std::fprintf(err, "quorvel-sim: %s\n", failure.c_str());
   return status;
 }
 

@@ -3,8 +3,7 @@
 // state as one JSON object per line after every command.
 #pragma once
 
-#include <istream>
-#include <ostream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,9 +14,9 @@ namespace quorvel {
 // game has ended, 2 for a bad option or a bad script line (with a message on
 // `err` naming the line), 1 when the script cannot be read or the output or a
 // frame cannot be written (one line on `err` saying why). Script lines are
-// read through `script`'s buffer, at most 4096 bytes each; `out` is flushed
-// whenever the script has to be waited for.
-int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
-           std::ostream& err);
+// read from the descriptor `script_fd`, at most 4096 bytes each; `out` is
+// flushed whenever the script has to be waited for (nullptr: standard output
+// was closed, and the first write fails).
+int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE* err);
 
 }  // namespace quorvel

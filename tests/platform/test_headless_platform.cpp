@@ -48,7 +48,7 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(HeadlessDrawLog, OneLinePerRefreshInTheProtocolsFormat) {
   HeadlessPlatform p;
   std::ostringstream log;
-  p.SetDrawLog(&log);
+  p.SetDrawLog([&log](const std::string& line) { log << line; });
   DrawSceneLike(p.Picture1());
   p.Picture1().SetBackColor(0);
   p.Picture1().Refresh();
@@ -70,7 +70,7 @@ TEST(HeadlessDrawLog, OneLinePerRefreshInTheProtocolsFormat) {
 TEST(HeadlessDrawLog, SinglesReadBackExactly) {
   HeadlessPlatform p(101, 77);
   std::ostringstream log;
-  p.SetDrawLog(&log);
+  p.SetDrawLog([&log](const std::string& line) { log << line; });
   p.Picture1().Circle(0.1f, 1.0f / 3.0f, 123456.789f, 255);
   p.Picture1().FillRect(-0.0f, 3.4e38f, 1e-7f, 7.25f, 0);
   p.Picture1().Refresh();

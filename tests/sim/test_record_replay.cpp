@@ -19,6 +19,7 @@
 #include "app/input_replay.h"
 #include "app/sim_driver.h"
 #include "app/state_json.h"
+#include "support/sim_run.h"
 #include "platform/headless/headless_platform.h"
 #include "race/frame_tick.h"
 #include "race/game.h"
@@ -78,8 +79,8 @@ struct RandomInput {
 // platform, where each menu poll takes the next menu line; the ticks played.
 int ReplayInWindow(const std::filesystem::path& path, Game& g, std::string& error) {
   HeadlessPlatform screen;
-  std::ifstream file(path);
-  InputReplay replay(file);
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  InputReplay replay(fd);
   screen.SetMenuSource([&] { return replay.Take(InputEvent::Of(InputEvent::kPoll), true); });
   Form1_Load(g, screen);
   int ticks = 0;
@@ -89,6 +90,7 @@ int ReplayInWindow(const std::filesystem::path& path, Game& g, std::string& erro
     Timer1_Timer(g, screen, *e);
   }
   error = replay.error();
+  ::close(fd);
   return ticks;
 }
 
@@ -137,12 +139,11 @@ TEST(RecordReplay, ARandomGameRecordedReplaysStateForState) {
   const std::string script = ReadFile(path);
   EXPECT_EQ(script.rfind("# quorvel test recording\ntick", 0), 0u);
 
-  std::istringstream in(script);
-  std::ostringstream out, err;
-  ASSERT_EQ(RunSim({}, in, out, err), 0) << err.str();
+  const testing::SimOutput sim = testing::RunSimOn(script);
+  ASSERT_EQ(sim.status, 0) << sim.err;
   std::string want;
   for (const std::string& l : live) want += l + "\n";
-  EXPECT_EQ(std::regex_replace(out.str(), std::regex(", \"line\": \\d+"), ""), want);
+  EXPECT_EQ(std::regex_replace(sim.out, std::regex(", \"line\": \\d+"), ""), want);
 
   Game again;
   std::string error;

@@ -15,6 +15,7 @@
 #include "race/start_up.h"
 #include "support/autopilot.h"
 #include "support/recording_platform.h"
+#include "support/sim_run.h"
 
 namespace quorvel {
 namespace {
@@ -26,13 +27,12 @@ struct SimRun {
 };
 
 SimRun RunScript(const std::string& script, std::vector<std::string> args = {}) {
-  std::istringstream in(script);
-  std::ostringstream out, err;
+  const testing::SimOutput o = testing::RunSimOn(script, args);
   SimRun r;
-  r.status = RunSim(args, in, out, err);
-  std::istringstream lines(out.str());
+  r.status = o.status;
+  std::istringstream lines(o.out);
   for (std::string l; std::getline(lines, l);) r.lines.push_back(l);
-  r.err = err.str();
+  r.err = o.err;
   return r;
 }
 
@@ -306,9 +306,8 @@ TEST(SimDriverFrames, WritesEveryRefreshedFrameIntoANewDirectory) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                     ("quorvel-frames-" + std::to_string(::getpid())) / "sub";
   std::filesystem::remove_all(dir.parent_path());
-  std::istringstream in("tick\ntick\n");
-  std::ostringstream out, err;
-  ASSERT_EQ(RunSim({"--frames", dir.string()}, in, out, err), 0) << err.str();
+  const testing::SimOutput o = testing::RunSimOn("tick\ntick\n", {"--frames", dir.string()});
+  ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_TRUE(std::filesystem::exists(dir / "frame-000001.png"));
   EXPECT_TRUE(std::filesystem::exists(dir / "frame-000003.png"));
   EXPECT_FALSE(std::filesystem::exists(dir / "frame-000004.png"));

@@ -6,8 +6,8 @@ namespace quorvel {
 
 LoggingSurface::LoggingSurface(RasterSurface& raster) : raster_(raster) {}
 
-void LoggingSurface::SetLog(std::ostream* out) {
-  log_ = out;
+void LoggingSurface::SetLog(std::function<void(const std::string&)> log) {
+  log_ = std::move(log);
   ops_.clear();
 }
 
@@ -34,8 +34,8 @@ void LoggingSurface::Draw(const DrawOp& op) {
     const bool scene = !cleared_;
     cleared_ = false;
     const bool kept = !on_refresh_ || on_refresh_(frames_, scene);
-    if (log_ != nullptr && kept) {
-      *log_ << "{\"frame\": " << frames_ << ", \"ops\": [" << ops_ << "]}\n";
+    if (log_ && kept) {
+      log_("{\"frame\": " + std::to_string(frames_) + ", \"ops\": [" + ops_ + "]}\n");
     }
     ops_.clear();
   }

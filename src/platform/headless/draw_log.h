@@ -4,7 +4,6 @@
 #pragma once
 
 #include <functional>
-#include <ostream>
 #include <string>
 
 #include "platform/draw_op.h"
@@ -16,8 +15,8 @@ class LoggingSurface final : public DrawOpSurface {
  public:
   explicit LoggingSurface(RasterSurface& raster);
 
-  // Where frame lines go; nullptr records nothing.
-  void SetLog(std::ostream* out);
+  // Takes each frame's line, newline included; empty records nothing.
+  void SetLog(std::function<void(const std::string& line)> log);
   // Called at every refresh, before the frame's line is written, with the
   // frame's number (1, 2, ...) and whether it is a scene frame: false when
   // the background was cleared since the previous refresh (the crash's black
@@ -31,7 +30,7 @@ class LoggingSurface final : public DrawOpSurface {
 
  private:
   RasterSurface& raster_;
-  std::ostream* log_ = nullptr;
+  std::function<void(const std::string&)> log_;
   std::function<bool(long, bool)> on_refresh_;
   std::string ops_;  // this frame's operations so far, comma-separated
   long frames_ = 0;

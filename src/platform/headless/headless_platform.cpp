@@ -63,8 +63,8 @@ RasterSurface& HeadlessPlatform::raster() {
   return impl_->raster;
 }
 
-void HeadlessPlatform::SetDrawLog(std::ostream* out) {
-  impl_->surface.SetLog(out);
+void HeadlessPlatform::SetDrawLog(std::function<void(const std::string& line)> log) {
+  impl_->surface.SetLog(std::move(log));
 }
 
 bool HeadlessPlatform::SetFramesDir(const std::string& dir, std::string& error) {

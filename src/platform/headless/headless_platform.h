@@ -37,7 +37,7 @@ class HeadlessPlatform final : public Platform {
   RasterSurface& raster();
   // Prints each frame's drawing operations as one JSON line at every refresh
   // ({"frame": K, "ops": [...]}) to `out`; nullptr switches it off.
-  void SetDrawLog(std::ostream* out);
+  void SetDrawLog(std::function<void(const std::string& line)> log);
   // Writes every refreshed frame, the game window's client area with the
   // labels, as DIR/frame-000001.png, ... (numbered like the draw log's
   // frames); empty switches it off. DIR must exist. Needs the game font;
