@@ -17,9 +17,10 @@ using testing::RecordingPlatform;
 int Drive(Game& g, RecordingPlatform& platform, Autopilot& pilot, int max_ticks) {
   int crashes = 0;
   for (int i = 0; i < max_ticks && g.s.Lap < 4; ++i) {
-    platform.held_keys = pilot.Keys(g.s);
+    InputEvent tick;
+    tick.keys = pilot.Keys(g.s);
     const int slept = platform.slept_ms;
-    Tick(g, platform);
+    Timer1_Timer(g, platform, tick);
     if (platform.slept_ms != slept) ++crashes;
     platform.surface.ops.clear();
   }
@@ -30,8 +31,8 @@ TEST(FullRace, ThreeLapsOfCourse1FinishWithTheGoal) {
   Game g;
   RecordingPlatform platform;
   Form1_Load(g, platform);
-  Autopilot pilot(testing::Course1CentreLine(), 2.5f);
-  const int crashes = Drive(g, platform, pilot, 6000);
+  Autopilot pilot(2.0f);
+  const int crashes = Drive(g, platform, pilot, 9000);
   EXPECT_EQ(g.s.Lap, 4);
   EXPECT_EQ(crashes, 0);
   EXPECT_EQ(g.form1.labels.Label3, "ゴール");
@@ -58,8 +59,8 @@ TEST(FullRace, ThreeLapsOfCourse2WithTheAdvancedCar) {
   Tick(g, platform);
   ASSERT_EQ(g.s.RoadTriCount, 112);
   ASSERT_EQ(g.s.CarType, 1);
-  Autopilot pilot(testing::Course2CentreLine(), 1.5f);
-  const int crashes = Drive(g, platform, pilot, 8000);
+  Autopilot pilot(1.0f);
+  const int crashes = Drive(g, platform, pilot, 16000);
   EXPECT_EQ(g.s.Lap, 4);
   EXPECT_EQ(crashes, 0);
   EXPECT_TRUE(g.form1.labels.Label3Visible);

@@ -30,6 +30,7 @@
 #include "race/frame_tick.h"
 #include "race/game.h"
 #include "race/start_up.h"
+#include "support/autopilot.h"
 #include "ui/layout.h"
 
 namespace quorvel {
@@ -148,76 +149,6 @@ void PrintTo(const Snapshot& v, std::ostream* os) {
       << v.GateCount << " labels [" << v.labels.Label1 << "|" << v.labels.Label2 << "|"
       << v.labels.Label3 << "|" << v.labels.Label4 << "|" << v.labels.Label3Visible << "]}";
 }
-
-// Keeps the car going round the course so that laps and the finish happen:
-// every tick it tries each steering choice, held over a short horizon on a
-// copy of the race, and takes the one that stays on the road longest and
-// ends nearest the restart point two gates ahead. Only the keys it returns
-// reach the game.
-class Autopilot {
- public:
-  explicit Autopilot(float cruise_speed) : cruise_(cruise_speed) {}
-
-  unsigned Keys(const RaceState& s) {
-    sim_ = s;
-    const GateRec& aim = s.Gates[(static_cast<std::size_t>(s.LastGate) + 2) % s.Gates.size()];
-    unsigned best_steer = 0;
-    int best_on = -1;
-    double best_dist = 0;
-    for (const unsigned steer : {0u, unsigned{kL}, unsigned{kR}}) {
-      sim_.Pos = s.Pos;
-      sim_.Heading = s.Heading;
-      sim_.Speed = s.Speed;
-      sim_.Steer = s.Steer;
-      sim_.CameraLag = s.CameraLag;
-      int on = 0;
-      for (; on < kHorizon; ++on) {
-        DirectionFlags f;
-        f.left = steer == kL;
-        f.right = steer == kR;
-        f.up = sim_.Speed < cruise_;
-        const MotionResult m = CarMotionStep(sim_, f);
-        if (!OnRoadFrom(m.NewX, m.NewY)) break;
-        sim_.Pos[0] = m.NewX;
-        sim_.Pos[1] = m.NewY;
-      }
-      const double dist = std::hypot(sim_.Pos[0] - static_cast<double>(aim.RespawnX),
-                                     sim_.Pos[1] - static_cast<double>(aim.RespawnY));
-      if (on > best_on || (on == best_on && dist < best_dist)) {
-        best_on = on;
-        best_dist = dist;
-        best_steer = steer;
-      }
-    }
-    // Slows down where every choice runs off soon, but never to a stop.
-    if (best_on < kHorizon / 2 && s.Speed > kMinSpeed) return best_steer | kD;
-    return best_steer | (s.Speed < cruise_ ? unsigned{kU} : 0u);
-  }
-
- private:
-  // The road test, trying first the triangle that held the last point: the
-  // look-ahead asks about 90 neighbouring points per tick.
-  bool OnRoadFrom(float x, float y) {
-    const auto inside = [&](int i) {
-      const float* t = &sim_.RoadTri[static_cast<std::size_t>(6 * i)];
-      return InTriangle(t[0], t[1], t[2], t[3], t[4], t[5], x, y);
-    };
-    if (hint_ < sim_.RoadTriCount && inside(hint_)) return true;
-    for (int i = 0; i < sim_.RoadTriCount; ++i) {
-      if (inside(i)) {
-        hint_ = i;
-        return true;
-      }
-    }
-    return false;
-  }
-
-  static constexpr int kHorizon = 30;       // ticks
-  static constexpr float kMinSpeed = 0.6f;  // world units per tick
-  float cruise_;                            // world units per tick
-  RaceState sim_;
-  int hint_ = 0;
-};
 
 enum class Plan { kRandom, kStart, kQuit };
 enum class Outcome { kOpen, kCancel, kStart, kQuit };
@@ -943,7 +874,7 @@ class Soak {
   bool AutopilotPhase(int32_t course, int32_t car) {
     if (!StartRace(course, car)) return false;
     phase_ = "driven laps";
-    Autopilot pilot(course == 0 ? 2.0f : 1.0f);
+    testing::Autopilot pilot(course == 0 ? 2.0f : 1.0f);
     const long cap = course == 0 ? 9000 : 16000;
     for (long i = 0; i < cap && g_.s.Lap < kFinishedLap; ++i) {
       if (!Tick(pilot.Keys(g_.s), std::nullopt)) return false;

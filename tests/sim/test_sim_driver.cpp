@@ -230,9 +230,9 @@ TEST(SimDriver, ThreeLapsOfCourse1ByKeyboard) {
   Game g;
   testing::RecordingPlatform platform;
   Form1_Load(g, platform);
-  testing::Autopilot pilot(testing::Course1CentreLine(), 2.5f);
+  testing::Autopilot pilot(2.0f);
   const std::string script =
-      testing::AutopilotScript(g, platform, pilot, 6000) + Repeat("tick up", 3);
+      testing::AutopilotScript(g, platform, pilot, 9000) + Repeat("tick up", 3);
   ASSERT_EQ(g.s.Lap, 4);
   const SimRun r = RunScript(script);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -262,8 +262,8 @@ TEST(SimDriver, Course2WithTheAdvancedCarToTheGoalThenQuit) {
   for (const char* k : menu_keys) script += std::string("key ") + k + "\n";
   platform.held_keys = {kVkReturn};
   Tick(g, platform);
-  testing::Autopilot pilot(testing::Course2CentreLine(), 1.5f);
-  script += testing::AutopilotScript(g, platform, pilot, 8000);
+  testing::Autopilot pilot(1.0f);
+  script += testing::AutopilotScript(g, platform, pilot, 16000);
   ASSERT_EQ(g.s.Lap, 4);
   script += "tick enter\nkey up\nkey enter\n";
 
