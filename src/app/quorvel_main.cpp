@@ -19,9 +19,9 @@
 #include "app/input_replay.h"
 #include "app/quoted_text.h"
 #include "app/script_file.h"
+#include "app/settings_file.h"
 #include "app/sim_driver.h"
 #include "platform/sdl/sdl_platform.h"
-#include "platform/sdl/window_settings.h"
 #include "race/game.h"
 #include "race/game_window_handlers.h"
 
@@ -131,14 +131,26 @@ int main(int argc, char** argv) {
     }
   }
   // The player's remembered window choices; the command line wins for this
-  // run. A bad settings file costs a warning, never the start.
+  // run. A bad settings file costs warnings, never the start.
+  std::vector<std::string> warnings;
+  quorvel::SettingsFile settings = quorvel::SettingsFile::Load(quorvel::SettingsPath(), warnings);
+  for (const std::string& warning : warnings) {
+    std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
+  }
   quorvel::WindowStart start;
-  start.settings_path = quorvel::WindowSettingsPath();
-  std::string warning;
-  start.saved = quorvel::LoadWindowSettings(start.settings_path, warning);
-  if (!warning.empty()) std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
-  start.scale = options.scale ? options.scale : start.saved.scale;
-  start.fullscreen = options.fullscreen || start.saved.fullscreen;
+  start.scale = options.scale ? options.scale : settings.values().scale;
+  start.fullscreen = options.fullscreen || settings.values().fullscreen;
+  bool saving = true;  // one warning for a save that fails, not one per key press
+  start.choice_changed = [&settings, &saving](const quorvel::WindowChoice& choice) {
+    quorvel::Settings next = settings.values();
+    next.scale = choice.scale;
+    next.fullscreen = choice.fullscreen;
+    std::string save_error;
+    if (saving && !settings.Save(next, save_error)) {
+      std::fprintf(stderr, "quorvel: warning: %s\n", save_error.c_str());
+      saving = false;
+    }
+  };
   auto platform = quorvel::SdlPlatform::Open(start, error);
   if (platform == nullptr) {
     std::fprintf(stderr, "%s\n", error.c_str());

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "platform/sdl/config_dir.h"
+#include "app/config_dir.h"
 #include "platform/sdl/first_joystick.h"
 #include "platform/sdl/key_codes.h"
 

@@ -140,8 +140,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scal
   Impl* state = impl.get();
   state->chosen_scale = start.scale;
   state->fullscreen = start.fullscreen;
-  state->settings_path = start.settings_path;
-  state->saved = start.saved;
+  state->choice_changed = start.choice_changed;
   // A chosen scale or fullscreen takes effect before the window is first
   // seen: a window manager reads the fullscreen state as the window appears.
   if (start.scale || start.fullscreen) state->ApplyWindowMode();

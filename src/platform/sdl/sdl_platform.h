@@ -13,7 +13,6 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/sdl/window_settings.h"
 
 namespace quorvel {
 
@@ -27,14 +26,20 @@ class GameWindowHandlers {
   virtual void Timer1_Timer() = 0;
 };
 
-// How the game window starts: the player's scale (nothing: the display's
-// own), fullscreen or not, and where the player's choices are remembered
-// (empty: nowhere) with what that file held at start.
+// The player's choice for the game window: a scale (nothing: the display's
+// own) and fullscreen or not.
+struct WindowChoice {
+  std::optional<int> scale;
+  bool fullscreen = false;
+  friend bool operator==(const WindowChoice&, const WindowChoice&) = default;
+};
+
+// How the game window starts, and who hears of the player's changes to it
+// (the app, which remembers them; empty: nobody).
 struct WindowStart {
   std::optional<int> scale;
   bool fullscreen = false;
-  std::string settings_path;
-  WindowSettings saved;
+  std::function<void(const WindowChoice&)> choice_changed;
 };
 
 class SdlPlatform final : public Platform {
@@ -45,8 +50,8 @@ class SdlPlatform final : public Platform {
   // font is missing.
   static std::unique_ptr<SdlPlatform> Open(std::string& error);
   // The same, started as `start` says. F11 and Alt+Enter then toggle
-  // fullscreen, Ctrl+Plus/Minus/0 step the windowed scale, and each change
-  // is written to the settings file.
+  // fullscreen, Ctrl+Plus/Minus/0 step the windowed scale, and each such key
+  // tells start.choice_changed the choice then in force.
   static std::unique_ptr<SdlPlatform> Open(const WindowStart& start, std::string& error);
   // The same at a given whole-number scale (below 1 taken as 1), whatever
   // the display says; for tests on SDL's off-screen driver, which reports

@@ -16,7 +16,6 @@
 #include "platform/sdl/periodic_schedule.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_session.h"
-#include "platform/sdl/window_settings.h"
 #include "platform/sdl/x_window_watch.h"
 #include "ui/game_window.h"
 #include "ui/layout.h"
@@ -50,7 +49,7 @@ struct SdlPlatform::Impl {
   // F11, Alt+Enter, Ctrl+Plus/Minus/0 and Esc in fullscreen: acts on them
   // and returns true, so that they go no further; false for the game's keys.
   bool HandleWindowKey(const SDL_KeyboardEvent& key);
-  // Writes the settings file if the choice differs from what it holds.
+  // Tells choice_changed the choice now in force.
   void RememberChoice();
   // Unloaded, closed, or a window of the game destroyed by another program,
   // which counts as closing it.
@@ -70,8 +69,7 @@ struct SdlPlatform::Impl {
   int auto_scale;                   // the display's own
   std::optional<int> chosen_scale;  // the player's, for the window
   bool fullscreen = false;
-  std::string settings_path;  // empty: nothing is remembered
-  WindowSettings saved;       // what the settings file holds
+  std::function<void(const WindowChoice&)> choice_changed;  // empty: nobody listens
   // The keyboard as KeyHeld last asked it: one focus check and one keymap
   // (one X round trip each at most) serve every key a tick asks about.
   struct {

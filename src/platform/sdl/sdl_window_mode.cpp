@@ -132,15 +132,7 @@ bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
 }
 
 void SdlPlatform::Impl::RememberChoice() {
-  const WindowSettings now{chosen_scale, fullscreen};
-  if (settings_path.empty() || now == saved) return;
-  std::string error;
-  if (SaveWindowSettings(settings_path, now, error)) {
-    saved = now;
-  } else {
-    std::fprintf(stderr, "quorvel: warning: %s\n", error.c_str());
-    settings_path.clear();  // one warning, not one per key press
-  }
+  if (choice_changed) choice_changed(WindowChoice{chosen_scale, fullscreen});
 }
 
 }  // namespace quorvel
