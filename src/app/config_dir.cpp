@@ -20,8 +20,7 @@ bool MakeFolders(const std::string& dir) {
   // or a link to one, is fine; anything else in the way fails below.
   for (std::size_t end = dir.find('/', 1);; end = dir.find('/', end + 1)) {
     const std::string part = dir.substr(0, end);
-    if (!part.empty() && part.back() != '/' && mkdir(part.c_str(), 0700) != 0 &&
-        errno != EEXIST) {
+    if (!part.empty() && part.back() != '/' && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
       return false;
     }
     if (end == std::string::npos) break;

@@ -249,8 +249,8 @@ Settings ParseSettings(std::string_view text, std::vector<std::string>& warnings
     if (line.key != nullptr) {
       int& first = first_line[static_cast<std::size_t>(line.key - kKeys)];
       if (first != 0) {
-        line.complaint = std::string(line.key->name) + " again (line " + std::to_string(first) +
-                         " counts)";
+        line.complaint =
+            std::string(line.key->name) + " again (line " + std::to_string(first) + " counts)";
       } else {
         first = number;
         if (!line.key->parse(line.value, settings)) {
@@ -355,16 +355,15 @@ bool SettingsFile::Save(const Settings& settings, std::string& error) {
                           : 0666 & ~CurrentUmask();
   // A name of its own for each writer: two games saving at once each rename
   // a whole file of their own over the old one.
-  std::string temp = folder + base + "." + std::string(kTempRandomChars, 'X') +
-                     std::string(kTempSuffix);
+  std::string temp =
+      folder + base + "." + std::string(kTempRandomChars, 'X') + std::string(kTempSuffix);
   const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
   if (fd < 0) {
     error = Why("write in", folder, errno);
     return false;
   }
   const bool written = flock(fd, LOCK_EX) == 0 && fchmod(fd, mode) == 0 &&
-                       WriteAll(fd, UpdatedSettingsText(text, values_, settings)) &&
-                       fsync(fd) == 0;
+                       WriteAll(fd, UpdatedSettingsText(text, values_, settings)) && fsync(fd) == 0;
   const int write_errno = errno;
   if (!written || rename(temp.c_str(), target.c_str()) != 0) {
     error = Why("write", target, written ? errno : write_errno);

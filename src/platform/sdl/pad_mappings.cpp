@@ -133,7 +133,7 @@ std::vector<std::string> AddPadMappingsFile(const std::string& path) {
     warnings.push_back("ignoring " + name + " from line " + std::to_string(stopped_at) +
                        " on: only its first " +
                        (too_many ? std::to_string(kMaxPadMappings) + " mappings"
-                            : std::to_string(kMaxPadMappingBytes >> 20) + " MiB") +
+                                 : std::to_string(kMaxPadMappingBytes >> 20) + " MiB") +
                        " are read");
   }
   if (bad != 0) {
@@ -143,8 +143,7 @@ std::vector<std::string> AddPadMappingsFile(const std::string& path) {
                        std::to_string(first_bad) + ")");
   }
   if (!taken.empty() &&
-      SDL_GameControllerAddMappingsFromRW(SDL_RWFromConstMem(taken.data(), taken.size()), 1) <
-          0) {
+      SDL_GameControllerAddMappingsFromRW(SDL_RWFromConstMem(taken.data(), taken.size()), 1) < 0) {
     warnings.push_back("ignoring " + name + ": SDL cannot take it (" + SDL_GetError() + ")");
   }
   return warnings;
