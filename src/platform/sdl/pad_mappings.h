@@ -14,7 +14,7 @@ namespace quorvel {
 // has, so the work is bounded: only the first kMaxPadMappings mapping lines
 // for this platform, in the first kMaxPadMappingBytes of the file, are used
 // (the community list of every known pad has about 2,000 lines in all).
-inline constexpr int kMaxPadMappings = 5000;
+inline constexpr int kMaxPadMappings = 3000;
 inline constexpr long kMaxPadMappingBytes = 4L << 20;
 
 // Hands SDL's own loader the mappings in the file at `path` for this
