@@ -349,6 +349,11 @@ bool SettingsFile::Save(const Settings& settings, std::string& error) {
             "); leaving it as it is";
     return false;
   }
+  const std::string updated = UpdatedSettingsText(text, values_, settings);
+  if (updated.size() > kMaxFileBytes) {  // the next start would not read it
+    error = "not writing " + Quoted(target, kMaxQuotedPathChars) + ": it would grow past 4 KiB";
+    return false;
+  }
   struct stat old {};
   const mode_t mode = now == ReadResult::kRead && stat(target.c_str(), &old) == 0
                           ? old.st_mode & 07777
@@ -362,8 +367,8 @@ bool SettingsFile::Save(const Settings& settings, std::string& error) {
     error = Why("write in", folder, errno);
     return false;
   }
-  const bool written = flock(fd, LOCK_EX) == 0 && fchmod(fd, mode) == 0 &&
-                       WriteAll(fd, UpdatedSettingsText(text, values_, settings)) && fsync(fd) == 0;
+  const bool written =
+      flock(fd, LOCK_EX) == 0 && fchmod(fd, mode) == 0 && WriteAll(fd, updated) && fsync(fd) == 0;
   const int write_errno = errno;
   if (!written || rename(temp.c_str(), target.c_str()) != 0) {
     error = Why("write", target, written ? errno : write_errno);

@@ -70,7 +70,8 @@ class SettingsFile {
   // replaced, the link stays. A new file gets the umask's mode, a replaced
   // one keeps its own; missing folders are created. True when saved or
   // nothing to do (also when there is no path, or the file was not read at
-  // start and so is left alone); false with one line in `error`.
+  // start and so is left alone); false with one line in `error`, also when
+  // the file would grow past what a start reads.
   bool Save(const Settings& settings, std::string& error);
 
  private:

@@ -147,6 +147,10 @@ TEST(SettingsFile, SavesThroughLinksWithTheUmaskAndCleansUpOnlyStaleTemps) {
     EXPECT_TRUE(file.Save({5, true, false}, error)) << path;
   }
   EXPECT_TRUE(fs::is_fifo(root / "fifo"));
+  std::ofstream(root / "full") << std::string(4080, '#') << "\n";  // full: no room for a save
+  SettingsFile full = SettingsFile::Load((root / "full").string(), warnings);
+  EXPECT_FALSE(full.Save({7, true, true}, error));
+  EXPECT_EQ(fs::file_size(root / "full"), 4081u);
   fs::remove_all(root);
 }
 
