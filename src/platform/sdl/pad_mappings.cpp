@@ -80,9 +80,10 @@ std::vector<std::string> AddPadMappingsFile(const std::string& path) {
   if (missing) return warnings;
   if (!why.empty()) return {"ignoring " + name + " (" + why + ")"};
 
-  // One pass over the lines: this platform's mappings go to SDL's loader,
-  // which takes only lines with a "platform:NAME," field, so lines that have
-  // none, or end with it, get it whole.
+  // One pass over the lines: this platform's mappings go to SDL's loader.
+  // It takes only lines with a whole "platform:NAME," field, so a line with
+  // no field gets this platform's, and one that ends in the field without
+  // its comma gets the comma.
   const std::string_view platform = SDL_GetPlatform();
   std::string taken;
   int number = 0, mappings = 0, bad = 0, first_bad = 0, stopped_at = 0;
