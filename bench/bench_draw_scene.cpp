@@ -43,8 +43,6 @@ class PolygonCounter final : public Surface, public Platform {
 
   Surface& Picture1() override { return *this; }
   void SetLabels(const Form1Labels&) override {}
-  bool KeyHeld(int) override { return false; }
-  bool JoyGetPos(JoyReading&) override { return false; }
   bool JoyProbe() override { return false; }
   void SetTimer1Enabled(bool) override {}
   void ShowMenuModal(MenuWindow&) override {}

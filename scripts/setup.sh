@@ -9,6 +9,8 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libx11-dev xvfb xdotool x11-utils x11-xkb-utils imagemagick desktop-file-utils dpkg-dev file strace
   openbox wmctrl xrestop
+  # the package checks: lintian, appstreamcli, hardening-check (devscripts), man -l
+  lintian appstream devscripts man-db
 )
 
 missing=()

@@ -1,51 +1,34 @@
-// Plays a recorded script back on the real windows: each game-window tick
-// takes its held keys and joystick reading from the next `tick` line, and
-// the menu window, at each of its timer periods, carries out the next `key`
-// or `poll` line; nothing is read from the keyboard or the joystick for the
-// game. The real timers keep the pace, so the race runs at its real speed.
+// Plays a recorded script back on the real windows: each tick of the game's
+// timer takes the next `tick` line in place of the devices, and each period
+// of the menu's timer the next `key` or `poll` line. The script is read as
+// it plays, so a recording of any length starts at once, in bounded memory;
+// a line that is malformed or does not fit ends the replay there.
 #pragma once
 
-#include <cstdint>
+#include <istream>
 #include <optional>
 #include <string>
 
-#include "app/script_file.h"
-#include "platform/forwarding_platform.h"
+#include "app/input_script.h"
+#include "platform/platform.h"
 
 namespace quorvel {
 
-class InputReplay final : public ForwardingPlatform {
+class InputReplay {
  public:
-  // `script` is open and read from its first line on.
-  InputReplay(Platform& inner, ScriptFile& script);
+  explicit InputReplay(std::istream& script) : script_(script) {}
 
-  // Before every tick of the game window's timer. False when the tick must
-  // not reach the game: the recording has ended (the last frame stays until
-  // the window is closed), or a `close` line ended the program.
-  bool StartTick();
-  // Esc in either window: ends the replay and the program.
-  void Stop();
+  // The platform's input filter. Esc, or the window's close button, ends
+  // the replay and the game; the end of the script stops the ticks (the last
+  // frame stays) and leaves an open menu as Esc would.
+  std::optional<InputEvent> Take(const InputEvent& live, bool menu_open);
   // Empty while the script has fitted the game; else one line naming the
   // script line that did not (the replay stopped there).
   const std::string& error() const { return error_; }
 
-  bool KeyHeld(int vk) override;
-  bool JoyGetPos(JoyReading& out) override;
-  // The devices are left alone; nothing depends on the probe.
-  bool JoyProbe() override { return false; }
-  void ShowMenuModal(MenuWindow& menu) override;
-
  private:
-  class ReplayMenu;
-
-  // The next command, or nothing at the end of the script or after a line
-  // that does not parse (error_ set). `want_menu` tells which commands fit.
-  std::optional<SimCommand> Next(bool want_menu);
-
-  ScriptFile& script_;
-  SimCommand current_;  // the tick's or poll's line
+  InputScript script_;
   bool ended_ = false;
-  bool stopped_ = false;
   std::string error_;
 };
 

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -14,39 +15,17 @@
 #include <string>
 #include <vector>
 
+#include "app/fd_streams.h"
 #include "app/game_options.h"
 #include "app/input_recorder.h"
 #include "app/input_replay.h"
 #include "app/quoted_text.h"
-#include "app/script_file.h"
 #include "app/settings_file.h"
-#include "app/sim_driver.h"
 #include "platform/sdl/sdl_platform.h"
 #include "race/game.h"
 #include "race/game_window_handlers.h"
 
 namespace {
-
-// The game window's handlers, with a recording or a replay (at most one of
-// them) told where each tick begins and ends.
-class Form1Adapter final : public quorvel::GameWindowHandlers {
- public:
-  Form1Adapter(quorvel::Form1Handlers& form1, quorvel::InputRecorder* recorder,
-               quorvel::InputReplay* replay)
-      : form1_(form1), recorder_(recorder), replay_(replay) {}
-  void Form_Load() override { form1_.Form_Load(); }
-  void Timer1_Timer() override {
-    if (replay_ != nullptr && !replay_->StartTick()) return;
-    if (recorder_ != nullptr) recorder_->TickStarted();
-    form1_.Timer1_Timer();
-    if (recorder_ != nullptr) recorder_->TickEnded();
-  }
-
- private:
-  quorvel::Form1Handlers& form1_;
-  quorvel::InputRecorder* recorder_;
-  quorvel::InputReplay* replay_;
-};
 
 // The recording's first line: the game's version and when it was made (UTC).
 std::string RecordingHeader() {
@@ -95,6 +74,9 @@ extern "C" const char* __lsan_default_options() {
 #endif
 
 int main(int argc, char** argv) {
+  // A recording to a pipe whose reader has gone is a failed write: reported
+  // once while the game goes on, then status 1.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
   quorvel::GameOptions options;
   std::string error;
@@ -109,24 +91,33 @@ int main(int argc, char** argv) {
       quorvel::Quoted(options.record_path, quorvel::kMaxQuotedPathChars);
   const std::string replay_name =
       quorvel::Quoted(options.replay_path, quorvel::kMaxQuotedPathChars);
-  // The files are opened, and a replay played through the headless game to
-  // its end, before any window opens.
+  // The files are opened before any window opens; a replay is read as it
+  // plays, and a line that does not fit ends it when play reaches it.
   int record_fd = -1;
   if (!options.record_path.empty()) {
-    record_fd = open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Not blocking: a FIFO that no program reads is refused at once rather
+    // than waited on before any window opens.
+    record_fd =
+        open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (record_fd < 0) {
       std::fprintf(stderr, "quorvel: cannot create the recording %s: %s\n", record_name.c_str(),
+                   errno == ENXIO ? "a pipe that nothing reads" : std::strerror(errno));
+      return 2;
+    }
+    fcntl(record_fd, F_SETFL, fcntl(record_fd, F_GETFL) & ~O_NONBLOCK);
+  }
+  int replay_fd = -1;
+  if (!options.replay_path.empty()) {
+    replay_fd = open(options.replay_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (replay_fd < 0) {
+      std::fprintf(stderr, "quorvel: %s: cannot open it: %s\n", replay_name.c_str(),
                    std::strerror(errno));
       return 2;
     }
-  }
-  quorvel::ScriptFile replay_file;
-  if (!options.replay_path.empty()) {
-    if (replay_file.Open(options.replay_path, error)) {
-      error = quorvel::CheckSimScript(replay_file.text());
-    }
-    if (!error.empty()) {
-      std::fprintf(stderr, "quorvel: %s: %s\n", replay_name.c_str(), error.c_str());
+    struct stat st {};
+    if (fstat(replay_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      std::fprintf(stderr, "quorvel: %s: cannot read it: %s\n", replay_name.c_str(),
+                   std::strerror(EISDIR));
       return 2;
     }
   }
@@ -141,10 +132,10 @@ int main(int argc, char** argv) {
   start.scale = options.scale ? options.scale : settings.values().scale;
   start.fullscreen = options.fullscreen || settings.values().fullscreen;
   bool saving = true;  // one warning for a save that fails, not one per key press
-  start.choice_changed = [&settings, &saving](const quorvel::WindowChoice& choice) {
+  start.on_choice = [&settings, &saving](std::optional<int> scale, bool fullscreen) {
     quorvel::Settings next = settings.values();
-    next.scale = choice.scale;
-    next.fullscreen = choice.fullscreen;
+    next.scale = scale;
+    next.fullscreen = fullscreen;
     std::string save_error;
     if (saving && !settings.Save(next, save_error)) {
       std::fprintf(stderr, "quorvel: warning: %s\n", save_error.c_str());
@@ -157,8 +148,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::unique_ptr<quorvel::InputRecorder> recorder;
+  std::unique_ptr<quorvel::FdInBuf> replay_buf;
+  std::unique_ptr<std::istream> replay_in;
   std::unique_ptr<quorvel::InputReplay> replay;
-  quorvel::Platform* game_platform = platform.get();
+  quorvel::InputFilter filter;
   if (record_fd >= 0) {
     error = EmptyRecording(record_fd);
     if (!error.empty()) {
@@ -167,23 +160,25 @@ int main(int argc, char** argv) {
     }
     // The one line comes at the first failure, while the game goes on.
     recorder = std::make_unique<quorvel::InputRecorder>(
-        *platform, record_fd, RecordingHeader(),
+        record_fd, RecordingHeader(),
         [&record_name](const std::string& why) { ReportRecordingFailure(record_name, why); });
-    game_platform = recorder.get();
-  } else if (!options.replay_path.empty()) {
-    replay = std::make_unique<quorvel::InputReplay>(*platform, replay_file);
-    game_platform = replay.get();
-    platform->SetKeyDownHandler([&replay](int vk) {
-      if (vk == quorvel::kVkEscape) replay->Stop();
-    });
+    filter = [&recorder](const quorvel::InputEvent& live, bool menu_open) {
+      return recorder->Take(live, menu_open);
+    };
+  } else if (replay_fd >= 0) {
+    replay_buf = std::make_unique<quorvel::FdInBuf>(replay_fd);
+    replay_in = std::make_unique<std::istream>(replay_buf.get());
+    replay = std::make_unique<quorvel::InputReplay>(*replay_in);
+    filter = [&replay](const quorvel::InputEvent& live, bool menu_open) {
+      return replay->Take(live, menu_open);
+    };
   }
   quorvel::Game game;
-  quorvel::Form1Handlers form1(game, *game_platform);
-  Form1Adapter handlers(form1, recorder.get(), replay.get());
-  int status = platform->Run(handlers);
+  quorvel::Form1Handlers form1(game, *platform);
+  int status = platform->Run(form1, filter);
   if (recorder != nullptr) {
     // A failed write has been reported as it happened.
-    if (!recorder->Finish()) status = 1;
+    if (!recorder->Finish(form1.Unloaded())) status = 1;
     if (close(record_fd) != 0 && recorder->error().empty()) {
       ReportRecordingFailure(record_name, std::strerror(errno));
       status = 1;

@@ -11,9 +11,8 @@
 #include <string>
 #include <system_error>
 
+#include "app/input_script.h"
 #include "app/quoted_text.h"
-#include "app/script_reader.h"
-#include "app/sim_script.h"
 #include "app/state_json.h"
 #include "platform/headless/headless_platform.h"
 #include "race/frame_tick.h"
@@ -43,9 +42,9 @@ struct SimOptions {
   std::string frames_dir;
 };
 
-// A script line that is malformed or does not fit the current state.
+// A script line that is malformed or does not fit the current state:
+// "line N: what is wrong".
 struct ScriptError {
-  std::int64_t line;
   std::string message;
 };
 // The run cannot go on: the script cannot be read, a frame cannot be
@@ -97,7 +96,7 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
 class Sim {
  public:
   Sim(const SimOptions& o, std::istream& script, std::ostream& out)
-      : options_(o), platform_(o.width, o.height), reader_(script, &out), out_(out) {
+      : options_(o), platform_(o.width, o.height), script_(script, &out), out_(out) {
     platform_.SetMenuSource([this] { return NextMenuEvent(); });
     if (o.draw_log) platform_.SetDrawLog(&out_);
   }
@@ -121,52 +120,37 @@ class Sim {
   int Run() {
     Form1_Load(game_, platform_);
     PrintState("load", 0);
-    SimCommand cmd;
-    while (NextCommand(cmd)) {
-      switch (cmd.kind) {
-        case SimCommand::kSkip:
-          continue;
-        case SimCommand::kKey:
-        case SimCommand::kPoll:
-          throw ScriptError{Line(), "the menu window is not open: key and poll need it"};
-        case SimCommand::kClose:
-          // The title-bar close button unloads the game window.
-          game_.form1.Unloaded = true;
-          PrintState("close", Line());
-          return 0;
-        case SimCommand::kTick:
-          platform_.SetHeldKeys(cmd.keys);
-          platform_.SetJoystick(cmd.joy);
-          event_ = "tick";
-          event_line_ = Line();
-          Timer1_Timer(game_, platform_);
-          PrintState(event_, event_line_);
-          if (game_.form1.Unloaded) return 0;
-          break;
+    InputEvent e;
+    while (Next(false, e)) {
+      event_line_ = script_.line_number();
+      if (e.kind == InputEvent::kClose) {
+        // The title-bar close button unloads the game window.
+        game_.form1.Unloaded = true;
+        PrintState("close", event_line_);
+        return 0;
       }
+      event_ = "tick";
+      Timer1_Timer(game_, platform_, e);
+      PrintState(event_, event_line_);
+      if (game_.form1.Unloaded) return 0;
     }
     return 0;
   }
 
  private:
-  std::int64_t Line() const { return reader_.line_number(); }
-
-  // Reads and parses the next line; false at the end of the script.
-  bool NextCommand(SimCommand& cmd) {
-    std::string text, error;
-    switch (reader_.Next(text)) {
-      case ScriptReader::kLine:
-        if (!ParseSimLine(text, cmd, error)) throw ScriptError{Line(), error};
+  // The next command that fits; false at the end of the script.
+  bool Next(bool menu_open, InputEvent& e) {
+    switch (script_.Next(menu_open, e)) {
+      case InputScript::kEvent:
         return true;
-      case ScriptReader::kEnd:
+      case InputScript::kEnd:
         return false;
-      case ScriptReader::kTooLong:
-        throw ScriptError{Line(),
-                          "longer than " + std::to_string(ScriptReader::kMaxLineBytes) + " bytes"};
-      case ScriptReader::kReadError:
+      case InputScript::kBad:
+        throw ScriptError{script_.error()};
+      case InputScript::kReadError:
         break;
     }
-    throw RunFailure{"cannot read the script: " + reader_.error()};
+    throw RunFailure{"cannot read the script: " + script_.error()};
   }
 
   void PrintState(const char* event, std::int64_t line) {
@@ -195,38 +179,19 @@ class Sim {
   // Called by the modal menu once it has loaded and after every event that
   // left it open: prints the state of the command just carried out and
   // reads the next one, which must be a key or a poll.
-  MenuEvent NextMenuEvent() {
+  std::optional<InputEvent> NextMenuEvent() {
     PrintState(event_, event_line_);
-    SimCommand cmd;
-    while (NextCommand(cmd)) {
-      MenuEvent e;
-      switch (cmd.kind) {
-        case SimCommand::kSkip:
-          continue;
-        case SimCommand::kTick:
-        case SimCommand::kClose:
-          throw ScriptError{Line(), "the menu window is open: only key and poll fit now"};
-        case SimCommand::kKey:
-          e.kind = MenuEvent::kKey;
-          e.key = cmd.key;
-          event_ = "key";
-          break;
-        case SimCommand::kPoll:
-          e.kind = MenuEvent::kPoll;
-          e.joy = cmd.joy;
-          event_ = "poll";
-          break;
-      }
-      event_line_ = Line();
-      return e;
-    }
-    throw EndOfScript{};
+    InputEvent e;
+    if (!Next(true, e)) throw EndOfScript{};
+    event_ = e.kind == InputEvent::kKey ? "key" : "poll";
+    event_line_ = script_.line_number();
+    return e;
   }
 
   SimOptions options_;
   HeadlessPlatform platform_;
   Game game_;
-  ScriptReader reader_;
+  InputScript script_;
   std::ostream& out_;
   const char* event_ = "tick";
   std::int64_t event_line_ = 0;
@@ -246,7 +211,7 @@ int Guarded(std::ostream& out, std::string& failure, const std::function<int()>&
       status = body();
     } catch (const EndOfScript&) {
     } catch (const ScriptError& e) {
-      failure = "line " + std::to_string(e.line) + ": " + e.message;
+      failure = e.message;
       status = kExitBad;
     } catch (const RunFailure& e) {
       failure = e.message;
@@ -263,18 +228,6 @@ int Guarded(std::ostream& out, std::string& failure, const std::function<int()>&
   out.exceptions(old_exceptions);
   return status;
 }
-
-// Takes whatever is written and keeps nothing.
-class DiscardBuf final : public std::streambuf {
- protected:
-  int_type overflow(int_type c) override {
-    setp(buffer_, buffer_ + sizeof buffer_);
-    return traits_type::not_eof(c);
-  }
-
- private:
-  char buffer_[256];
-};
 
 }  // namespace
 
@@ -322,17 +275,6 @@ int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostr
   }
   if (!failure.empty()) err << "quorvel-sim: " << failure << '\n';
   return status;
-}
-
-std::string CheckSimScript(const std::string& text) {
-  TextInBuf in_buf(text);
-  std::istream script(&in_buf);
-  DiscardBuf out_buf;
-  std::ostream out(&out_buf);
-  Sim sim(SimOptions{}, script, out);
-  std::string failure;
-  Guarded(out, failure, [&] { return sim.Run(); });
-  return failure;
 }
 
 }  // namespace quorvel

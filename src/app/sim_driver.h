@@ -20,10 +20,4 @@ namespace quorvel {
 int RunSim(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
            std::ostream& err);
 
-// Runs a whole script through the same game as RunSim, with no output and
-// no frames: "" when it plays to its end, else the one line ("line N: what
-// is wrong") for the first line that is malformed or does not fit the
-// game's state.
-std::string CheckSimScript(const std::string& text);
-
 }  // namespace quorvel

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -6,6 +7,9 @@
 #include "app/sim_driver.h"
 
 int main(int argc, char** argv) {
+  // A reader that goes away (`quorvel-sim < race | head`) is a failed write,
+  // reported in one line, not a silent death.
+  std::signal(SIGPIPE, SIG_IGN);
   // The script and the state lines go straight through the descriptors, so
   // that a failed read is not taken for the end of the script and a failed
   // write is seen; both buffers look at the descriptors before any is

@@ -50,10 +50,9 @@ void Form2_KeyDown(Game& g, int16_t keycode) {
   }
 }
 
-void Form2_Timer1_Timer(Game& g, Platform& platform) {
-  if (!Open(g)) return;
-  JoyReading joy;
-  if (!platform.JoyGetPos(joy)) return;
+void Form2_Timer1_Timer(Game& g, const std::optional<JoyReading>& poll) {
+  if (!Open(g) || !poll) return;
+  const JoyReading& joy = *poll;
   MenuState& m = *g.form2;
 
   if (joy.dwXpos >= kStickNeutral) {

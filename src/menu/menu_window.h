@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/platform.h"
 #include "race/game.h"
@@ -22,20 +23,19 @@ void Form2_KeyDown(Game& g, int16_t keycode);
 // once per push (X before Y), button 1 confirms on a new press through the
 // shared JoyButtonLatch, button 2 closes at every poll it is held. A failed
 // poll does nothing.
-void Form2_Timer1_Timer(Game& g, Platform& platform);
+void Form2_Timer1_Timer(Game& g, const std::optional<JoyReading>& poll);
 
 class Form2Window final : public MenuWindow {
  public:
-  Form2Window(Game& g, Platform& platform) : g_(g), platform_(platform) {}
+  explicit Form2Window(Game& g) : g_(g) {}
   void Form_Load() override { Form2_Load(g_); }
   void Form_KeyDown(int16_t keycode) override { Form2_KeyDown(g_, keycode); }
-  void Timer1_Timer() override { Form2_Timer1_Timer(g_, platform_); }
+  void Timer1_Timer(const std::optional<JoyReading>& joy) override { Form2_Timer1_Timer(g_, joy); }
   bool Closed() const override { return !g_.form2 || g_.form2->Closed; }
   MenuFrames Frames() const override;
 
  private:
   Game& g_;
-  Platform& platform_;
 };
 
 }  // namespace quorvel

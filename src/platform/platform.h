@@ -1,12 +1,14 @@
 // The whole outside world as the game logic sees it: one drawing surface, the
-// labels of the game window, key state, the first joystick, the game timer,
-// the modal menu window, unloading the game window and a blocking sleep.
+// labels of the game window, the game timer, the modal menu window,
+// unloading the game window and a blocking sleep. Input arrives as
+// InputEvent values handed to the game's handlers.
 // Two implementations exist: SDL2 windows (src/platform/sdl) and a headless
 // twin (src/platform/headless) that the tests and quorvel-sim drive.
 // Everything here is called on the one window thread.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "ui/game_window.h"
 
@@ -40,7 +42,49 @@ struct JoyReading {
   uint32_t dwXpos = 32768;
   uint32_t dwYpos = 32768;
   uint32_t dwButtons = 0;
+  friend bool operator==(const JoyReading&, const JoyReading&) = default;
 };
+
+// The keys a tick reads, one bit each.
+enum TickKey : uint8_t {
+  kTickLeft = 1,
+  kTickRight = 2,
+  kTickUp = 4,
+  kTickDown = 8,
+  kTickEnter = 16,
+};
+
+// One piece of input, exactly as a script line or a recording holds it: a
+// tick of the game window's timer with the keys held then and the joystick
+// reading, a key-down or a timer poll of the open menu window, or the game
+// window's close button. The platform produces these and the game consumes
+// them as values; it never asks the devices itself.
+struct InputEvent {
+  enum Kind : uint8_t { kTick, kKey, kPoll, kClose };
+  Kind kind = kTick;
+  uint8_t keys = 0;               // kTick: TickKey bits held
+  std::optional<JoyReading> joy;  // kTick, kPoll: nullopt = the poll failed (no joystick)
+  int16_t key = 0;                // kKey: virtual-key code
+
+  static InputEvent Of(Kind kind) {
+    InputEvent e;
+    e.kind = kind;
+    return e;
+  }
+  static InputEvent Key(int16_t vk) {
+    InputEvent e = Of(kKey);
+    e.key = vk;
+    return e;
+  }
+  friend bool operator==(const InputEvent&, const InputEvent&) = default;
+};
+
+// What the game takes of a piece of live input: everything but a key-down
+// while the menu is closed (the race reads held keys at its ticks instead).
+inline std::optional<InputEvent> LiveInput(const InputEvent& live, bool menu_open) {
+  if (live.kind == InputEvent::kKey && !menu_open) return std::nullopt;
+  return live;
+}
 
 // The game window's drawing surface Picture1: pixel units, a persistent
 // off-screen image that reaches the screen only on Refresh.
@@ -83,11 +127,22 @@ class MenuWindow {
   virtual void Form_Load() = 0;
   // One key-down event, auto-repeats included; `keycode` is a virtual-key code.
   virtual void Form_KeyDown(int16_t keycode) = 0;
-  // The menu's 100 ms timer.
-  virtual void Timer1_Timer() = 0;
+  // The menu's 100 ms timer, with that period's joystick poll.
+  virtual void Timer1_Timer(const std::optional<JoyReading>& joy) = 0;
   // True once the window has unloaded itself; the modal show then returns.
   virtual bool Closed() const = 0;
   virtual MenuFrames Frames() const = 0;
+};
+
+// The game window Form1's own handlers, as a platform's run loop calls them.
+class GameWindowHandlers {
+ public:
+  virtual ~GameWindowHandlers() = default;
+  // Once, before the window is first shown.
+  virtual void Form_Load() = 0;
+  // Every 80 ms while Timer1 is on, with the input read for that tick;
+  // never overlapping another tick.
+  virtual void Timer1_Timer(const InputEvent& tick) = 0;
 };
 
 class Platform {
@@ -97,10 +152,6 @@ class Platform {
   // Captions and goal banner visibility of the game window, painted over
   // the surface image from the next repaint on.
   virtual void SetLabels(const Form1Labels& labels) = 0;
-  // Whether a key, by virtual-key code, is held now.
-  virtual bool KeyHeld(int vk) = 0;
-  // Polls the first joystick; false means no joystick input this time.
-  virtual bool JoyGetPos(JoyReading& out) = 0;
   // Start-up probe: captures the first joystick and releases it at once.
   // Returns whether the capture succeeded; nothing depends on it.
   virtual bool JoyProbe() = 0;

@@ -13,7 +13,7 @@ constexpr float kEyeHeight = 4.0f;  // world units
 void MenuVisit(Game& g, Platform& platform) {
   g.form1.Timer1Enabled = false;
   platform.SetTimer1Enabled(false);
-  Form2Window menu(g, platform);
+  Form2Window menu(g);
   platform.ShowMenuModal(menu);
   g.form2.reset();
   g.form1.Timer1Enabled = true;
@@ -27,21 +27,21 @@ void MenuVisit(Game& g, Platform& platform) {
 }
 }  // namespace
 
-TickInput PollTickInput(RaceState& s, Platform& platform) {
+TickInput PollTickInput(RaceState& s, const InputEvent& tick) {
   TickInput in;
   DirectionFlags& f = in.flags;
-  if (platform.KeyHeld(kVkLeft)) {
+  if ((tick.keys & kTickLeft) != 0) {
     f.left = true;
-  } else if (platform.KeyHeld(kVkRight)) {
+  } else if ((tick.keys & kTickRight) != 0) {
     f.right = true;
   }
-  if (platform.KeyHeld(kVkDown)) {
+  if ((tick.keys & kTickDown) != 0) {
     f.down = true;
-  } else if (platform.KeyHeld(kVkUp)) {
+  } else if ((tick.keys & kTickUp) != 0) {
     f.up = true;
   }
 
-  if (platform.KeyHeld(kVkReturn)) {
+  if ((tick.keys & kTickEnter) != 0) {
     if (!s.EnterLatch) {
       s.EnterLatch = true;
       in.MenuRequest = true;
@@ -50,8 +50,8 @@ TickInput PollTickInput(RaceState& s, Platform& platform) {
     s.EnterLatch = false;
   }
 
-  JoyReading joy;
-  if (platform.JoyGetPos(joy)) {
+  if (tick.joy) {
+    const JoyReading& joy = *tick.joy;
     if (joy.dwXpos < kStickNeutral) {
       f.left = true;
     } else if (joy.dwXpos > kStickNeutral) {
@@ -74,10 +74,10 @@ TickInput PollTickInput(RaceState& s, Platform& platform) {
   return in;
 }
 
-void Timer1_Timer(Game& g, Platform& platform) {
+void Timer1_Timer(Game& g, Platform& platform, const InputEvent& tick) {
   if (g.form1.Unloaded) return;
   RaceState& s = g.s;
-  const TickInput in = PollTickInput(s, platform);
+  const TickInput in = PollTickInput(s, tick);
 
   if (in.MenuRequest) {
     MenuVisit(g, platform);

@@ -9,11 +9,13 @@
 
 namespace quorvel {
 
-class Form1Handlers {
+class Form1Handlers final : public GameWindowHandlers {
  public:
   Form1Handlers(Game& game, Platform& platform) : game_(game), platform_(platform) {}
-  void Form_Load() { Form1_Load(game_, platform_); }
-  void Timer1_Timer() { quorvel::Timer1_Timer(game_, platform_); }
+  void Form_Load() override { Form1_Load(game_, platform_); }
+  void Timer1_Timer(const InputEvent& tick) override {
+    quorvel::Timer1_Timer(game_, platform_, tick);
+  }
   // The game window has been unloaded: the program ends.
   bool Unloaded() const { return game_.form1.Unloaded; }
 

@@ -39,7 +39,7 @@ class MenuVisit : public ::testing::Test {
           menu.Form_KeyDown(static_cast<int16_t>(e.key));
         } else {
           platform.joystick = e.joy;
-          menu.Timer1_Timer();
+          menu.Timer1_Timer(platform.joystick);
         }
         seen.push_back(*g.form2);
       }
@@ -52,9 +52,9 @@ class MenuVisit : public ::testing::Test {
     seen.clear();
     platform.joystick.reset();
     platform.held_keys = {kVkReturn};
-    Timer1_Timer(g, platform);
+    Tick(g, platform);
     platform.held_keys.clear();
-    Timer1_Timer(g, platform);  // Enter released
+    Tick(g, platform);  // Enter released
   }
 
   Game g;
@@ -77,7 +77,7 @@ TEST_F(MenuVisit, FirstVisitOpensOnCourse1AndTheBeginnerCar) {
 }
 
 TEST_F(MenuVisit, CancelledVisitsChangeNothing) {
-  for (int i = 0; i < 8; ++i) Timer1_Timer(g, platform);
+  for (int i = 0; i < 8; ++i) Tick(g, platform);
   const RaceState before = g.s;
   const std::vector<std::vector<Ev>> cancels = {
       {Key(kVkRight), Key(kVkDown), Key(kVkRight), Key(kVkEscape)},
@@ -121,7 +121,7 @@ TEST_F(MenuVisit, StartWithCourse2AndTheAdvancedCar) {
 TEST_F(MenuVisit, StartWithUnchangedChoicesRestartsTheRace) {
   for (int i = 0; i < 60; ++i) {
     platform.held_keys = {kVkUp};
-    Timer1_Timer(g, platform);
+    Tick(g, platform);
   }
   ASSERT_GT(g.s.Pos[0], 0.0f);
   g.s.Lap = 4;
@@ -199,7 +199,7 @@ TEST_F(MenuVisit, Button1ThatOpenedTheMenuConfirmsNothingUntilPressedAgain) {
             Poll(32768, 32768, 1), Poll(32768, 32768, 0), Poll(32768, 32768, 1)};
   // Button 1 opens the menu from the game window.
   platform.joystick = JoyReading{32768, 32768, 1};
-  Timer1_Timer(g, platform);
+  Tick(g, platform);
   ASSERT_EQ(platform.menu_shows, 1);
   ASSERT_EQ(seen.size(), 7u);
   EXPECT_EQ(seen[4].CurrentItem, kItemStart);
@@ -210,15 +210,15 @@ TEST_F(MenuVisit, Button1ThatOpenedTheMenuConfirmsNothingUntilPressedAgain) {
 
   // Still held when the menu has closed: the game window does not reopen it.
   platform.joystick = JoyReading{32768, 32768, 1};
-  Timer1_Timer(g, platform);
-  Timer1_Timer(g, platform);
+  Tick(g, platform);
+  Tick(g, platform);
   EXPECT_EQ(platform.menu_shows, 1);
   EXPECT_EQ(g.s.Ticks, -38);
   platform.joystick = JoyReading{32768, 32768, 0};
-  Timer1_Timer(g, platform);
+  Tick(g, platform);
   platform.joystick = JoyReading{32768, 32768, 1};
   script = {Key(kVkEscape)};
-  Timer1_Timer(g, platform);
+  Tick(g, platform);
   EXPECT_EQ(platform.menu_shows, 2);
 }
 
@@ -231,9 +231,9 @@ TEST_F(MenuVisit, Button2ClosesAtEveryPollItIsHeld) {
 TEST_F(MenuVisit, EnterThatStartsTheRaceDoesNotReopenTheMenu) {
   script = {Key(kVkDown), Key(kVkDown), Key(kVkLeft), Key(kVkReturn)};
   platform.held_keys = {kVkReturn};
-  Timer1_Timer(g, platform);
+  Tick(g, platform);
   ASSERT_EQ(platform.menu_shows, 1);
-  Timer1_Timer(g, platform);  // Enter still held after the start
+  Tick(g, platform);  // Enter still held after the start
   EXPECT_EQ(platform.menu_shows, 1);
   EXPECT_EQ(g.s.Ticks, -39);
 }

@@ -106,21 +106,19 @@ TEST(HeadlessPlatform, CountsSceneFramesAndSleepWithoutWaiting) {
   EXPECT_EQ(p.raster().PixelAt(187, 260), 32768);
 }
 
-// A menu that notes its events, polls the joystick on its timer, moves its
-// cursor frame on every event and closes on Enter or Esc unless told not to.
+// A menu that notes its events, moves its cursor frame on every event and
+// closes on Enter or Esc unless told not to.
 class FakeMenu final : public MenuWindow {
  public:
-  FakeMenu(Platform& platform, bool ignores_escape = false)
-      : platform_(platform), ignores_escape_(ignores_escape) {}
+  explicit FakeMenu(bool ignores_escape = false) : ignores_escape_(ignores_escape) {}
   void Form_Load() override { events.push_back("load"); }
   void Form_KeyDown(int16_t key) override {
     events.push_back("key " + std::to_string(key));
     frames_.CursorLeft += 1;
     if (key == kVkReturn || (key == kVkEscape && !ignores_escape_)) closed_ = true;
   }
-  void Timer1_Timer() override {
-    JoyReading r;
-    events.push_back(platform_.JoyGetPos(r) ? "poll " + std::to_string(r.dwXpos) : "poll none");
+  void Timer1_Timer(const std::optional<JoyReading>& r) override {
+    events.push_back(r ? "poll " + std::to_string(r->dwXpos) : "poll none");
     frames_.CursorTop += 1;
   }
   bool Closed() const override { return closed_; }
@@ -129,7 +127,6 @@ class FakeMenu final : public MenuWindow {
   std::vector<std::string> events;
 
  private:
-  Platform& platform_;
   bool ignores_escape_;
   bool closed_ = false;
   MenuFrames frames_;
@@ -137,14 +134,15 @@ class FakeMenu final : public MenuWindow {
 
 TEST(HeadlessMenu, ScriptedEventsDriveTheModalShowUntilItCloses) {
   HeadlessPlatform p;
-  FakeMenu menu(p);
-  std::vector<MenuEvent> script = {
-      {MenuEvent::kKey, kVkDown, std::nullopt}, {MenuEvent::kPoll, 0, JoyReading{0, 32768, 0}},
-      {MenuEvent::kPoll, 0, std::nullopt},      {MenuEvent::kKey, kVkReturn, std::nullopt},
-      {MenuEvent::kKey, kVkUp, std::nullopt},  // never taken: the menu has closed
+  FakeMenu menu;
+  InputEvent poll = InputEvent::Of(InputEvent::kPoll);
+  poll.joy = JoyReading{0, 32768, 0};
+  std::vector<InputEvent> script = {
+      InputEvent::Key(kVkDown), poll, InputEvent::Of(InputEvent::kPoll), InputEvent::Key(kVkReturn),
+      InputEvent::Key(kVkUp),  // never taken: the menu has closed
   };
   size_t next = 0;
-  p.SetMenuSource([&] { return script.at(next++); });
+  p.SetMenuSource([&] { return std::optional<InputEvent>(script.at(next++)); });
   p.ShowMenuModal(menu);
   EXPECT_EQ(menu.events,
             (std::vector<std::string>{"load", "key 40", "poll 0", "poll none", "key 13"}));
@@ -152,7 +150,7 @@ TEST(HeadlessMenu, ScriptedEventsDriveTheModalShowUntilItCloses) {
   EXPECT_EQ(p.last_menu_frames().CursorLeft, 180 + 2);
   EXPECT_EQ(p.last_menu_frames().CursorTop, 180 + 2);
   // The script running out leaves as Esc, even from a menu that stays open.
-  FakeMenu stubborn(p, true);
+  FakeMenu stubborn(true);
   p.SetMenuSource(nullptr);
   p.ShowMenuModal(stubborn);
   EXPECT_EQ(stubborn.events, (std::vector<std::string>{"load", "key 27"}));

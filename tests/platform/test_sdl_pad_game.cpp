@@ -11,7 +11,6 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/forwarding_platform.h"
 #include "platform/sdl/sdl_platform.h"
 #include "race/game_window_handlers.h"
 
@@ -33,45 +32,57 @@ int AttachPad(const char* name) {
 // buttons; the reading ({-1}: none); menu cursor (-1: racing) and steering found.
 using Step = std::tuple<const char*, Uint8, int16_t, int, std::vector<int64_t>, int, int16_t>;
 
-// Passes every call to SDL; each joystick poll runs the next step, then unloads.
-class PadScript final : public ForwardingPlatform, public GameWindowHandlers {
+// Sets the pads up for each step before the game's poll, and checks what
+// the poll read as the game receives it; unloads after the last step.
+class PadScript final : public GameWindowHandlers {
  public:
-  PadScript(SdlPlatform& sdl, std::vector<Step> steps)
-      : ForwardingPlatform(sdl), sdl_(sdl), steps_(std::move(steps)) {}
+  PadScript(SdlPlatform& sdl, std::vector<Step> steps) : sdl_(sdl), steps_(std::move(steps)) {
+    SetUp();
+  }
   void Form_Load() override {
     form1_.Form_Load();
     game_.s.Ticks = 0;  // no countdown
   }
-  void Timer1_Timer() override { form1_.Timer1_Timer(); }
-  bool JoyGetPos(JoyReading& out) override {
+  void Timer1_Timer(const InputEvent& tick) override { form1_.Timer1_Timer(tick); }
+  std::optional<InputEvent> Take(const InputEvent& live, bool menu_open) {
+    if (live.kind != InputEvent::kTick && live.kind != InputEvent::kPoll) {
+      return LiveInput(live, menu_open);
+    }
     if (next_ == steps_.size()) {
       sdl_.UnloadGameWindow();
-      return false;
+      return std::nullopt;
     }
     SCOPED_TRACE(next_);
     const auto& [plug, hat, x, buttons, reading, item, steer] = steps_[next_++];
     EXPECT_EQ(game_.form2 ? game_.form2->CurrentItem : -1, item);
     EXPECT_EQ(game_.s.Steer, steer);
+    const auto got =
+        live.joy ? std::vector<int64_t>{live.joy->dwXpos, live.joy->dwYpos, live.joy->dwButtons}
+                 : std::vector<int64_t>{-1};
+    EXPECT_EQ(got, reading);
+    SetUp();
+    return live;
+  }
+  size_t next_ = 0;
+
+ private:
+  // The pads as the next step has them.
+  void SetUp() {
+    if (next_ == steps_.size()) return;
+    const auto& [plug, hat, x, buttons, reading, item, steer] = steps_[next_];
     if (plug != nullptr && pad_ != nullptr) SDL_JoystickClose(pad_);
     if (plug != nullptr && pad_ != nullptr) SDL_JoystickDetachVirtual(0);
     if (plug != nullptr) pad_ = *plug ? SDL_JoystickOpen(AttachPad(plug)) : nullptr;
     SDL_JoystickSetVirtualHat(pad_, 0, hat);
     SDL_JoystickSetVirtualAxis(pad_, 0, x);
     for (int i = 0; i < 4; ++i) SDL_JoystickSetVirtualButton(pad_, i, (buttons >> i) & 1);
-    const bool read = sdl_.JoyGetPos(out);
-    const auto got = read ? std::vector<int64_t>{out.dwXpos, out.dwYpos, out.dwButtons}
-                          : std::vector<int64_t>{-1};
-    EXPECT_EQ(got, reading);
-    return read;
   }
-  size_t next_ = 0;
 
- private:
   SdlPlatform& sdl_;
   std::vector<Step> steps_;
   SDL_Joystick* pad_ = nullptr;  // the script's own handle, for setting its state
   Game game_;
-  Form1Handlers form1_{game_, *this};
+  Form1Handlers form1_{game_, sdl_};
 };
 
 TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
@@ -91,7 +102,7 @@ TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
   setenv("XDG_CONFIG_HOME", home.c_str(), 1);
   std::string error;
   ::testing::internal::CaptureStderr();
-  auto sdl = SdlPlatform::Open(error);
+  auto sdl = SdlPlatform::Open({}, error);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "quorvel: warning: ignoring 1 line of '" + file +
                 "' that is not a controller mapping (line 2)\n");
@@ -109,7 +120,9 @@ TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
                           {nullptr, SDL_HAT_DOWN, 0, east, {32768, 65535, 2}, 3, 1},  // cancels
                           {nullptr, SDL_HAT_RIGHT, -32768, 0, {65535, 32768, 0}, -1, 1},
                           {"", 0, 0, 0, {-1}, -1, 2}});
-  EXPECT_EQ(sdl->Run(script), 0);
+  EXPECT_EQ(sdl->Run(script, [&script](const InputEvent& live,
+                                       bool menu_open) { return script.Take(live, menu_open); }),
+            0);
   EXPECT_EQ(script.next_, 11u);
   std::filesystem::remove_all(home);
 }

@@ -63,7 +63,7 @@ struct Handlers final : GameWindowHandlers {
   std::function<void(int)> tick = [](int) {};
   int ticks = 0;
   void Form_Load() override { load(); }
-  void Timer1_Timer() override { tick(++ticks); }
+  void Timer1_Timer(const InputEvent&) override { tick(++ticks); }
 };
 
 class SdlWindows : public ::testing::Test {
@@ -71,7 +71,7 @@ class SdlWindows : public ::testing::Test {
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);  // ctest sets it; by hand too
     std::string error;
-    platform_ = SdlPlatform::Open(error);
+    platform_ = SdlPlatform::Open({}, error);
     ASSERT_NE(platform_, nullptr) << error;
     fonts_ = std::make_unique<FontCache>(FindGameFont(error));
   }
@@ -127,21 +127,6 @@ TEST_F(SdlWindows, LoadsHiddenThenShowsTheFirstFrameWithItsLabels) {
   SDL_FreeSurface(picture);
 }
 
-TEST_F(SdlWindows, CloseDuringASleepActsOnceTheTickHasReturned) {
-  Handlers handlers;
-  bool tick_finished = false;
-  handlers.tick = [&](int) {
-    Push(platform_->game_window(), SDL_WINDOWEVENT_CLOSE);
-    const auto start = std::chrono::steady_clock::now();
-    platform_->Sleep(120);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(120));
-    tick_finished = true;
-  };
-  EXPECT_EQ(platform_->Run(handlers), 0);
-  EXPECT_TRUE(tick_finished);
-  EXPECT_EQ(handlers.ticks, 1);
-}
-
 // A menu window that records its events and closes on Esc.
 struct RecordingMenu final : MenuWindow {
   std::function<void()> on_load = [] {};
@@ -154,12 +139,40 @@ struct RecordingMenu final : MenuWindow {
     keys.push_back(keycode);
     frames.CursorLeft += 1440;  // so that a repaint shows each key
   }
-  void Timer1_Timer() override { on_timer(++timer_events); }
+  void Timer1_Timer(const std::optional<JoyReading>&) override { on_timer(++timer_events); }
   bool Closed() const override { return !keys.empty() && keys.back() == 27; }
   MenuFrames Frames() const override { return frames; }
 };
 
-TEST_F(SdlWindows, ModalMenuGetsKeysAndTimerAndTheGameWindowIgnoresItsClose) {
+// Either window's close button ends the game at once: a crash's sleep and a
+// menu visit included, without waiting for them to end.
+TEST_F(SdlWindows, CloseEndsASleepOrAMenuVisitAtOnce) {
+  for (const bool in_menu : {false, true}) {
+    SCOPED_TRACE(in_menu ? "menu" : "sleep");
+    RecordingMenu menu;
+    menu.on_load = [&] { Push(platform_->menu_window(), SDL_WINDOWEVENT_CLOSE); };
+    Handlers handlers;
+    std::chrono::steady_clock::duration took{};
+    handlers.tick = [&](int) {
+      const auto start = std::chrono::steady_clock::now();
+      if (in_menu) {
+        platform_->ShowMenuModal(menu);
+      } else {
+        Push(platform_->game_window(), SDL_WINDOWEVENT_CLOSE);
+        platform_->Sleep(3000);
+      }
+      took = std::chrono::steady_clock::now() - start;
+    };
+    EXPECT_EQ(platform_->Run(handlers), 0);
+    EXPECT_EQ(handlers.ticks, 1);
+    EXPECT_LT(took, std::chrono::milliseconds(500));
+    EXPECT_EQ(menu.timer_events, 0);
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(SdlWindows, ModalMenuGetsKeysAndTimer) {
   SDL_Window* game = platform_->game_window();
   RecordingMenu menu;
   SDL_Rect at{};
@@ -173,9 +186,8 @@ TEST_F(SdlWindows, ModalMenuGetsKeysAndTimerAndTheGameWindowIgnoresItsClose) {
     borderless = (SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS) != 0;
     PushKey(w, SDLK_LEFT);
     PushKey(w, SDLK_a);
-    PushKey(w, SDLK_LSHIFT);            // no virtual-key code: dropped
-    PushKey(game, SDLK_KP_ENTER);       // typed while the owner window had the focus
-    Push(game, SDL_WINDOWEVENT_CLOSE);  // the owner is disabled: ignored
+    PushKey(w, SDLK_LSHIFT);       // no virtual-key code: dropped
+    PushKey(game, SDLK_KP_ENTER);  // typed while the owner window had the focus
   };
   SDL_Surface* expected = SDL_CreateRGBSurfaceWithFormat(0, 313, 162, 32, SDL_PIXELFORMAT_ARGB8888);
   menu.on_timer = [&](int n) {
@@ -200,7 +212,7 @@ TEST_F(SdlWindows, ModalMenuGetsKeysAndTimerAndTheGameWindowIgnoresItsClose) {
   };
   EXPECT_EQ(platform_->Run(handlers), 0);
 
-  EXPECT_EQ(handlers.ticks, 2) << "a close of the game window during the menu is ignored";
+  EXPECT_EQ(handlers.ticks, 2);
   EXPECT_TRUE(hidden_at_load) << "Form_Load runs before the menu is shown";
   EXPECT_TRUE(borderless);
   int game_x = 0, game_y = 0;

@@ -25,7 +25,7 @@ class FrameTick : public ::testing::Test {
   void Tick(std::set<int> keys = {}, std::optional<JoyReading> joy = std::nullopt) {
     platform.held_keys = std::move(keys);
     platform.joystick = joy;
-    Timer1_Timer(g, platform);
+    testing::Tick(g, platform);
   }
   void SkipCountdown() {
     for (int i = 0; i < 38; ++i) Tick();

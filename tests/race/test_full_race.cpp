@@ -19,7 +19,7 @@ int Drive(Game& g, RecordingPlatform& platform, Autopilot& pilot, int max_ticks)
   for (int i = 0; i < max_ticks && g.s.Lap < 4; ++i) {
     platform.held_keys = pilot.Keys(g.s);
     const int slept = platform.slept_ms;
-    Timer1_Timer(g, platform);
+    Tick(g, platform);
     if (platform.slept_ms != slept) ++crashes;
     platform.surface.ops.clear();
   }
@@ -39,7 +39,7 @@ TEST(FullRace, ThreeLapsOfCourse1FinishWithTheGoal) {
   EXPECT_EQ(g.form1.labels.Label4, "4周目");
   // Frozen afterwards.
   const RaceState done = g.s;
-  for (int i = 0; i < 5; ++i) Timer1_Timer(g, platform);
+  for (int i = 0; i < 5; ++i) Tick(g, platform);
   EXPECT_EQ(g.s.Ticks, done.Ticks);
   EXPECT_EQ(g.s.Pos, done.Pos);
 }
@@ -55,7 +55,7 @@ TEST(FullRace, ThreeLapsOfCourse2WithTheAdvancedCar) {
     }
   };
   platform.held_keys = {kVkReturn};
-  Timer1_Timer(g, platform);
+  Tick(g, platform);
   ASSERT_EQ(g.s.RoadTriCount, 112);
   ASSERT_EQ(g.s.CarType, 1);
   Autopilot pilot(testing::Course2CentreLine(), 1.5f);

@@ -7,6 +7,6 @@ if(X11_FOUND)
     add_test(NAME e2e_real_window
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/game_e2e.sh $<TARGET_FILE:quorvel>
               $<TARGET_FILE:send_wm_delete> $<TARGET_FILE:quorvel-sim>)
-    set_tests_properties(e2e_real_window PROPERTIES TIMEOUT 240 RUN_SERIAL TRUE)
+    set_tests_properties(e2e_real_window PROPERTIES TIMEOUT 240 RUN_SERIAL TRUE LABELS e2e)
   endif()
 endif()

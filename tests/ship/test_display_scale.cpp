@@ -9,8 +9,8 @@
 #include <limits>
 #include <optional>
 
-#include "platform/sdl/display_dpi.h"
 #include "platform/sdl/display_scale.h"
+#include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
 namespace {

@@ -164,7 +164,7 @@ class ScaledSdlWindows : public ::testing::Test {
 struct Handlers final : GameWindowHandlers {
   std::function<void()> tick = [] {};
   void Form_Load() override {}
-  void Timer1_Timer() override { tick(); }
+  void Timer1_Timer(const InputEvent&) override { tick(); }
 };
 
 struct StillMenu final : MenuWindow {
@@ -172,7 +172,7 @@ struct StillMenu final : MenuWindow {
   bool closed = false;
   void Form_Load() override {}
   void Form_KeyDown(int16_t) override {}
-  void Timer1_Timer() override { on_timer(); }
+  void Timer1_Timer(const std::optional<JoyReading>&) override { on_timer(); }
   bool Closed() const override { return closed; }
   MenuFrames Frames() const override { return CursorOn(6); }
 };
@@ -186,7 +186,9 @@ struct StillMenu final : MenuWindow {
 
 TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
   std::string error;
-  auto platform = SdlPlatform::OpenAtScale(2, error);
+  WindowStart start;
+  start.display_scale = 2;
+  auto platform = SdlPlatform::Open(start, error);
   ASSERT_NE(platform, nullptr) << error;
   EXPECT_EQ(platform->scale(), 2);
   int w = 0, h = 0;
@@ -235,7 +237,7 @@ TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
 TEST_F(ScaledSdlWindows, ADisplayWithoutDpiGivesTheDesignSize) {
   // The off-screen driver reports no dpi: 96 is assumed, nothing changes.
   std::string error;
-  auto platform = SdlPlatform::Open(error);
+  auto platform = SdlPlatform::Open({}, error);
   ASSERT_NE(platform, nullptr) << error;
   EXPECT_EQ(platform->scale(), 1);
   int w = 0, h = 0;

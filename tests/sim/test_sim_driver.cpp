@@ -261,7 +261,7 @@ TEST(SimDriver, Course2WithTheAdvancedCarToTheGoalThenQuit) {
   std::string script = "tick enter\n";
   for (const char* k : menu_keys) script += std::string("key ") + k + "\n";
   platform.held_keys = {kVkReturn};
-  Timer1_Timer(g, platform);
+  Tick(g, platform);
   testing::Autopilot pilot(testing::Course2CentreLine(), 1.5f);
   script += testing::AutopilotScript(g, platform, pilot, 8000);
   ASSERT_EQ(g.s.Lap, 4);
@@ -344,6 +344,9 @@ TEST(SimDriverIo, FailedReadsAndWritesAndHugeLinesStopWithOneLine) {
       {"printf 'tick\\n' | SIM 2>&1 >/dev/full",
        "1 cannot write the output: No space left on device"},
       {"SIM 2>&1 </dev/null >&-", "1 cannot write the output: Bad file descriptor"},
+      {"e=$(mktemp); { yes tick | head -5000 | SIM 2>$e; echo $? >$e.s; } | head -c 10 "
+       ">/dev/null; cat $e; s=$(cat $e.s); rm -f $e $e.s; exit $s",
+       "1 cannot write the output: Broken pipe"},
       {"SIM 2>&1 >/dev/null </", "1 cannot read the script: Is a directory"},
       {"SIM 2>&1 >/dev/null <&-", "1 cannot read the script: Bad file descriptor"},
       // Neither the comment nor the word is kept whole, and nothing of the

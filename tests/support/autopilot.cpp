@@ -115,7 +115,7 @@ std::string AutopilotScript(Game& g, RecordingPlatform& platform, Autopilot& pil
       if (platform.held_keys.count(vk)) script += name;
     }
     script += "\n";
-    Timer1_Timer(g, platform);
+    Tick(g, platform);
     platform.surface.ops.clear();
   }
   return script;

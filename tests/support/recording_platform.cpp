@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "race/frame_tick.h"
+
 namespace quorvel::testing {
 
 SurfaceOp SurfaceOp::Rect(float x, float y, float w, float h, Colour c) {
@@ -141,10 +143,22 @@ void RecordingPlatform::SetLabels(const Form1Labels& labels) {
   label_call_ops.push_back(surface.ops.size());
 }
 
-bool RecordingPlatform::JoyGetPos(JoyReading& out) {
-  if (!joystick) return false;
-  out = *joystick;
-  return true;
+InputEvent RecordingPlatform::TickEvent() const {
+  InputEvent e;
+  constexpr std::pair<int, uint8_t> kKeys[] = {{kVkLeft, kTickLeft},
+                                               {kVkRight, kTickRight},
+                                               {kVkUp, kTickUp},
+                                               {kVkDown, kTickDown},
+                                               {kVkReturn, kTickEnter}};
+  for (const auto& [vk, bit] : kKeys) {
+    if (held_keys.count(vk) != 0) e.keys |= bit;
+  }
+  e.joy = joystick;
+  return e;
+}
+
+void Tick(Game& g, RecordingPlatform& platform) {
+  Timer1_Timer(g, platform, platform.TickEvent());
 }
 
 bool RecordingPlatform::JoyProbe() {

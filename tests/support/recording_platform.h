@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "race/game.h"
 #include "ui/game_window.h"
 
 namespace quorvel::testing {
@@ -75,6 +76,8 @@ class RecordingPlatform final : public Platform {
   // polls return, nullopt = no joystick.
   std::set<int> held_keys;
   std::optional<JoyReading> joystick;
+  // The tick event those make.
+  InputEvent TickEvent() const;
   bool joy_probe_result = false;
   int joy_probes = 0;
   // Every SetTimer1Enabled call, and the flag it left.
@@ -90,13 +93,14 @@ class RecordingPlatform final : public Platform {
 
   Surface& Picture1() override { return surface; }
   void SetLabels(const Form1Labels& labels) override;
-  bool KeyHeld(int vk) override { return held_keys.count(vk) != 0; }
-  bool JoyGetPos(JoyReading& out) override;
   bool JoyProbe() override;
   void SetTimer1Enabled(bool enabled) override;
   void ShowMenuModal(MenuWindow& menu) override;
   void UnloadGameWindow() override { unloaded = true; }
   void Sleep(int ms) override;
 };
+
+// One tick of the game's timer with the platform's scripted keys and joystick.
+void Tick(Game& g, RecordingPlatform& platform);
 
 }  // namespace quorvel::testing

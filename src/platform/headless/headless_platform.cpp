@@ -14,9 +14,7 @@ struct HeadlessPlatform::Impl {
   LoggingSurface surface;
   FrameWriter frames;
 
-  std::set<int> held;
-  std::optional<JoyReading> joy;
-  std::function<MenuEvent()> menu_source;
+  std::function<std::optional<InputEvent>()> menu_source;
 
   Form1Labels labels;
   MenuFrames menu_frames;
@@ -36,15 +34,7 @@ HeadlessPlatform::HeadlessPlatform(int width, int height)
 
 HeadlessPlatform::~HeadlessPlatform() = default;
 
-void HeadlessPlatform::SetHeldKeys(std::set<int> keys) {
-  impl_->held = std::move(keys);
-}
-
-void HeadlessPlatform::SetJoystick(std::optional<JoyReading> joy) {
-  impl_->joy = joy;
-}
-
-void HeadlessPlatform::SetMenuSource(std::function<MenuEvent()> source) {
+void HeadlessPlatform::SetMenuSource(std::function<std::optional<InputEvent>()> source) {
   impl_->menu_source = std::move(source);
 }
 
@@ -99,18 +89,9 @@ void HeadlessPlatform::SetLabels(const Form1Labels& labels) {
   impl_->labels = labels;
 }
 
-bool HeadlessPlatform::KeyHeld(int vk) {
-  return impl_->held.count(vk) > 0;
-}
-
-bool HeadlessPlatform::JoyGetPos(JoyReading& out) {
-  if (!impl_->joy) return false;
-  out = *impl_->joy;
-  return true;
-}
-
+// No device is ever there: every joystick reading comes with its event.
 bool HeadlessPlatform::JoyProbe() {
-  return impl_->joy.has_value();
+  return false;
 }
 
 // No timer runs here: the driver fires each tick itself, and the game keeps
@@ -121,22 +102,17 @@ void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
   menu.Form_Load();
   impl_->menu_frames = menu.Frames();
   while (!menu.Closed()) {
-    const MenuEvent event = impl_->menu_source ? impl_->menu_source() : MenuEvent{};
-    switch (event.kind) {
-      case MenuEvent::kKey:
-        menu.Form_KeyDown(event.key);
-        break;
-      case MenuEvent::kPoll:
-        impl_->joy = event.joy;
-        menu.Timer1_Timer();
-        break;
-      case MenuEvent::kEnd:
-        // The script has run out: leave as Esc would. The show ends here even
-        // if the menu ignored it, so a script can never hang the driver.
-        menu.Form_KeyDown(kVkEscape);
-        impl_->menu_frames = menu.Frames();
-        return;
+    const std::optional<InputEvent> event =
+        impl_->menu_source ? impl_->menu_source() : std::nullopt;
+    if (!event) {
+      // The script has run out: leave as Esc would. The show ends here even
+      // if the menu ignored it, so a script can never hang the driver.
+      menu.Form_KeyDown(kVkEscape);
+      impl_->menu_frames = menu.Frames();
+      return;
     }
+    if (event->kind == InputEvent::kKey) menu.Form_KeyDown(event->key);
+    if (event->kind == InputEvent::kPoll) menu.Timer1_Timer(event->joy);
     impl_->menu_frames = menu.Frames();
   }
 }

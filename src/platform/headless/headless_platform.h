@@ -1,4 +1,4 @@
-// The headless twin of the platform: scripted key state and joystick, the
+// The headless twin of the platform: scripted menu events, the
 // real rasteriser on an off-screen image, sleep recorded instead of waited,
 // and a menu window driven by scripted events. Used by quorvel-sim and tests.
 #pragma once
@@ -7,20 +7,12 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <set>
 #include <string>
 
 #include "platform/platform.h"
 #include "platform/raster/raster_surface.h"
 
 namespace quorvel {
-
-// One scripted event for an open menu window.
-struct MenuEvent {
-  enum Kind { kKey, kPoll, kEnd } kind = kEnd;
-  int16_t key = 0;                // virtual-key code, for kKey
-  std::optional<JoyReading> joy;  // for kPoll: nullopt = no joystick
-};
 
 class HeadlessPlatform final : public Platform {
  public:
@@ -29,15 +21,11 @@ class HeadlessPlatform final : public Platform {
   ~HeadlessPlatform() override;
 
   // --- scripted input ---
-  // Keys (virtual-key codes) held from now on; every other key is up.
-  void SetHeldKeys(std::set<int> keys);
-  // The joystick reading polls return from now on; nullopt = no joystick.
-  void SetJoystick(std::optional<JoyReading> joy);
-  // Supplies menu events while a modal menu is open; called once the menu
-  // has loaded and after every event that left it open. A kEnd event, or no
-  // source at all, closes nothing and ends the modal show as if Esc had
-  // been pressed.
-  void SetMenuSource(std::function<MenuEvent()> source);
+  // Supplies the open menu window's events (key and poll) during a modal
+  // show; called once the menu has loaded and after every event that left
+  // it open. Nothing, or no source at all, ends the show as if Esc had been
+  // pressed.
+  void SetMenuSource(std::function<std::optional<InputEvent>()> source);
 
   // --- observation ---
   // Scene frames refreshed (refreshes that did not follow a background clear).
@@ -67,8 +55,6 @@ class HeadlessPlatform final : public Platform {
   // --- Platform ---
   Surface& Picture1() override;
   void SetLabels(const Form1Labels& labels) override;
-  bool KeyHeld(int vk) override;
-  bool JoyGetPos(JoyReading& out) override;
   bool JoyProbe() override;
   void SetTimer1Enabled(bool enabled) override;
   void ShowMenuModal(MenuWindow& menu) override;

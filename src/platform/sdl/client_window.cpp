@@ -1,6 +1,6 @@
 #include "platform/sdl/client_window.h"
 
-#include "platform/sdl/x_window_watch.h"
+#include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
 
@@ -8,12 +8,12 @@ std::unique_ptr<ClientWindow> ClientWindow::Create(const char* title, int x, int
                                                    int height, Uint32 flags, std::string& error) {
   SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
-    error = std::string("Quorvel: cannot create a window (") + SDL_GetError() + ")";
+    error = std::string("quorvel: cannot create a window (") + SDL_GetError() + ")";
     return nullptr;
   }
   SDL_Surface* image = NewImage(width, height);
   if (image == nullptr) {
-    error = std::string("Quorvel: out of memory for a window image (") + SDL_GetError() + ")";
+    error = std::string("quorvel: out of memory for a window image (") + SDL_GetError() + ")";
     SDL_DestroyWindow(window);
     return nullptr;
   }

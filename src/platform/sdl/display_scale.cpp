@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/sdl/display_dpi.h"
+#include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
 

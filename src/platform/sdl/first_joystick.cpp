@@ -1,5 +1,7 @@
 #include "platform/sdl/first_joystick.h"
 
+#include <utility>
+
 namespace quorvel {
 
 uint32_t AxisToJoyPos(int16_t axis) {
@@ -27,6 +29,7 @@ void FirstJoystick::Close() {
   }
   pad_ = nullptr;
   joystick_ = nullptr;
+  pressed_ = 0;
 }
 
 bool FirstJoystick::EnsureOpen() {
@@ -45,8 +48,17 @@ bool FirstJoystick::EnsureOpen() {
 
 bool FirstJoystick::Poll(JoyReading& out) {
   if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0) return false;
-  // Brings in state changes and hot-plugging since the last event pump.
+  // Brings in state changes and hot-plugging since the last event pump. The
+  // presses that brings are taken here, so that one the poll sees held is
+  // not counted again at the next.
   SDL_JoystickUpdate();
+  SDL_Event presses[16];
+  for (const Uint32 type : {SDL_JOYBUTTONDOWN, SDL_CONTROLLERBUTTONDOWN}) {
+    int n = 0;
+    while ((n = SDL_PeepEvents(presses, 16, SDL_GETEVENT, type, type)) > 0) {
+      for (int i = 0; i < n; ++i) OnEvent(presses[i]);
+    }
+  }
   if (!EnsureOpen()) return false;
   if (pad_ != nullptr) {
     const auto held = [this](SDL_GameControllerButton button) {
@@ -60,6 +72,7 @@ bool FirstJoystick::Poll(JoyReading& out) {
         PadAxis(SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_LEFTY),
                 held(SDL_CONTROLLER_BUTTON_DPAD_UP), held(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
     out.dwButtons = ButtonBits(held(SDL_CONTROLLER_BUTTON_A), held(SDL_CONTROLLER_BUTTON_B));
+    out.dwButtons |= std::exchange(pressed_, 0u);
     return true;
   }
   // A device without a second axis reads 0 there, which is neutral.
@@ -67,6 +80,7 @@ bool FirstJoystick::Poll(JoyReading& out) {
   out.dwYpos = AxisToJoyPos(SDL_JoystickGetAxis(joystick_, 1));
   out.dwButtons = ButtonBits(SDL_JoystickGetButton(joystick_, 0) != 0,
                              SDL_JoystickGetButton(joystick_, 1) != 0);
+  out.dwButtons |= std::exchange(pressed_, 0u);
   return true;
 }
 
@@ -84,6 +98,16 @@ void FirstJoystick::OnEvent(const SDL_Event& event) {
     if (joystick_ != nullptr && SDL_JoystickInstanceID(joystick_) == event.jdevice.which) Close();
   } else if (event.type == SDL_JOYDEVICEADDED) {
     EnsureOpen();
+  } else if (joystick_ != nullptr) {
+    // A tap shorter than a poll period still counts: the press is kept
+    // until the next poll reads it.
+    const SDL_JoystickID ours = SDL_JoystickInstanceID(joystick_);
+    if (pad_ != nullptr && event.type == SDL_CONTROLLERBUTTONDOWN && event.cbutton.which == ours) {
+      pressed_ |= ButtonBits(event.cbutton.button == SDL_CONTROLLER_BUTTON_A,
+                             event.cbutton.button == SDL_CONTROLLER_BUTTON_B);
+    } else if (pad_ == nullptr && event.type == SDL_JOYBUTTONDOWN && event.jbutton.which == ours) {
+      pressed_ |= ButtonBits(event.jbutton.button == 0, event.jbutton.button == 1);
+    }
   }
 }
 

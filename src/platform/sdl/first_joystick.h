@@ -39,13 +39,14 @@ class FirstJoystick {
   FirstJoystick(const FirstJoystick&) = delete;
   FirstJoystick& operator=(const FirstJoystick&) = delete;
 
-  // Fresh state of the first joystick; false when there is none.
+  // Fresh state of the first joystick; false when there is none. A button
+  // pressed and released again since the last poll reads as held, once.
   bool Poll(JoyReading& out);
   // Opens and closes the first joystick at once; true when it could be
   // opened. Leaves the device as it found it.
   bool Probe();
   // Follows SDL_JOYDEVICEADDED and SDL_JOYDEVICEREMOVED (sent for known pads
-  // too); other events are ignored.
+  // too) and notes button presses; other events are ignored.
   void OnEvent(const SDL_Event& event);
 
  private:
@@ -55,6 +56,7 @@ class FirstJoystick {
 
   SDL_GameController* pad_ = nullptr;  // set when device 0 is a known pad
   SDL_Joystick* joystick_ = nullptr;   // the device itself, owned by pad_ if set
+  uint32_t pressed_ = 0;               // button bits pressed since the last poll
 };
 
 }  // namespace quorvel

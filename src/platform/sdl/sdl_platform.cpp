@@ -1,18 +1,25 @@
+// The SDL platform, top to bottom: its state, opening it, the one loop and
+// what it delivers (ticks, menu events, sleeps), then the window's size.
 #include "platform/sdl/sdl_platform.h"
 
 #include <algorithm>
-#include <optional>
+#include <chrono>
 #include <span>
-#include <string>
 #include <utility>
 
+#include "platform/raster/fonts.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/raster/window_painter.h"
+#include "platform/sdl/client_window.h"
 #include "platform/sdl/display_scale.h"
-#include "platform/sdl/event_wait.h"
+#include "platform/sdl/first_joystick.h"
 #include "platform/sdl/game_icon.h"
 #include "platform/sdl/key_codes.h"
-#include "platform/sdl/sdl_platform_impl.h"
-#include "platform/sdl/x_window_watch.h"
+#include "platform/sdl/periodic_schedule.h"
+#include "platform/sdl/sdl_session.h"
+#include "platform/sdl/window_keys.h"
+#include "platform/sdl/x11_queries.h"
+#include "ui/layout.h"
 
 namespace quorvel {
 
@@ -21,91 +28,107 @@ namespace {
 constexpr int64_t kMicrosPerMilli = 1000;
 constexpr unsigned long kAltKeysyms[] = {0xffe9, 0xffea};  // XK_Alt_L, XK_Alt_R
 
-}  // namespace
+// The keys a tick reads, with their virtual-key codes.
+constexpr struct {
+  uint8_t bit;
+  int vk;
+} kTickKeys[] = {{kTickLeft, kVkLeft},
+                 {kTickRight, kVkRight},
+                 {kTickUp, kVkUp},
+                 {kTickDown, kVkDown},
+                 {kTickEnter, kVkReturn}};
 
-SdlPlatform::Impl::Impl(std::unique_ptr<SdlSession> session_in, std::unique_ptr<FontCache> fonts_in,
-                        std::unique_ptr<ClientWindow> form1_in, int scale_in)
-    : session(std::move(session_in)),
-      fonts(std::move(fonts_in)),
-      form1(std::move(form1_in)),
-      scale(scale_in),
-      auto_scale(scale_in),
-      picture(kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel),
-      timer1(int64_t{kTimer1PeriodMs} * kMicrosPerMilli) {}
+// Client areas in pixels at 96 dpi.
+const int kForm1Width = kForm1.client_width / kTwipsPerPixel;
+const int kForm1Height = kForm1.client_height / kTwipsPerPixel;
+const int kForm2Width = kForm2.client_width / kTwipsPerPixel;
+const int kForm2Height = kForm2.client_height / kTwipsPerPixel;
 
-void SdlPlatform::Impl::RepaintForm1() {
-  PaintForm1(form1->image(), picture.image(), labels, *fonts, scale);
-  form1->Present();
+// Microseconds on a monotonic clock with an arbitrary origin.
+int64_t MonotonicMicros() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
-void SdlPlatform::Impl::RepaintMenu() {
-  if (menu == nullptr || form2 == nullptr) return;
-  PaintForm2(form2->image(), menu->Frames(), *fonts, scale);
-  form2->Present();
-}
-
-void SdlPlatform::Impl::HandleWindowEvent(const SDL_Event& event) {
-  ForgetKeyboard();
-  switch (event.type) {
-    case SDL_QUIT:
-      close_requested = true;
-      break;
-    case SDL_WINDOWEVENT:
-      if (event.window.windowID == form1->id()) {
-        // While the menu is open the game window is its disabled owner: its
-        // close button does nothing, as on a modal dialog's owner anywhere.
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE && menu == nullptr) {
-          close_requested = true;
-        }
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-          RepaintForm1();
-        }
-        if (event.window.event == SDL_WINDOWEVENT_HIDDEN) ProbeXWindow(form1->window());
-        // The window manager applies fullscreen (and moves) after the menu was
-        // placed: it follows the game window wherever it ends up.
-        if ((event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-             event.window.event == SDL_WINDOWEVENT_MOVED) &&
-            menu != nullptr && form2 != nullptr && !form2->gone()) {
-          PlaceMenu();
-        }
-      } else if (form2 != nullptr && event.window.windowID == form2->id()) {
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
-        if (event.window.event == SDL_WINDOWEVENT_HIDDEN) ProbeXWindow(form2->window());
-      }
-      break;
-    case SDL_KEYDOWN:
-      if (HandleWindowKey(event.key)) break;
-      if (key_down && menu == nullptr) key_down(VkFromSdlKey(event.key.keysym.sym));
-      break;
-    case SDL_KEYUP:
-      if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
-        return_taken = false;
-      }
-      break;
-    case SDL_JOYDEVICEADDED:
-    case SDL_JOYDEVICEREMOVED:
-      joystick.OnEvent(event);
-      break;
-    default:
-      break;
+// Waits for one event until `deadline_us`, or with no limit. True with
+// `event` filled when one arrived; false once the deadline has passed.
+bool WaitEventUntil(SDL_Event& event, std::optional<int64_t> deadline_us) {
+  if (!deadline_us) return SDL_WaitEvent(&event) == 1;
+  for (;;) {
+    const int64_t left_us = *deadline_us - MonotonicMicros();
+    if (left_us <= 0) return SDL_PollEvent(&event) == 1;
+    // SDL waits in whole milliseconds; rounding up means waking at or just
+    // after the deadline, never spinning just before it.
+    const int timeout_ms = static_cast<int>((left_us + 999) / 1000);
+    if (SDL_WaitEventTimeout(&event, timeout_ms) == 1) return true;
   }
 }
 
-std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
-  return OpenWith(std::nullopt, WindowStart{}, error);
+void Earliest(std::optional<int64_t>& next, std::optional<int64_t> t) {
+  if (t && (!next || *t < *next)) next = t;
 }
+
+}  // namespace
+
+struct SdlPlatform::Impl {
+  // Declared first, so destroyed last: everything below needs SDL and SDL_ttf.
+  std::unique_ptr<SdlSession> session;
+  std::unique_ptr<FontCache> fonts;
+  std::unique_ptr<ClientWindow> form1;
+  // Created for the first menu visit and kept, hidden, between visits: the X
+  // server then holds the same resources for the game however many visits
+  // it makes.
+  std::unique_ptr<ClientWindow> form2;
+
+  // Screen pixels per 96-dpi pixel in both windows now; the picture stays
+  // 337 x 337 whatever it is.
+  int scale = 1;
+  int auto_scale = 1;               // the display's own
+  std::optional<int> chosen_scale;  // the player's, for the window
+  bool fullscreen = false;
+  std::function<void(std::optional<int>, bool)> on_choice;
+
+  RasterSurface picture{kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel};
+  Form1Labels labels;
+  FirstJoystick joystick;
+
+  GameWindowHandlers* handlers = nullptr;
+  InputFilter filter;
+  PeriodicSchedule timer1{int64_t{kTimer1PeriodMs} * kMicrosPerMilli};
+  bool timer1_on = true;  // enabled from the start
+  bool in_tick = false;
+  MenuWindow* menu = nullptr;  // while a modal show runs
+  PeriodicSchedule menu_timer{int64_t{kMenuTimerPeriodMs} * kMicrosPerMilli};
+  bool unloaded = false;
+  bool close_requested = false;
+  // Tick keys pressed since the last tick: a tap between two ticks still
+  // counts as held at the next one.
+  uint8_t pressed = 0;
+  // Enter went into an Alt+Enter: it is not the game's until released.
+  bool return_taken = false;
+
+  // Unloaded, closed, or a window of the game destroyed by another program,
+  // which counts as closing it.
+  bool ended() const { return unloaded || close_requested || windows_gone(); }
+  bool windows_gone() const { return form1->gone() || (form2 != nullptr && form2->gone()); }
+
+  void Loop(const std::function<bool()>& done, std::optional<int64_t> until);
+  void HandleEvent(const SDL_Event& event);
+  void Deliver(const InputEvent& live);
+  InputEvent ReadTick();
+  bool Held(int vk, std::optional<XKeymap>& keys);
+
+  void RepaintForm1();
+  void RepaintMenu();
+  int LargestWindowedScale() const;
+  int WindowedScale() const;
+  void ApplyWindowMode();
+  void PlaceMenu();
+  bool HandleWindowKey(const SDL_KeyboardEvent& key);
+};
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::string& error) {
-  return OpenWith(std::nullopt, start, error);
-}
-
-std::unique_ptr<SdlPlatform> SdlPlatform::OpenAtScale(int scale, std::string& error) {
-  return OpenWith(std::max(scale, 1), WindowStart{}, error);
-}
-
-std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scale,
-                                                   const WindowStart& start, std::string& error) {
   auto session = SdlSession::Open(error);
   if (session == nullptr) return nullptr;
   // On a palette display (depth 8, which SDL reports as an unknown format)
@@ -114,47 +137,45 @@ std::unique_ptr<SdlPlatform> SdlPlatform::OpenWith(std::optional<int> fixed_scal
   if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 &&
       (SDL_ISPIXELFORMAT_INDEXED(desktop.format) || SDL_BITSPERPIXEL(desktop.format) < 15)) {
     error =
-        "Quorvel: the display has too few colours; the game needs a colour depth of 15 bits "
+        "quorvel: the display has too few colours; the game needs a colour depth of 15 bits "
         "or more";
     return nullptr;
   }
   const std::string font_path = FindGameFont(error);
   if (font_path.empty()) {
-    error = "Quorvel: " + error;
+    error = "quorvel: " + error;
     return nullptr;
   }
-  const int width = kForm1.client_width / kTwipsPerPixel;
-  const int height = kForm1.client_height / kTwipsPerPixel;
   // The display is asked only once SDL has opened it.
-  const int auto_scale = fixed_scale ? *fixed_scale : DisplayScale(width, height);
+  const int auto_scale = start.display_scale ? std::max(*start.display_scale, 1)
+                                             : DisplayScale(kForm1Width, kForm1Height);
   auto form1 = ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    width * auto_scale, height * auto_scale, 0, error);
+                                    kForm1Width * auto_scale, kForm1Height * auto_scale, 0, error);
   if (form1 == nullptr) return nullptr;
   // The title bar's icon keeps its 16 x 16 design size.
   if (SDL_Surface* icon = CreateGameIcon(kWindowIconPixels)) {
     SDL_SetWindowIcon(form1->window(), icon);
     SDL_FreeSurface(icon);
   }
-  auto impl = std::make_unique<Impl>(std::move(session), std::make_unique<FontCache>(font_path),
-                                     std::move(form1), auto_scale);
-  Impl* state = impl.get();
-  state->chosen_scale = start.scale;
-  state->fullscreen = start.fullscreen;
-  state->choice_changed = start.choice_changed;
+  auto impl = std::make_unique<Impl>();
+  Impl& s = *impl;
+  s.session = std::move(session);
+  s.fonts = std::make_unique<FontCache>(font_path);
+  s.form1 = std::move(form1);
+  s.scale = s.auto_scale = auto_scale;
+  s.chosen_scale = start.scale;
+  s.fullscreen = start.fullscreen;
+  s.on_choice = start.on_choice;
   // A chosen scale or fullscreen takes effect before the window is first
   // seen: a window manager reads the fullscreen state as the window appears.
-  if (start.scale || start.fullscreen) state->ApplyWindowMode();
-  state->picture.SetRefreshHook([state] { state->RepaintForm1(); });
+  if (start.scale || start.fullscreen) s.ApplyWindowMode();
+  s.picture.SetRefreshHook([&s] { s.RepaintForm1(); });
   return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(impl)));
 }
 
 SdlPlatform::SdlPlatform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 SdlPlatform::~SdlPlatform() = default;
-
-void SdlPlatform::SetKeyDownHandler(std::function<void(int vk)> handler) {
-  impl_->key_down = std::move(handler);
-}
 
 SDL_Window* SdlPlatform::game_window() const {
   return impl_->form1->window();
@@ -168,32 +189,183 @@ int SdlPlatform::scale() const {
   return impl_->scale;
 }
 
-int SdlPlatform::Run(GameWindowHandlers& handlers) {
+int SdlPlatform::Run(GameWindowHandlers& handlers, InputFilter filter) {
   Impl& s = *impl_;
+  s.handlers = &handlers;
+  s.filter = std::move(filter);
   handlers.Form_Load();
-  if (s.ended()) return 0;
-  s.form1->Show();
-  s.form1->TakeFocus();
-  s.RepaintForm1();
-  s.running = true;
-  s.timer1.SetEnabled(s.timer1_on, MonotonicMicros());
+  if (!s.ended()) {
+    s.form1->Show();
+    s.form1->TakeFocus();
+    s.RepaintForm1();
+    s.timer1.SetEnabled(s.timer1_on, MonotonicMicros());
+    s.Loop([] { return false; }, std::nullopt);
+    s.form1->Hide();
+  }
+  s.handlers = nullptr;
+  return 0;
+}
+
+// The one loop. Queued events come first, so a tick sees the newest key
+// state; then whichever of the tick, the menu's timer and `until` is due;
+// else it waits for the earliest of them or an event. A tick never starts
+// inside another (the menu and the sleep run within one), and the game's
+// end, whatever caused it, ends every level at once.
+void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<int64_t> until) {
   SDL_Event event;
-  while (!s.ended()) {
-    // Everything already queued first, so a tick sees the newest key state.
-    while (SDL_PollEvent(&event) == 1) s.HandleWindowEvent(event);
-    if (s.ended()) break;
-    if (s.timer1.Due(MonotonicMicros())) {
-      s.timer1.BeginRun();
-      s.ForgetKeyboard();
-      handlers.Timer1_Timer();
-      s.timer1.EndRun(MonotonicMicros());
+  while (!ended() && !done()) {
+    if (SDL_PollEvent(&event) == 1) {
+      HandleEvent(event);
       continue;
     }
-    if (WaitEventUntil(event, s.timer1.deadline())) s.HandleWindowEvent(event);
+    const int64_t now = MonotonicMicros();
+    if (until && now >= *until) return;
+    if (!in_tick && timer1.Due(now)) {
+      timer1.BeginRun();
+      Deliver(ReadTick());
+      timer1.EndRun(MonotonicMicros());
+      continue;
+    }
+    if (menu != nullptr && menu_timer.Due(now)) {
+      menu_timer.BeginRun();
+      InputEvent poll = InputEvent::Of(InputEvent::kPoll);
+      JoyReading joy;
+      if (joystick.Poll(joy)) poll.joy = joy;
+      Deliver(poll);
+      menu_timer.EndRun(MonotonicMicros());
+      continue;
+    }
+    std::optional<int64_t> next = until;
+    if (!in_tick) Earliest(next, timer1.deadline());
+    if (menu != nullptr) Earliest(next, menu_timer.deadline());
+    if (WaitEventUntil(event, next)) HandleEvent(event);
   }
-  s.running = false;
-  s.form1->Hide();
-  return 0;
+}
+
+// Hands a piece of live input through the filter to whoever takes it now.
+void SdlPlatform::Impl::Deliver(const InputEvent& live) {
+  const bool menu_open = menu != nullptr;
+  const std::optional<InputEvent> e = filter ? filter(live, menu_open) : LiveInput(live, menu_open);
+  if (!e) return;
+  switch (e->kind) {
+    case InputEvent::kTick:
+      if (menu_open || in_tick || handlers == nullptr) return;
+      in_tick = true;
+      handlers->Timer1_Timer(*e);
+      in_tick = false;
+      return;
+    case InputEvent::kKey:
+    case InputEvent::kPoll:
+      if (!menu_open) return;
+      if (e->kind == InputEvent::kKey) {
+        menu->Form_KeyDown(e->key);
+      } else {
+        menu->Timer1_Timer(e->joy);
+      }
+      if (!menu->Closed()) RepaintMenu();
+      return;
+    case InputEvent::kClose:
+      close_requested = true;
+      return;
+  }
+}
+
+void SdlPlatform::Impl::HandleEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      Deliver(InputEvent::Of(InputEvent::kClose));
+      break;
+    case SDL_WINDOWEVENT: {
+      const SDL_WindowEvent& w = event.window;
+      const bool on_menu = form2 != nullptr && w.windowID == form2->id();
+      if (w.windowID != form1->id() && !on_menu) break;
+      // Either window's close button ends the game, the menu's visit too.
+      if (w.event == SDL_WINDOWEVENT_CLOSE) Deliver(InputEvent::Of(InputEvent::kClose));
+      if (w.event == SDL_WINDOWEVENT_HIDDEN)
+        ProbeXWindow(on_menu ? form2->window() : form1->window());
+      if (on_menu) {
+        if (w.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
+        break;
+      }
+      if (w.event == SDL_WINDOWEVENT_EXPOSED || w.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        RepaintForm1();
+      }
+      // The window manager applies fullscreen (and moves) after the menu was
+      // placed: it follows the game window wherever it ends up.
+      if ((w.event == SDL_WINDOWEVENT_SIZE_CHANGED || w.event == SDL_WINDOWEVENT_MOVED) &&
+          menu != nullptr && form2 != nullptr && !form2->gone()) {
+        PlaceMenu();
+      }
+      break;
+    }
+    case SDL_KEYDOWN: {
+      if (HandleWindowKey(event.key)) break;
+      // While the menu is open the game window is its disabled owner: keys
+      // typed while it holds the focus belong to the menu.
+      const bool ours = event.key.windowID == form1->id() ||
+                        (form2 != nullptr && event.key.windowID == form2->id());
+      const int vk = VkFromSdlKey(event.key.keysym.sym);
+      if (!ours || vk == 0) break;
+      if (menu == nullptr && event.key.repeat == 0) {
+        for (const auto& k : kTickKeys) {
+          if (k.vk == vk) pressed |= k.bit;
+        }
+      }
+      Deliver(InputEvent::Key(static_cast<int16_t>(vk)));
+      break;
+    }
+    case SDL_KEYUP:
+      if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
+        return_taken = false;
+      }
+      break;
+    default:
+      joystick.OnEvent(event);
+      break;
+  }
+}
+
+// Whether `vk` is held now. The key state is the keyboard's while either
+// window of the game has the focus, released otherwise. SDL's own state is
+// not asked on x11: SDL forgets every held key whenever the focus passes
+// from the menu to the game window, and a key still held then would read as
+// a new press.
+bool SdlPlatform::Impl::Held(int vk, std::optional<XKeymap>& keys) {
+  if (keys) return XAnyKeyDown(form1->window(), *keys, XKeysymsForVk(vk));
+  const Uint8* state = SDL_GetKeyboardState(nullptr);
+  for (SDL_Keycode key : SdlKeysForVk(vk)) {
+    const SDL_Scancode code = SDL_GetScancodeFromKey(key);
+    if (code != SDL_SCANCODE_UNKNOWN && state[code] != 0) return true;
+  }
+  return false;
+}
+
+// The input of one tick: the keyboard asked once (one focus check and one
+// keymap, an X round trip each at most) and the joystick polled once.
+InputEvent SdlPlatform::Impl::ReadTick() {
+  InputEvent tick = InputEvent::Of(InputEvent::kTick);
+  SDL_Window* const ours[2] = {form1->window(), form2 ? form2->window() : nullptr};
+  SDL_Window* const focus = SDL_GetKeyboardFocus();
+  const bool focused = (focus != nullptr && (focus == ours[0] || focus == ours[1])) ||
+                       XFocusOnAnyOf(std::span<SDL_Window* const>(ours, form2 ? 2 : 1));
+  if (focused) {
+    std::optional<XKeymap> keys = XKeymapNow(ours[0]);
+    for (const auto& k : kTickKeys) {
+      if (Held(k.vk, keys)) tick.keys |= k.bit;
+    }
+    const bool alt =
+        keys ? XAnyKeyDown(ours[0], *keys, kAltKeysyms) : (SDL_GetModState() & KMOD_ALT) != 0;
+    // Enter pressed with Alt toggles fullscreen and stays the window's until
+    // it is released, even should Alt be let go first.
+    const bool enter = (tick.keys & kTickEnter) != 0;
+    if (enter && alt) return_taken = true;
+    if (!enter) return_taken = false;
+  }
+  tick.keys |= std::exchange(pressed, uint8_t{0});
+  if (return_taken) tick.keys &= ~kTickEnter;
+  JoyReading joy;
+  if (joystick.Poll(joy)) tick.joy = joy;
+  return tick;
 }
 
 Surface& SdlPlatform::Picture1() {
@@ -204,56 +376,13 @@ void SdlPlatform::SetLabels(const Form1Labels& labels) {
   impl_->labels = labels;
 }
 
-bool SdlPlatform::KeyHeld(int vk) {
-  // The key state is the keyboard's while either window of the game has
-  // the focus, released otherwise. SDL's own state is not asked on x11: SDL
-  // forgets every held key whenever the focus passes from the menu to the
-  // game window, and a key still held then would read as a new press.
-  Impl& s = *impl_;
-  SDL_Window* const ours[2] = {s.form1->window(), s.form2 ? s.form2->window() : nullptr};
-  if (!s.keyboard.taken) {
-    const std::span<SDL_Window* const> windows(ours, s.form2 ? 2 : 1);
-    SDL_Window* const focus = SDL_GetKeyboardFocus();
-    s.keyboard.focused =
-        (focus != nullptr && (focus == ours[0] || focus == ours[1])) || XFocusOnAnyOf(windows);
-    s.keyboard.keys = s.keyboard.focused ? XKeymapNow(ours[0]) : std::nullopt;
-    s.keyboard.taken = true;
-  }
-  if (!s.keyboard.focused) return false;
-  bool held = false;
-  bool alt = false;
-  if (s.keyboard.keys) {
-    held = XAnyKeyDown(ours[0], *s.keyboard.keys, XKeysymsForVk(vk));
-    if (vk == kVkReturn && held) alt = XAnyKeyDown(ours[0], *s.keyboard.keys, kAltKeysyms);
-  } else {
-    const Uint8* state = SDL_GetKeyboardState(nullptr);
-    for (SDL_Keycode key : SdlKeysForVk(vk)) {
-      const SDL_Scancode code = SDL_GetScancodeFromKey(key);
-      held = held || (code != SDL_SCANCODE_UNKNOWN && state[code] != 0);
-    }
-    alt = (SDL_GetModState() & KMOD_ALT) != 0;
-  }
-  // Enter pressed with Alt toggles fullscreen and stays the window's until
-  // it is released, even should Alt be let go first.
-  if (vk == kVkReturn) {
-    if (held && alt) s.return_taken = true;
-    if (!held) s.return_taken = false;
-    if (s.return_taken) return false;
-  }
-  return held;
-}
-
-bool SdlPlatform::JoyGetPos(JoyReading& out) {
-  return impl_->joystick.Poll(out);
-}
-
 bool SdlPlatform::JoyProbe() {
   return impl_->joystick.Probe();
 }
 
 void SdlPlatform::SetTimer1Enabled(bool enabled) {
   impl_->timer1_on = enabled;
-  if (impl_->running) impl_->timer1.SetEnabled(enabled, MonotonicMicros());
+  if (impl_->handlers != nullptr) impl_->timer1.SetEnabled(enabled, MonotonicMicros());
 }
 
 void SdlPlatform::UnloadGameWindow() {
@@ -261,12 +390,164 @@ void SdlPlatform::UnloadGameWindow() {
 }
 
 void SdlPlatform::Sleep(int ms) {
-  const int64_t deadline = MonotonicMicros() + int64_t{ms} * kMicrosPerMilli;
-  SDL_Event event;
-  while (MonotonicMicros() < deadline) {
-    if (WaitEventUntil(event, deadline)) impl_->HandleWindowEvent(event);
+  impl_->Loop([] { return false; }, MonotonicMicros() + int64_t{ms} * kMicrosPerMilli);
+}
+
+void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
+  Impl& s = *impl_;
+  if (s.menu != nullptr) return;  // one menu window at a time
+  if (s.form2 == nullptr) {
+    std::string error;
+    // Titled with the game's name, as the game window is, in window lists.
+    s.form2 = ClientWindow::Create(kForm1.caption, 0, 0, kForm2Width, kForm2Height,
+                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR, error);
+    if (s.form2 != nullptr) SDL_SetWindowModalFor(s.form2->window(), s.form1->window());
+  } else {
+    // Showing a window that another program destroyed would wait forever
+    // for it to appear.
+    ProbeXWindow(s.form2->window());
   }
-  impl_->ForgetKeyboard();
+  if (s.form2 != nullptr && !s.form2->gone()) s.PlaceMenu();
+  // Should SDL refuse the window, the menu still runs, unseen, on the game
+  // window's keys, so the game is never stuck in a visit it cannot end.
+  s.menu = &menu;
+  menu.Form_Load();
+  if (s.form2 != nullptr && !s.form2->gone() && !menu.Closed()) {
+    s.form2->Show();
+    s.form2->TakeFocus();
+    s.RepaintMenu();
+  }
+  s.menu_timer.SetEnabled(true, MonotonicMicros());
+  s.Loop([&menu] { return menu.Closed(); }, std::nullopt);
+  s.menu_timer.SetEnabled(false, 0);
+  if (s.form2 != nullptr) s.form2->Hide();
+  s.menu = nullptr;
+  if (s.form1->shown() && !s.form1->gone()) s.form1->TakeFocus();
+  s.RepaintForm1();
+}
+
+void SdlPlatform::Impl::RepaintForm1() {
+  PaintForm1(form1->image(), picture.image(), labels, *fonts, scale);
+  form1->Present();
+}
+
+void SdlPlatform::Impl::RepaintMenu() {
+  if (menu == nullptr || form2 == nullptr) return;
+  PaintForm2(form2->image(), menu->Frames(), *fonts, scale);
+  form2->Present();
+}
+
+int SdlPlatform::Impl::LargestWindowedScale() const {
+  // The display's room less the task bars, less the window manager's title
+  // bar and borders around the client area. An unknown room keeps the scale
+  // the window has, rather than the largest of all.
+  SDL_Window* window = form1->window();
+  SDL_Rect usable{};
+  const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+  if (SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = SDL_Rect{};
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
+    top = left = bottom = right = 0;
+  }
+  return LargestScaleIn(std::max(auto_scale, chosen_scale.value_or(1)), kForm1Width, kForm1Height,
+                        usable.w > 0 ? usable.w - left - right : 0,
+                        usable.h > 0 ? usable.h - top - bottom : 0);
+}
+
+// The windowed scale is the player's choice (Ctrl+Plus/Minus, --scale, the
+// settings file) or, with none, the display's own.
+int SdlPlatform::Impl::WindowedScale() const {
+  if (!chosen_scale) return auto_scale;
+  return std::min(*chosen_scale, LargestWindowedScale());
+}
+
+// Puts the windows in the current mode and scale and repaints them;
+// fullscreen takes the largest scale that fits the screen.
+void SdlPlatform::Impl::ApplyWindowMode() {
+  SDL_Window* window = form1->window();
+  const bool is_fullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+  if (fullscreen != is_fullscreen &&
+      SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    fullscreen = is_fullscreen;  // SDL refused; the window stays as it was
+  }
+  if (fullscreen) {
+    SDL_Rect screen{};
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &screen) != 0) {
+      screen = SDL_Rect{};  // unknown: the scale stays
+    }
+    scale = LargestScaleIn(scale, kForm1Width, kForm1Height, screen.w, screen.h);
+  } else {
+    scale = WindowedScale();
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    if (w != kForm1Width * scale || h != kForm1Height * scale) {
+      SDL_SetWindowSize(window, kForm1Width * scale, kForm1Height * scale);
+      const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                            SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
+  }
+  form1->ResizeImage(kForm1Width * scale, kForm1Height * scale);
+  RepaintForm1();
+  if (menu != nullptr && form2 != nullptr && !form2->gone()) {
+    PlaceMenu();
+    form2->TakeFocus();
+    RepaintMenu();
+  }
+}
+
+// Sizes the menu window at the current scale and centres it over the game
+// window.
+void SdlPlatform::Impl::PlaceMenu() {
+  const int w = kForm2Width * scale, h = kForm2Height * scale;
+  int now_w = 0, now_h = 0;
+  SDL_GetWindowSize(form2->window(), &now_w, &now_h);
+  if (now_w != w || now_h != h) SDL_SetWindowSize(form2->window(), w, h);
+  form2->ResizeImage(w, h);
+  const SDL_Point at = CentredOver(form1->window(), w, h);
+  SDL_SetWindowPosition(form2->window(), at.x, at.y);
+}
+
+// F11, Alt+Enter, Ctrl+Plus/Minus/0 and Esc in fullscreen: acts on them and
+// returns true, so that they go no further; false for the game's keys.
+bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
+  const SDL_Keycode sym = key.keysym.sym;
+  // The layout is asked only for Ctrl's keys: one round trip per such press.
+  const char32_t typed = (key.keysym.mod & KMOD_CTRL) == 0
+                             ? UnshiftedChar(sym)
+                             : XTypedChar(form1->window(), sym, (key.keysym.mod & KMOD_SHIFT) != 0)
+                                   .value_or(UnshiftedChar(sym));
+  const WindowKey what = WindowKeyFor(sym, key.keysym.mod, typed, fullscreen, menu != nullptr);
+  if (what == WindowKey::kNone) return false;
+  if (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) return_taken = true;
+  if (key.repeat != 0) return true;  // a held key acts once
+  const int before = WindowedScale();
+  const std::optional<int> chosen_before = chosen_scale;
+  const bool fullscreen_before = fullscreen;
+  switch (what) {
+    case WindowKey::kToggleFullscreen:
+      fullscreen = !fullscreen;
+      break;
+    case WindowKey::kLeaveFullscreen:
+      fullscreen = false;
+      break;
+    case WindowKey::kScaleUp:
+      if (!fullscreen) chosen_scale = std::min(before + 1, LargestWindowedScale());
+      break;
+    case WindowKey::kScaleDown:
+      if (!fullscreen) chosen_scale = std::max(before - 1, 1);
+      break;
+    case WindowKey::kScaleAuto:
+      if (!fullscreen) chosen_scale.reset();
+      break;
+    case WindowKey::kNone:
+      break;
+  }
+  ApplyWindowMode();
+  if (on_choice && (chosen_scale != chosen_before || fullscreen != fullscreen_before)) {
+    on_choice(chosen_scale, fullscreen);
+  }
+  return true;
 }
 
 }  // namespace quorvel

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "platform/sdl/pad_mappings.h"
-#include "platform/sdl/x_window_watch.h"
+#include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
 
@@ -39,7 +39,7 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
 
   InstallXErrorFilter();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    error = std::string("Quorvel: cannot open a window: no display (") + SDL_GetError() + ")";
+    error = std::string("quorvel: cannot open a window: no display (") + SDL_GetError() + ")";
     RemoveXErrorFilter();
     return nullptr;
   }
@@ -58,7 +58,7 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
   // No text entry anywhere: keeps input methods from popping up over the game.
   SDL_StopTextInput();
   if (TTF_Init() != 0) {
-    error = std::string("Quorvel: cannot start the font engine (") + TTF_GetError() + ")";
+    error = std::string("quorvel: cannot start the font engine (") + TTF_GetError() + ")";
     SDL_Quit();
     RemoveXErrorFilter();
     return nullptr;
