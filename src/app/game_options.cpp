@@ -1,9 +1,12 @@
 #include "app/game_options.h"
 
+#include <getopt.h>
+
 #include <charconv>
 #include <cstddef>
 
 #include "app/quoted_text.h"
+#include "app/settings_file.h"
 
 #ifndef QUORVEL_VERSION
 #error "QUORVEL_VERSION must be defined by the build"
@@ -12,6 +15,38 @@
 namespace quorvel {
 
 namespace {
+
+// getopt_long's codes for the long options; above any character, so that
+// they tell a long option's fault from a short one's.
+enum OptionCode : int {
+  kHelp = 256,
+  kVersion,
+  kFullscreen,
+  kScale,
+  kRecord,
+  kReplay,
+};
+
+constexpr option kOptions[] = {
+    {"scale", required_argument, nullptr, kScale},
+    {"fullscreen", no_argument, nullptr, kFullscreen},
+    {"record", required_argument, nullptr, kRecord},
+    {"replay", required_argument, nullptr, kReplay},
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+constexpr const char* kUsageLine =
+    "usage: quorvel [--scale N] [--fullscreen] [--record FILE | --replay FILE] [--help] "
+    "[--version]";
+
+std::string NameOf(int code) {
+  for (const option& o : kOptions) {
+    if (o.val == code && o.name != nullptr) return std::string("--") + o.name;
+  }
+  return "-" + std::string(1, static_cast<char>(code));
+}
 
 bool ParseScale(const std::string& word, int& out) {
   int v = 0;
@@ -23,59 +58,92 @@ bool ParseScale(const std::string& word, int& out) {
   return true;
 }
 
-// Splits "--name=value" into name and value; `has_value` tells whether an
-// '=' was there.
-void SplitOption(const std::string& arg, std::string& name, std::string& value, bool& has_value) {
-  const std::size_t eq = arg.find('=');
-  has_value = arg.rfind("--", 0) == 0 && eq != std::string::npos;
-  name = has_value ? arg.substr(0, eq) : arg;
-  value = has_value ? arg.substr(eq + 1) : std::string();
+// A word that reads as an option: "--scale", "-h"; not "-" nor "-3".
+bool LooksLikeOption(const std::string& word) {
+  return word.size() > 1 && word[0] == '-' &&
+         (word[1] == '-' || (word[1] >= 'a' && word[1] <= 'z') ||
+          (word[1] >= 'A' && word[1] <= 'Z'));
 }
 
 }  // namespace
 
 bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, std::string& error) {
+  // getopt_long wants argv as C strings; "+": stop at the first word that
+  // is not an option, ":": tell a missing value from an unknown option.
+  std::vector<std::string> words;
+  words.reserve(args.size() + 1);
+  words.push_back("quorvel");
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
+
   GameOptions o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string name, value;
-    bool has_value = false;
-    SplitOption(args[i], name, value, has_value);
-    const bool takes_value = name == "--scale" || name == "--record" || name == "--replay";
-    if (takes_value && !has_value) {
-      if (i + 1 >= args.size()) {
-        error = name + " needs a value (see quorvel --help)";
-        return false;
+  opterr = 0;  // the messages are ours
+  optind = 0;  // a fresh scan each call
+  for (;;) {
+    const int word = optind == 0 ? 1 : optind;  // the word this option is in
+    const int code = getopt_long(argc, argv.data(), "+:h", kOptions, nullptr);
+    if (code == -1) break;
+    if (code == '?') {
+      if (optopt >= kHelp) {
+        error = NameOf(optopt) + " takes no value (see quorvel --help)";
+      } else {
+        error = "unknown option " + Quoted(words[static_cast<std::size_t>(word)]) + " (" +
+                kUsageLine + ")";
       }
-      value = args[++i];
-    } else if (!takes_value && has_value) {
-      error = name + " takes no value (see quorvel --help)";
       return false;
     }
-    if (name == "--help" || name == "-h") {
-      o.help = true;
-    } else if (name == "--version") {
-      o.version = true;
-    } else if (name == "--fullscreen") {
-      o.fullscreen = true;
-    } else if (name == "--scale") {
-      int scale = 0;
-      if (!ParseScale(value, scale)) {
-        error = "--scale takes a whole number from 1 to " + std::to_string(kMaxWindowScale) +
-                ", not " + Quoted(value);
-        return false;
-      }
-      o.scale = scale;
-    } else if (name == "--record" || name == "--replay") {
-      if (value.empty()) {
-        error = name + " needs a file name";
-        return false;
-      }
-      (name == "--record" ? o.record_path : o.replay_path) = value;
-    } else {
-      error = "unknown option " + Quoted(args[i]) +
-              " (usage: quorvel [--scale N] [--fullscreen] [--record FILE | --replay FILE])";
+    if (code == ':') {
+      error = NameOf(optopt) + " needs a value (see quorvel --help)";
       return false;
     }
+    // A value given as the next word must not be the next option: the
+    // player left the value out ("--record --scale 2"), and would get a
+    // file named "--scale".
+    const std::string value = optarg != nullptr ? optarg : "";
+    if (optarg != nullptr && optarg == argv[static_cast<std::size_t>(optind - 1)] &&
+        LooksLikeOption(value)) {
+      error = NameOf(code) + " needs a value, not the option " + Quoted(value) + " (" +
+              NameOf(code) + "=VALUE takes a value starting with '-')";
+      return false;
+    }
+    switch (code) {
+      case 'h':
+      case kHelp:
+        o.help = true;
+        break;
+      case kVersion:
+        o.version = true;
+        break;
+      case kFullscreen:
+        o.fullscreen = true;
+        break;
+      case kScale: {
+        int scale = 0;
+        if (!ParseScale(value, scale)) {
+          error = "--scale takes a whole number from 1 to " + std::to_string(kMaxWindowScale) +
+                  ", not " + Quoted(value);
+          return false;
+        }
+        o.scale = scale;
+        break;
+      }
+      case kRecord:
+      case kReplay:
+        if (value.empty()) {
+          error = NameOf(code) + " needs a file name";
+          return false;
+        }
+        (code == kRecord ? o.record_path : o.replay_path) = value;
+        break;
+    }
+  }
+  if (optind < argc) {
+    error = "unknown option " + Quoted(words[static_cast<std::size_t>(optind)]) + " (" +
+            kUsageLine + ")";
+    return false;
   }
   if (!o.record_path.empty() && !o.replay_path.empty()) {
     error = "--record and --replay cannot be used together";
@@ -86,6 +154,7 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, st
 }
 
 std::string GameUsage() {
+  const std::string settings = SettingsPath();
   return "Usage: quorvel [OPTION]...\n"
          "A small racing game: three laps round a flat course.\n"
          "\n"
@@ -94,7 +163,20 @@ std::string GameUsage() {
          "  --record FILE    write the race's input to FILE as a quorvel-sim script\n"
          "  --replay FILE    play a recording back in the window (Esc ends it)\n"
          "  --help           show this help and exit\n"
-         "  --version        show the version and exit\n";
+         "  --version        show the version and exit\n"
+         "\n"
+         "Controls (keyboard, or the first pad plugged in):\n"
+         "  race    Left/Right steer, Up accelerates, Down brakes (pad: stick or D-pad);\n"
+         "          Enter (pad: button 1, A or Cross) opens the menu\n"
+         "  menu    arrow keys (pad: stick or D-pad) move; Enter (button 1) confirms,\n"
+         "          Esc (button 2, B or Circle) cancels\n"
+         "  window  F11 or Alt+Enter toggles fullscreen, Esc leaves it;\n"
+         "          Ctrl+Plus, Ctrl+Minus: one scale step up, down; Ctrl+0: automatic\n"
+         "\n" +
+         (settings.empty()
+              ? std::string("Settings are not kept: neither XDG_CONFIG_HOME nor HOME is set.\n")
+              : "Settings are kept in " + Quoted(settings, kMaxQuotedPathChars) +
+                    ";\npad mappings in SDL's format can go beside it in gamecontrollerdb.txt.\n");
 }
 
 std::string GameVersionLine() {

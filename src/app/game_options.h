@@ -25,13 +25,16 @@ struct GameOptions {
   std::string replay_path;  // empty = play normally
 };
 
-// Reads the arguments after the program name. Both `--opt VALUE` and
-// `--opt=VALUE` are accepted. False with a one-line `error` (no program name,
-// no newline) for an unknown option, a missing or bad value, or --record
-// together with --replay.
+// Reads the arguments after the program name, the GNU way (getopt_long):
+// `--opt VALUE`, `--opt=VALUE`, and an unambiguous start of an option's name.
+// False with a one-line `error` (no program name, no newline) for an unknown
+// option, a missing or bad value, a value given as the next word that looks
+// like an option (`--record --scale`: `--record=--scale` takes it), or
+// --record together with --replay.
 bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, std::string& error);
 
-// The --help text, several lines, each ending in a newline.
+// The --help text, several lines, each ending in a newline: the options,
+// the controls, and where the settings file is.
 std::string GameUsage();
 
 // "quorvel X.Y.Z", no newline.

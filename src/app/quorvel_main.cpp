@@ -19,8 +19,8 @@
 #include "app/input_recorder.h"
 #include "app/input_replay.h"
 #include "app/quoted_text.h"
+#include "app/settings_file.h"
 #include "platform/sdl/sdl_platform.h"
-#include "platform/sdl/window_settings.h"
 #include "race/game.h"
 #include "race/game_window_handlers.h"
 
@@ -121,23 +121,24 @@ int main(int argc, char** argv) {
     }
   }
   // The player's remembered window choices; the command line wins for this
-  // run. A bad settings file costs a warning, never the start.
+  // run. A bad settings file costs warnings, never the start.
+  std::vector<std::string> warnings;
+  quorvel::SettingsFile settings = quorvel::SettingsFile::Load(quorvel::SettingsPath(), warnings);
+  for (const std::string& warning : warnings) {
+    std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
+  }
   quorvel::WindowStart start;
-  const std::string settings_path = quorvel::WindowSettingsPath();
-  std::string warning;
-  quorvel::WindowSettings saved = quorvel::LoadWindowSettings(settings_path, warning);
-  if (!warning.empty()) std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
-  start.scale = options.scale ? options.scale : saved.scale;
-  start.fullscreen = options.fullscreen || saved.fullscreen;
-  bool remember = !settings_path.empty();
-  start.on_choice = [&](std::optional<int> scale, bool fullscreen) {
-    const quorvel::WindowSettings now{scale, fullscreen};
-    if (!remember || now == saved) return;
-    if (quorvel::SaveWindowSettings(settings_path, now, error)) {
-      saved = now;
-    } else {
-      std::fprintf(stderr, "quorvel: warning: %s\n", error.c_str());
-      remember = false;  // one warning, not one per key press
+  start.scale = options.scale ? options.scale : settings.values().scale;
+  start.fullscreen = options.fullscreen || settings.values().fullscreen;
+  bool saving = true;  // one warning for a save that fails, not one per key press
+  start.on_choice = [&settings, &saving](std::optional<int> scale, bool fullscreen) {
+    quorvel::Settings next = settings.values();
+    next.scale = scale;
+    next.fullscreen = fullscreen;
+    std::string save_error;
+    if (saving && !settings.Save(next, save_error)) {
+      std::fprintf(stderr, "quorvel: warning: %s\n", save_error.c_str());
+      saving = false;
     }
   };
   auto platform = quorvel::SdlPlatform::Open(start, error);

@@ -20,7 +20,7 @@ std::vector<std::string> Words(const std::string& line) {
 
 // Each command line with what it gives: scale (0 for none), fullscreen,
 // record and replay paths, help and version; "" where it is refused with
-// one short line.
+// one short line, "!text" where that line must hold `text`.
 TEST(GameOptions, AcceptedAndRefusedCommandLines) {
   const std::pair<const char*, const char*> cases[] = {
       {"", "0 0 [] [] 0 0"},
@@ -37,10 +37,20 @@ TEST(GameOptions, AcceptedAndRefusedCommandLines) {
       {"--fullscreen=1", ""},
       {"--record", ""},
       {"--record=", ""},
-      {"--bogus", ""},
+      {"--bogus",
+       "![--scale N] [--fullscreen] [--record FILE | --replay FILE] [--help] [--version]"},
       {"race.txt", ""},
+      {"--fullscreen race.txt", "!'race.txt'"},
+      {"-x", "!'-x'"},
       {"--record a --replay b", ""},
       {"--scale 99999999999999999999", ""},
+      {"--help=1", "!--help takes no value"},
+      // A value that is the next option: the player left the value out.
+      {"--record --scale 2", "!not the option '--scale'"},
+      {"--scale --fullscreen", "!not the option"},
+      {"--record=--scale", "0 0 [--scale] [] 0 0"},
+      {"--replay - --full", "0 1 [] [-] 0 0"},
+      {"--scale -3", "!not '-3'"},
   };
   for (const auto& [line, want] : cases) {
     GameOptions o;
@@ -51,6 +61,8 @@ TEST(GameOptions, AcceptedAndRefusedCommandLines) {
           << o.replay_path << "] " << o.help << ' ' << o.version;
     } else if (error.empty() || error.find('\n') != std::string::npos || error.size() > 200) {
       got << "refused without one short line: " << error;
+    } else if (want[0] == '!') {
+      got << '!' << (error.find(want + 1) != std::string::npos ? want + 1 : error);
     }
     EXPECT_EQ(got.str(), want) << line;
   }

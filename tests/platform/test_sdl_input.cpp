@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "app/config_dir.h"
 #include "platform/platform.h"
-#include "platform/sdl/config_dir.h"
 #include "platform/sdl/first_joystick.h"
 #include "platform/sdl/key_codes.h"
 

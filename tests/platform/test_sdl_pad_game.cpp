@@ -104,8 +104,8 @@ TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
   ::testing::internal::CaptureStderr();
   auto sdl = SdlPlatform::Open({}, error);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "Quorvel: ignoring 1 line of " + file +
-                " that SDL does not take as controller mappings (first: line 2)\n");
+            "quorvel: warning: ignoring 1 line of '" + file +
+                "' that is not a controller mapping (line 2)\n");
   ASSERT_NE(sdl, nullptr) << error;
 
   const int south = 4, east = 8;

@@ -1,69 +1,161 @@
 #include "platform/sdl/pad_mappings.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdint>
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <string_view>
 
-#include "platform/sdl/config_dir.h"
+#include "app/config_dir.h"
+#include "app/quoted_text.h"
 
 namespace quorvel {
 
 namespace {
 
-// The community list of every known pad is under 1 MB; anything far bigger
-// is not a mapping file and is not read into memory.
-constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t{8} << 20;
+constexpr std::string_view kPlatformField = "platform:";
+constexpr std::size_t kGuidDigits = 32;
 
-// Whether a mapping line is marked for another platform than this one.
-bool ForOtherPlatform(const std::string& line) {
-  constexpr std::string_view kField = "platform:";
-  const auto at = line.find(kField);
-  if (at == std::string::npos) return false;
-  const auto start = at + kField.size();
-  const std::string platform = line.substr(start, line.find(',', start) - start);
-  return SDL_strcasecmp(platform.c_str(), SDL_GetPlatform()) != 0;
+// "GUID,name,fields": what SDL's loader can take. SDL itself reads any first
+// field as a GUID, so a stray line would become a pad of its own.
+bool IsMapping(std::string_view line) {
+  if (line.size() <= kGuidDigits || line[kGuidDigits] != ',') return false;
+  for (std::size_t i = 0; i < kGuidDigits; ++i) {
+    const char c = line[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) {
+      return false;
+    }
+  }
+  return line.find(',', kGuidDigits + 1) != std::string_view::npos;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && SDL_strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// The file's first kMaxPadMappingBytes + 1 bytes (one more tells that it goes
+// on). "" or why it cannot be read; a missing file leaves `missing` set.
+std::string ReadHead(const std::string& path, std::string& text, bool& missing) {
+  // Non-blocking: a FIFO in its place must not stop the game.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    missing = errno == ENOENT;
+    return std::strerror(errno);
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return "not a regular file";
+  }
+  text.resize(static_cast<std::size_t>(kMaxPadMappingBytes) + 1);
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int read_errno = errno;
+      close(fd);
+      return std::strerror(read_errno);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  text.resize(got);
+  return "";
 }
 
 }  // namespace
 
-std::string AddPadMappingsFile(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found) return {};
-  const std::string warning = "Quorvel: ignoring " + path;
-  if (status.type() != fs::file_type::regular) return warning + ": not a readable file";
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (!error && size > kMaxFileBytes) return warning + ": larger than 8 MB";
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  int line_number = 0, bad_lines = 0, first_bad = 0;
-  while (in && std::getline(in, line)) {
-    ++line_number;
-    const auto end = line.find_last_not_of(" \t\r");
-    line.erase(end == std::string::npos ? 0 : end + 1);
-    const auto start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line[start] == '#' || ForOtherPlatform(line)) continue;
-    if (SDL_GameControllerAddMapping(line.c_str() + start) < 0 && bad_lines++ == 0) {
-      first_bad = line_number;
+std::vector<std::string> AddPadMappingsFile(const std::string& path) {
+  std::vector<std::string> warnings;
+  const std::string name = Quoted(path, kMaxQuotedPathChars);
+  std::string text;
+  bool missing = false;
+  const std::string why = ReadHead(path, text, missing);
+  if (missing) return warnings;
+  if (!why.empty()) return {"ignoring " + name + " (" + why + ")"};
+
+  // One pass over the lines: this platform's mappings go to SDL's loader.
+  // It takes only lines with a whole "platform:NAME," field, so a line with
+  // no field gets this platform's, and one that ends in the field without
+  // its comma gets the comma.
+  const std::string_view platform = SDL_GetPlatform();
+  std::string taken;
+  int number = 0, mappings = 0, bad = 0, first_bad = 0, stopped_at = 0;
+  bool too_many = false;
+  std::string_view rest = text;
+  const bool too_long = text.size() > static_cast<std::size_t>(kMaxPadMappingBytes);
+  while (!rest.empty()) {
+    const auto end = rest.find('\n');
+    if (end == std::string_view::npos && too_long) {  // the line the cut went through
+      stopped_at = number + 1;
+      break;
     }
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    ++number;
+    const auto first = line.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos || line[first] == '#') continue;
+    line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+    const auto field = line.find(kPlatformField);
+    const auto value = field + kPlatformField.size();
+    const auto comma = field == std::string_view::npos ? field : line.find(',', value);
+    if (field != std::string_view::npos &&
+        !SameIgnoringCase(line.substr(value, comma - value), platform)) {
+      continue;
+    }
+    if (!IsMapping(line)) {
+      if (bad++ == 0) first_bad = number;
+      continue;
+    }
+    if (mappings == kMaxPadMappings) {
+      stopped_at = number;
+      too_many = true;
+      break;
+    }
+    ++mappings;
+    taken.append(line);
+    if (field == std::string_view::npos) {
+      if (line.back() != ',') taken += ',';
+      taken.append(kPlatformField).append(platform).push_back(',');
+    } else if (comma == std::string_view::npos) {
+      taken += ',';
+    }
+    taken += '\n';
   }
-  if (in.bad() || !in.eof()) return warning + ": cannot read it";
-  if (bad_lines == 0) return {};
-  return "Quorvel: ignoring " + std::to_string(bad_lines) + (bad_lines == 1 ? " line" : " lines") +
-         " of " + path + " that SDL does not take as controller mappings (first: line " +
-         std::to_string(first_bad) + ")";
+  if (too_long && stopped_at == 0) stopped_at = number + 1;
+
+  if (stopped_at != 0) {
+    warnings.push_back("ignoring " + name + " from line " + std::to_string(stopped_at) +
+                       " on: only its first " +
+                       (too_many ? std::to_string(kMaxPadMappings) + " mappings"
+                                 : std::to_string(kMaxPadMappingBytes >> 20) + " MiB") +
+                       " are read");
+  }
+  if (bad != 0) {
+    warnings.push_back("ignoring " + std::to_string(bad) + (bad == 1 ? " line" : " lines") +
+                       " of " + name + " that " + (bad == 1 ? "is not a" : "are not") +
+                       " controller mapping" + (bad == 1 ? " (line " : "s (first: line ") +
+                       std::to_string(first_bad) + ")");
+  }
+  if (!taken.empty() &&
+      SDL_GameControllerAddMappingsFromRW(SDL_RWFromConstMem(taken.data(), taken.size()), 1) < 0) {
+    warnings.push_back("ignoring " + name + ": SDL cannot take it (" + SDL_GetError() + ")");
+  }
+  return warnings;
 }
 
 void AddPlayerPadMappings() {
   const std::string dir = ConfigDir();
-  if (dir.empty()) return;
-  const std::string warning = AddPadMappingsFile(dir + "/gamecontrollerdb.txt");
-  if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
+  if (dir.empty()) return;  // the settings say so, once
+  for (const std::string& warning : AddPadMappingsFile(dir + "/gamecontrollerdb.txt")) {
+    std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
+  }
 }
 
 }  // namespace quorvel

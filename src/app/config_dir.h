@@ -11,4 +11,9 @@ namespace quorvel {
 // XDG_CONFIG_HOME nor HOME gives a place for it.
 std::string ConfigDir();
 
+// Creates `dir` and every missing folder above it, each new one 0700 as the
+// XDG folders are meant to be (less what the umask takes away). False with
+// errno set when one cannot be made.
+bool MakeFolders(const std::string& dir);
+
 }  // namespace quorvel

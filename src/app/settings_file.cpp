@@ -1,0 +1,384 @@
+#include "app/settings_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "app/config_dir.h"
+#include "app/game_options.h"
+#include "app/quoted_text.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr std::size_t kMaxFileBytes = 4096;  // a real file is about 40 bytes
+constexpr int kMaxLineWarnings = 5;          // then one line for the rest
+// A temporary file left this long (seconds) without a writer's lock is a
+// killed save's. The margin covers the instant between a writer creating its
+// file and locking it.
+constexpr std::time_t kStaleTempSeconds = 60;
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr int kTempRandomChars = 6;  // mkostemps's XXXXXX
+constexpr int kMaxLinkHops = 40;     // as the kernel's own limit
+
+// One setting: its key, what it takes (for warnings), and how its value is
+// read and written. A new setting is a field of Settings and a row below.
+struct SettingsKey {
+  std::string_view name;
+  std::string_view takes;
+  bool (*parse)(std::string_view value, Settings& out);
+  std::string (*format)(const Settings& settings);
+};
+
+bool ParseScale(std::string_view value, Settings& out) {
+  if (value == "auto") {
+    out.scale.reset();
+    return true;
+  }
+  int n = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+  if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > kMaxWindowScale) {
+    return false;
+  }
+  out.scale = n;
+  return true;
+}
+
+std::string FormatScale(const Settings& settings) {
+  return settings.scale ? std::to_string(*settings.scale) : "auto";
+}
+
+template <bool Settings::*field>
+bool ParseYesNo(std::string_view value, Settings& out) {
+  if (value != "yes" && value != "no") return false;
+  out.*field = value == "yes";
+  return true;
+}
+
+template <bool Settings::*field>
+std::string FormatYesNo(const Settings& settings) {
+  return settings.*field ? "yes" : "no";
+}
+
+constexpr SettingsKey kKeys[] = {
+    {"scale", "auto or 1 to 16", ParseScale, FormatScale},
+    {"fullscreen", "yes or no", ParseYesNo<&Settings::fullscreen>,
+     FormatYesNo<&Settings::fullscreen>},
+    {"pause", "yes or no", ParseYesNo<&Settings::pause>, FormatYesNo<&Settings::pause>},
+};
+
+std::string_view Trim(std::string_view s) {
+  // A carriage return too: a file saved by an editor with CRLF line ends.
+  const auto first = s.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The lines of `text` without their '\n'; a last line without one counts.
+std::vector<std::string_view> Lines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    lines.push_back(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+  }
+  return lines;
+}
+
+// What one line is: blank or a comment (no key, no complaint), a known key
+// with its value, or something else with the complaint.
+struct Line {
+  const SettingsKey* key = nullptr;
+  std::string_view value;
+  std::string complaint;  // empty: a line the game understands
+};
+
+Line ReadLine(std::string_view raw) {
+  const std::string_view text = Trim(raw);
+  if (text.empty() || text.front() == '#') return {};
+  const auto equals = text.find('=');
+  if (equals == std::string_view::npos) {
+    return {nullptr, {}, Quoted(text) + " is not a key = value line"};
+  }
+  const std::string_view name = Trim(text.substr(0, equals));
+  for (const SettingsKey& key : kKeys) {
+    if (key.name == name) return {&key, Trim(text.substr(equals + 1)), {}};
+  }
+  return {nullptr, {}, Quoted(name) + " is not a setting"};
+}
+
+enum class ReadResult { kMissing, kRead, kUnusable };
+
+// The file's whole text, through a link if it is one. kUnusable with a
+// short reason in `why` when it is there but is not a regular file of at
+// most kMaxFileBytes that can be read.
+ReadResult ReadSettingsText(const std::string& path, std::string& text, std::string& why) {
+  // Non-blocking: a FIFO or a device in its place must not stop the game
+  // before any window opens.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return ReadResult::kMissing;
+    why = std::strerror(errno);
+    return ReadResult::kUnusable;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_size > static_cast<off_t>(kMaxFileBytes)) {
+    close(fd);
+    why = "not a settings file (a regular file of at most 4 KiB)";
+    return ReadResult::kUnusable;
+  }
+  text.assign(kMaxFileBytes + 1, '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = std::strerror(errno);
+      close(fd);
+      return ReadResult::kUnusable;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  text.resize(got);
+  if (got > kMaxFileBytes) {  // grew since fstat
+    why = "not a settings file (a regular file of at most 4 KiB)";
+    return ReadResult::kUnusable;
+  }
+  return ReadResult::kRead;
+}
+
+// The file a save replaces: `path`, or what its chain of symbolic links ends
+// at (which need not exist yet), so that a link into a folder kept in version
+// control stays a link. False with errno set on a loop.
+bool FollowLinks(const std::string& path, std::string& target) {
+  namespace fs = std::filesystem;
+  fs::path at = path;
+  for (int hops = 0; hops < kMaxLinkHops; ++hops) {
+    std::error_code error;
+    const fs::path next = fs::read_symlink(at, error);
+    if (error) {  // not a link, or nothing there
+      target = at.string();
+      return true;
+    }
+    at = next.is_absolute() ? next : at.parent_path() / next;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+mode_t CurrentUmask() {
+  // Read by setting it; it is put back at once.
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
+
+bool IsTempName(std::string_view name, std::string_view base) {
+  if (name.size() != base.size() + 1 + kTempRandomChars + kTempSuffix.size() ||
+      name.substr(0, base.size()) != base || name[base.size()] != '.' ||
+      name.substr(name.size() - kTempSuffix.size()) != kTempSuffix) {
+    return false;
+  }
+  for (const char c : name.substr(base.size() + 1, kTempRandomChars)) {
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Removes the temporary files that saves of `base` killed before their
+// rename left in `folder`: ours by name and owner, old, and with no writer
+// holding their lock (a running game's save holds it until its rename).
+void RemoveStaleTemps(const std::string& folder, const std::string& base) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = readdir(dir)) {
+    if (!IsTempName(entry->d_name, base)) continue;
+    const int fd =
+        openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+        now - st.st_mtime >= kStaleTempSeconds && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    close(fd);
+  }
+  closedir(dir);
+}
+
+std::string Why(const std::string& what, const std::string& path, int error_number) {
+  return "cannot " + what + " " + Quoted(path, kMaxQuotedPathChars) + " (" +
+         std::strerror(error_number) + ")";
+}
+
+}  // namespace
+
+Settings ParseSettings(std::string_view text, std::vector<std::string>& warnings) {
+  Settings settings;
+  const std::vector<std::string_view> lines = Lines(text);
+  std::vector<int> first_line(std::size(kKeys), 0);
+  int not_understood = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const int number = static_cast<int>(i) + 1;
+    Line line = ReadLine(lines[i]);
+    if (line.key != nullptr) {
+      int& first = first_line[static_cast<std::size_t>(line.key - kKeys)];
+      if (first != 0) {
+        line.complaint =
+            std::string(line.key->name) + " again (line " + std::to_string(first) + " counts)";
+      } else {
+        first = number;
+        if (!line.key->parse(line.value, settings)) {
+          line.complaint = std::string(line.key->name) + " is " + std::string(line.key->takes) +
+                           ", not " + Quoted(line.value);
+        }
+      }
+    }
+    if (line.complaint.empty()) continue;
+    if (++not_understood <= kMaxLineWarnings) {
+      warnings.push_back("line " + std::to_string(number) + ": " + line.complaint + "; ignored");
+    }
+  }
+  if (not_understood > kMaxLineWarnings) {
+    warnings.push_back(std::to_string(not_understood - kMaxLineWarnings) +
+                       " more lines not understood; ignored");
+  }
+  return settings;
+}
+
+std::string UpdatedSettingsText(std::string_view text, const Settings& before,
+                                const Settings& after) {
+  std::string out;
+  std::vector<bool> seen(std::size(kKeys), false);
+  for (const std::string_view raw : Lines(text)) {
+    const SettingsKey* key = ReadLine(raw).key;
+    if (key == nullptr || key->format(before) == key->format(after)) {
+      out.append(raw).push_back('\n');
+    } else if (!seen[static_cast<std::size_t>(key - kKeys)]) {
+      // A changed key: its first line takes the new value, its repeats go.
+      out.append(key->name).append(" = ").append(key->format(after)).push_back('\n');
+    }
+    if (key != nullptr) seen[static_cast<std::size_t>(key - kKeys)] = true;
+  }
+  for (std::size_t k = 0; k < std::size(kKeys); ++k) {
+    if (!seen[k]) out.append(kKeys[k].name).append(" = ").append(kKeys[k].format(after)) += '\n';
+  }
+  return out;
+}
+
+std::string SettingsPath() {
+  const std::string dir = ConfigDir();
+  return dir.empty() ? std::string() : dir + "/settings";
+}
+
+SettingsFile SettingsFile::Load(const std::string& path, std::vector<std::string>& warnings) {
+  SettingsFile file;
+  file.path_ = path;
+  if (path.empty()) {
+    warnings.push_back(
+        "neither XDG_CONFIG_HOME nor HOME is set: the settings are the defaults and choices "
+        "made in the game are not remembered");
+    return file;
+  }
+  const std::string name = Quoted(path, kMaxQuotedPathChars);
+  std::string text, why;
+  switch (ReadSettingsText(path, text, why)) {
+    case ReadResult::kMissing:
+      file.read_ = true;
+      break;
+    case ReadResult::kUnusable:
+      warnings.push_back("cannot read " + name + " (" + why +
+                         "); using the defaults, and leaving the file as it is");
+      break;
+    case ReadResult::kRead: {
+      file.read_ = true;
+      std::vector<std::string> complaints;
+      file.values_ = ParseSettings(text, complaints);
+      for (const std::string& complaint : complaints) warnings.push_back(name + ", " + complaint);
+      break;
+    }
+  }
+  return file;
+}
+
+bool SettingsFile::Save(const Settings& settings, std::string& error) {
+  if (path_.empty() || !read_ || settings == values_) return true;
+  std::string target;
+  if (!FollowLinks(path_, target)) {
+    error = Why("follow the link", path_, errno);
+    return false;
+  }
+  const auto slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
+  const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (!MakeFolders(folder)) {
+    error = Why("create the folder", folder, errno);
+    return false;
+  }
+  RemoveStaleTemps(folder, base);
+  // The file as it is now: the player may have edited it while the game ran.
+  std::string text, why;
+  const ReadResult now = ReadSettingsText(target, text, why);
+  if (now == ReadResult::kUnusable) {
+    error = "cannot read " + Quoted(target, kMaxQuotedPathChars) + " (" + why +
+            "); leaving it as it is";
+    return false;
+  }
+  const std::string updated = UpdatedSettingsText(text, values_, settings);
+  if (updated.size() > kMaxFileBytes) {  // the next start would not read it
+    error = "not writing " + Quoted(target, kMaxQuotedPathChars) + ": it would grow past 4 KiB";
+    return false;
+  }
+  struct stat old {};
+  const mode_t mode = now == ReadResult::kRead && stat(target.c_str(), &old) == 0
+                          ? old.st_mode & 07777
+                          : 0666 & ~CurrentUmask();
+  // A name of its own for each writer: two games saving at once each rename
+  // a whole file of their own over the old one.
+  std::string temp =
+      folder + base + "." + std::string(kTempRandomChars, 'X') + std::string(kTempSuffix);
+  const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
+  if (fd < 0) {
+    error = Why("write in", folder, errno);
+    return false;
+  }
+  const bool written =
+      flock(fd, LOCK_EX) == 0 && fchmod(fd, mode) == 0 && WriteAll(fd, updated) && fsync(fd) == 0;
+  const int write_errno = errno;
+  if (!written || rename(temp.c_str(), target.c_str()) != 0) {
+    error = Why("write", target, written ? errno : write_errno);
+    unlink(temp.c_str());
+    close(fd);
+    return false;
+  }
+  close(fd);  // the lock goes with it, after the rename
+  values_ = settings;
+  return true;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,83 @@
+// The player's settings, remembered in $XDG_CONFIG_HOME/quorvel/settings: a
+// small text file of `key = value` lines that the player may also edit.
+//
+//   scale = auto        (or a whole number 1..16: screen pixels per 96-dpi pixel)
+//   fullscreen = no     (or yes)
+//   pause = yes         (or no: the race goes on while the game is in the background)
+//
+// Blank lines, `#` comment lines, spaces around `=`, CRLF line ends and a last
+// line without a newline are all fine. A line the game does not understand
+// costs one warning naming its line number; the other lines still count. When
+// the game saves, it rewrites only the lines of the keys whose value changed
+// (and adds the keys the file lacks): comments, unknown keys and anything
+// else stay as they were.
+//
+// A file that is not a regular file of at most 4 KiB (a FIFO is never waited
+// on) or cannot be read means the defaults, with one warning, and is never
+// overwritten.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+struct Settings {
+  std::optional<int> scale;  // nothing: the display's own (automatic) scale
+  bool fullscreen = false;
+  bool pause = true;  // the race pauses while the game is minimised or in the background
+  friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+// The values the lines of `text` give, from the defaults. One warning per
+// line not understood ("line N: ...", no newline) goes to `warnings`, up to a
+// handful and then one line for the rest.
+Settings ParseSettings(std::string_view text, std::vector<std::string>& warnings);
+
+// `text` with the keys whose value differs between `before` and `after` set
+// to their value in `after`, on the key's first line (later lines of that key
+// are dropped), and the keys `text` lacks added at the end; every other line
+// as it was. Always ends in a newline.
+std::string UpdatedSettingsText(std::string_view text, const Settings& before,
+                                const Settings& after);
+
+// The settings file's path: the config folder's "settings"; empty without a
+// folder.
+std::string SettingsPath();
+
+// The one owner of the settings file: what it held at start, and every save.
+class SettingsFile {
+ public:
+  // Reads the file at `path`. A missing file gives the defaults quietly. An
+  // empty `path` (no folder for the game's files), a file that cannot be
+  // read and each line not understood give warnings (one line each, no
+  // prefix, no newline, paths escaped).
+  static SettingsFile Load(const std::string& path, std::vector<std::string>& warnings);
+
+  // What the file holds now, as far as the game knows.
+  const Settings& values() const { return values_; }
+
+  // Writes `settings` when they differ from values(): the file as it is
+  // now, re-read so that what the player or another game wrote meanwhile is
+  // kept, with the changed keys' lines replaced (UpdatedSettingsText).
+  // Atomic: a temporary file `settings.XXXXXX.tmp` of a unique name beside
+  // the file (games saving at once never share one), locked while written,
+  // flushed to disk, then renamed over it, so a reader sees the old file or
+  // the new one, whole. Temporary files of that pattern left by a killed save
+  // are removed first. A symbolic link is written through: its target is
+  // replaced, the link stays. A new file gets the umask's mode, a replaced
+  // one keeps its own; missing folders are created. True when saved or
+  // nothing to do (also when there is no path, or the file was not read at
+  // start and so is left alone); false with one line in `error`, also when
+  // the file would grow past what a start reads.
+  bool Save(const Settings& settings, std::string& error);
+
+ private:
+  std::string path_;   // empty: nothing is saved
+  bool read_ = false;  // the file was missing or read whole: it may be rewritten
+  Settings values_;
+};
+
+}  // namespace quorvel
