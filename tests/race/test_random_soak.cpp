@@ -31,6 +31,7 @@
 #include "race/game.h"
 #include "race/start_up.h"
 #include "support/autopilot.h"
+#include "support/recording_platform.h"
 #include "ui/layout.h"
 
 namespace quorvel {
@@ -57,69 +58,6 @@ std::optional<unsigned long long> EnvNumber(const char* name, bool& valid) {
   valid = end != text && *end == '\0';
   return v;
 }
-
-// Counts drawing calls and keeps the first one out of range; stores nothing
-// else, so that hundreds of thousands of frames cost no memory.
-class CheckingSurface final : public DrawOpSurface {
- public:
-  long ops = 0;
-  long polygons = 0;
-  std::string fault;  // as the draw log prints the call
-
-  float ScaleWidth() const override { return kPictureSize; }
-  float ScaleHeight() const override { return kPictureSize; }
-  void Draw(const DrawOp& op) override {
-    ++ops;
-    if (op.kind == DrawOp::kPoly) ++polygons;
-    const bool finite =
-        std::all_of(op.args.begin(), op.args.end(), [](float v) { return std::isfinite(v); });
-    const bool bounded = std::all_of(op.points.begin(), op.points.end(), [](const PolyPoint& p) {
-      return p.x >= -kPolygonBound && p.x <= kPolygonBound && p.y >= -kPolygonBound &&
-             p.y <= kPolygonBound;
-    });
-    if ((!finite || !bounded) && fault.empty()) fault = DrawLogText(op);
-  }
-};
-
-// Keys and stick as the test sets them, a timer switch, sleep totals and a
-// hook that drives the modal menu.
-class SoakPlatform final : public Platform {
- public:
-  CheckingSurface surface;
-  unsigned held = 0;              // KeyBit mask
-  std::optional<JoyReading> joy;  // empty: the poll fails
-  bool probe_result = false;
-  bool timer_enabled = true;
-  bool unloaded = false;
-  long slept_ms = 0;
-  int menu_shows = 0;
-  std::string fault;
-  std::function<void(MenuWindow&)> drive_menu;
-
-  Surface& Picture1() override { return surface; }
-  void SetLabels(const Form1Labels&) override {}
-  // The tick event the held keys and stick make.
-  InputEvent TickEvent() const {
-    InputEvent e;
-    e.keys = static_cast<uint8_t>(((held & kL) ? kTickLeft : 0) | ((held & kR) ? kTickRight : 0) |
-                                  ((held & kU) ? kTickUp : 0) | ((held & kD) ? kTickDown : 0) |
-                                  ((held & kEnter) ? kTickEnter : 0));
-    e.joy = joy;
-    return e;
-  }
-  bool JoyProbe() override { return probe_result; }
-  void SetTimer1Enabled(bool enabled) override { timer_enabled = enabled; }
-  void ShowMenuModal(MenuWindow& menu) override {
-    ++menu_shows;
-    if (timer_enabled && fault.empty()) fault = "the menu was shown with the game timer on";
-    drive_menu(menu);
-  }
-  void UnloadGameWindow() override { unloaded = true; }
-  void Sleep(int ms) override {
-    if (ms != 80 && ms != 1600 && fault.empty()) fault = "Sleep(" + std::to_string(ms) + ")";
-    slept_ms += ms;
-  }
-};
 
 // What a tick may or may not have changed.
 struct Snapshot {
@@ -201,17 +139,22 @@ struct Stats {
 class Soak {
  public:
   Soak(uint32_t seed, long target_ticks) : seed_(seed), target_(target_ticks), rng_(seed) {
-    p_.drive_menu = [this](MenuWindow& menu) { DriveMenu(menu); };
+    p_.surface.width = p_.surface.height = kPictureSize;
+    p_.on_show_menu = [this](MenuWindow& menu) {
+      if (p_.timer_enabled && fault_.empty()) fault_ = "the menu was shown with the game timer on";
+      DriveMenu(menu);
+    };
   }
 
   const Stats& stats() const { return stats_; }
-  long polygons() const { return p_.surface.polygons; }
+  long polygons() const { return polygons_; }
 
   void Run() {
     phase_ = "start-up";
-    p_.probe_result = Coin(0.5);
+    p_.joy_probe_result = Coin(0.5);
     Form1_Load(g_, p_);
-    ASSERT_TRUE(p_.surface.fault.empty()) << p_.surface.fault << "; " << At();
+    TakeDrawing();
+    ASSERT_TRUE(draw_fault_.empty()) << draw_fault_ << "; " << At();
     ASSERT_NO_FATAL_FAILURE(CheckInvariants());
     for (int round = 0; stats_.ticks < target_; ++round) {
       std::vector<int> phases = {0, 1, 2, 3, 4, 5};
@@ -305,9 +248,38 @@ class Soak {
     return !::testing::Test::HasFatalFailure();
   }
 
+  // Counts the drawing calls the game made since the last look and keeps the
+  // first one out of range, and any sleep but the crash's; then forgets
+  // them, so that hundreds of thousands of frames cost no memory.
+  void TakeDrawing() {
+    for (const DrawOp& op : p_.surface.ops) {
+      ++ops_;
+      if (op.kind == DrawOp::kPoly) ++polygons_;
+      const bool finite =
+          std::all_of(op.args.begin(), op.args.end(), [](float v) { return std::isfinite(v); });
+      const bool bounded = std::all_of(op.points.begin(), op.points.end(), [](const PolyPoint& p) {
+        return p.x >= -kPolygonBound && p.x <= kPolygonBound && p.y >= -kPolygonBound &&
+               p.y <= kPolygonBound;
+      });
+      if ((!finite || !bounded) && draw_fault_.empty()) draw_fault_ = DrawLogText(op);
+    }
+    for (const int ms : p_.sleeps) {
+      if (ms != 80 && ms != 1600 && fault_.empty()) fault_ = "Sleep(" + std::to_string(ms) + ")";
+    }
+    p_.surface.ops.clear();
+    p_.sleeps.clear();
+    p_.label_calls.clear();
+    p_.label_call_ops.clear();
+  }
+
+  static InputEvent TickOf(unsigned keys, const std::optional<JoyReading>& joy) {
+    InputEvent e;
+    e.keys = static_cast<uint8_t>(keys);  // the KeyBit values are the tick's key bits
+    e.joy = joy;
+    return e;
+  }
+
   void DoTick(unsigned keys, const std::optional<JoyReading>& joy) {
-    p_.held = keys;
-    p_.joy = joy;
     const Snapshot before = Snap(g_);
     // The latches as the game should keep them: a press acts once, until it
     // is found released.
@@ -316,15 +288,16 @@ class Soak {
     model_enter_ = (keys & kEnter) != 0;
     if (joy) model_button_ = (joy->dwButtons & 1) != 0;
     const long slept0 = p_.slept_ms;
-    const long ops0 = p_.surface.ops;
+    const long ops0 = ops_;
     const int shows0 = p_.menu_shows;
     result_ = VisitResult{};
 
     ++stats_.ticks;  // failures name the tick in progress
-    Timer1_Timer(g_, p_, p_.TickEvent());
+    Timer1_Timer(g_, p_, TickOf(keys, joy));
+    TakeDrawing();
 
     ASSERT_NO_FATAL_FAILURE(CheckTick(before, enter_press || button_press, p_.slept_ms - slept0,
-                                      p_.surface.ops - ops0, p_.menu_shows != shows0));
+                                      ops_ - ops0, p_.menu_shows != shows0));
     if (!::testing::Test::HasFatalFailure() && g_.form1.Unloaded) {
       ASSERT_NO_FATAL_FAILURE(AfterQuit());
     }
@@ -358,9 +331,9 @@ class Soak {
     // A failure inside the menu driver already ended the run.
     if (::testing::Test::HasFatalFailure()) return;
     const RaceState& s = g_.s;
-    ASSERT_TRUE(p_.surface.fault.empty())
-        << "drawing call out of range: " << p_.surface.fault << "; " << At();
-    ASSERT_TRUE(p_.fault.empty()) << p_.fault << "; " << At();
+    ASSERT_TRUE(draw_fault_.empty())
+        << "drawing call out of range: " << draw_fault_ << "; " << At();
+    ASSERT_TRUE(fault_.empty()) << fault_ << "; " << At();
     ASSERT_EQ(visited, menu_expected)
         << "a new press of Enter or button 1 opens the menu, nothing else; " << At();
     ASSERT_FALSE(g_.form2.has_value()) << "menu window still loaded after the tick; " << At();
@@ -484,12 +457,11 @@ class Soak {
   void AfterQuit() {
     ++stats_.quits;
     const Snapshot before = Snap(g_);
-    const long ops0 = p_.surface.ops;
+    const long ops0 = ops_;
     const int shows0 = p_.menu_shows;
-    p_.held = kEnter;
-    p_.joy = Neutral(1);
-    Timer1_Timer(g_, p_, p_.TickEvent());
-    ASSERT_EQ(p_.surface.ops, ops0) << At();
+    Timer1_Timer(g_, p_, TickOf(kEnter, Neutral(1)));
+    TakeDrawing();
+    ASSERT_EQ(ops_, ops0) << At();
     ASSERT_EQ(p_.menu_shows, shows0) << At();
     ASSERT_EQ(Snap(g_), before) << At();
 
@@ -499,7 +471,8 @@ class Soak {
     model_enter_ = false;
     model_button_ = false;
     Form1_Load(g_, p_);
-    ASSERT_TRUE(p_.surface.fault.empty()) << p_.surface.fault << "; " << At();
+    TakeDrawing();
+    ASSERT_TRUE(draw_fault_.empty()) << draw_fault_ << "; " << At();
     ASSERT_NO_FATAL_FAILURE(CheckInvariants());
   }
 
@@ -598,10 +571,9 @@ class Soak {
 
   void SendPoll(MenuWindow& menu, const std::optional<JoyReading>& r) {
     ++stats_.menu_events;
-    p_.joy = r;
     const bool confirm = r && (r->dwButtons & 1) != 0 && !model_button_;
     if (r) model_button_ = (r->dwButtons & 1) != 0;
-    menu.Timer1_Timer(p_.joy);
+    menu.Timer1_Timer(r);
     ASSERT_NO_FATAL_FAILURE(CheckMenuState());
     // The stick moves the cursor before the button confirms.
     Outcome expected = confirm ? OutcomeOfConfirm(g_.form2->CurrentItem) : Outcome::kOpen;
@@ -893,7 +865,10 @@ class Soak {
   long target_;
   std::mt19937 rng_;
   Game g_;
-  SoakPlatform p_;
+  testing::RecordingPlatform p_;
+  long ops_ = 0;       // drawing calls so far
+  long polygons_ = 0;  // of them polygons
+  std::string draw_fault_, fault_;
   Stats stats_;
   const char* phase_ = "";
   bool model_enter_ = false;   // what EnterLatch should be
