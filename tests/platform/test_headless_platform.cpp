@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#include "support/scratch.h"
 
 namespace quorvel {
 namespace {
@@ -176,10 +177,8 @@ PngInfo ReadPng(const std::string& path) {
 }
 
 TEST(HeadlessFrames, EveryRefreshBecomesANumberedClientAreaPng) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("quorvel-frames-" + std::to_string(getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  const testing::ScratchDir scratch("frames");
+  const std::filesystem::path& dir = scratch.path();
   HeadlessPlatform p;
   std::string error;
   ASSERT_TRUE(p.SetFramesDir(dir.string(), error)) << error;
@@ -226,10 +225,10 @@ TEST(HeadlessFrames, GoldenFramesFromTheSimMatchExactly) {
       {"course2-start", "tick enter\nkey right\nkey down\nkey down\nkey left\nkey enter\ntick\n",
        "000002"},
       {"crash-fall", crash, "000078"}};
-  const fs::path work = fs::temp_directory_path() / ("quorvel-golden-" + std::to_string(getpid()));
+  const testing::ScratchDir scratch("golden");
+  const fs::path& work = scratch.path();
   for (const auto& [name, script, frame] : goldens) {
-    fs::remove_all(work);
-    fs::create_directories(work);
+    scratch.Clear();
     std::ofstream(work / "script") << script;
     const std::string command = std::string(QUORVEL_SIM_PATH) + " --frames " + work.string() +
                                 " < " + (work / "script").string() + " > /dev/null";
@@ -243,7 +242,6 @@ TEST(HeadlessFrames, GoldenFramesFromTheSimMatchExactly) {
     ASSERT_TRUE(got.ok && want.ok && got.w == want.w && got.h == want.h) << name;
     EXPECT_TRUE(got.rgb == want.rgb) << name << " differs from " << kept;
   }
-  fs::remove_all(work);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/sdl/pad_mappings.h"
+#include "support/scratch.h"
 
 namespace quorvel {
 namespace {
@@ -34,7 +35,8 @@ bool Known(int n) {
 
 TEST(PadMappings, ThisPlatformsLinesReachSdlUpToTheBoundAndTheRestIsWarnedOnce) {
   ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
-  const std::string file = ::testing::TempDir() + "pads_" + std::to_string(getpid());
+  const testing::ScratchDir scratch("pads");
+  const std::string file = (scratch / "gamecontrollerdb.txt").string();
   std::string many = "# more than the bound\n";
   for (int n = 100; n < 100 + kMaxPadMappings + 1; ++n) many += Mapping(n, "platform:Linux,\n");
   struct Case {

@@ -13,6 +13,7 @@
 
 #include "platform/sdl/sdl_platform.h"
 #include "race/game_window_handlers.h"
+#include "support/scratch.h"
 
 namespace quorvel {
 namespace {
@@ -93,7 +94,8 @@ TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
   SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(AttachPad("Test pad")), guid, sizeof guid);
   SDL_Quit();
   std::fill(guid + 4, guid + 8, '0');
-  const std::string home = ::testing::TempDir() + "pad_game_" + std::to_string(getpid());
+  const testing::ScratchDir scratch("pad-game");
+  const std::string home = scratch.path().string();
   std::filesystem::create_directories(home + "/quorvel");
   const std::string file = home + "/quorvel/gamecontrollerdb.txt";
   std::ofstream(file) << "# mine\nnot a mapping\n"
@@ -124,7 +126,6 @@ TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
                                        bool menu_open) { return script.Take(live, menu_open); }),
             0);
   EXPECT_EQ(script.next_, 11u);
-  std::filesystem::remove_all(home);
 }
 
 }  // namespace

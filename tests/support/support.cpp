@@ -1,2 +1,0 @@
-// Keeps the test support library non-empty.
-namespace quorvel_test_support {}
