@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -16,6 +16,7 @@
 #include "app/quoted_text.h"
 #include "app/state_json.h"
 #include "platform/headless/headless_platform.h"
+#include "race/between_ticks.h"
 #include "race/frame_tick.h"
 #include "race/game.h"
 #include "race/start_up.h"
@@ -32,7 +33,7 @@ constexpr int kExitBad = 2;
 #endif
 
 constexpr const char* kUsageLine =
-    "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] < SCRIPT";
+    "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] [--subframes N] < SCRIPT";
 
 struct SimOptions {
   bool help = false;
@@ -41,6 +42,7 @@ struct SimOptions {
   int height = 337;
   bool draw_log = false;
   std::string frames_dir;
+  int subframes = 1;  // pictures per tick: the tick's own, then those between ticks
 };
 
 // A script line that is malformed or does not fit the current state:
@@ -80,6 +82,12 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
       o.version = true;
     } else if (a == "--draw-log") {
       o.draw_log = true;
+    } else if (a == "--subframes") {
+      if (i + 1 >= args.size() || !ParseSize(args[i + 1], o.subframes) || o.subframes > 16) {
+        error = "--subframes takes a whole number from 1 to 16";
+        return false;
+      }
+      ++i;
     } else if (a == "--frames") {
       if (i + 1 >= args.size() || args[i + 1].empty()) {
         error = "--frames takes a directory";
@@ -142,7 +150,7 @@ class Sim {
     Form1_Load(game_, platform_);
     PrintState("load", 0);
     InputEvent e;
-    while (Next(false, e)) {
+    for (bool more = Next(false, e); more;) {
       event_line_ = script_.line_number();
       if (e.kind == InputEvent::kClose) {
         // The title-bar close button unloads the game window.
@@ -154,6 +162,18 @@ class Sim {
       Timer1_Timer(game_, platform_, e);
       PrintState(event_, event_line_);
       if (game_.form1.Unloaded) return 0;
+      const bool moving = options_.subframes > 1 && MovesBetweenTicks(game_);
+      const InputEvent tick = e;
+      more = Next(false, e);
+      // The pictures between this tick and the next, predicted with the
+      // next tick's input (or this one's at the end), as a replay draws them.
+      for (int i = 1; moving && i < options_.subframes; ++i) {
+        platform_.SetSubframe(i);
+        DrawBetweenTicks(game_, platform_.Picture1(),
+                         more && e.kind == InputEvent::kTick ? e : tick,
+                         static_cast<double>(i) / options_.subframes);
+      }
+      platform_.SetSubframe(0);
     }
     return 0;
   }
@@ -258,14 +278,16 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
     status = Guarded(out, failure, [&] {
       if (options.help) {
         Put(out, std::string(kUsageLine) + "\n" +
-                 "Runs the game headless on a script read from standard input and prints the\n"
-               "game state as one JSON line after every step.\n"
-               "\n"
-               "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
-               "  --draw-log     also print every drawing operation, one line per frame\n"
-               "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
-               "  --help         show this help and exit\n"
-               "  --version      show the version and exit\n");
+                     "Runs the game headless on a script read from standard input and prints the\n"
+                     "game state as one JSON line after every step.\n"
+                     "\n"
+                     "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
+                     "  --draw-log     also print every drawing operation, one line per frame\n"
+                     "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
+                     "  --subframes N  N pictures per tick: the tick's, then N-1 between it and\n"
+                     "                 the next (frame-000001s01.png, ...); 1 to 16, default 1\n"
+                     "  --help         show this help and exit\n"
+                     "  --version      show the version and exit\n");
       } else {
         Put(out, std::string("quorvel-sim ") + QUORVEL_VERSION + "\n");
       }

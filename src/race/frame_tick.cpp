@@ -27,9 +27,8 @@ void MenuVisit(Game& g, Platform& platform) {
 }
 }  // namespace
 
-TickInput PollTickInput(RaceState& s, const InputEvent& tick) {
-  TickInput in;
-  DirectionFlags& f = in.flags;
+DirectionFlags DirectionsOf(const InputEvent& tick) {
+  DirectionFlags f;
   if ((tick.keys & kTickLeft) != 0) {
     f.left = true;
   } else if ((tick.keys & kTickRight) != 0) {
@@ -40,16 +39,6 @@ TickInput PollTickInput(RaceState& s, const InputEvent& tick) {
   } else if ((tick.keys & kTickUp) != 0) {
     f.up = true;
   }
-
-  if ((tick.keys & kTickEnter) != 0) {
-    if (!s.EnterLatch) {
-      s.EnterLatch = true;
-      in.MenuRequest = true;
-    }
-  } else {
-    s.EnterLatch = false;
-  }
-
   if (tick.joy) {
     const JoyReading& joy = *tick.joy;
     if (joy.dwXpos < kStickNeutral) {
@@ -62,7 +51,24 @@ TickInput PollTickInput(RaceState& s, const InputEvent& tick) {
     } else if (joy.dwYpos > kStickNeutral) {
       f.down = true;
     }
-    if ((joy.dwButtons & kJoyButton1) != 0) {
+  }
+  return f;
+}
+
+TickInput PollTickInput(RaceState& s, const InputEvent& tick) {
+  TickInput in;
+  in.flags = DirectionsOf(tick);
+  if ((tick.keys & kTickEnter) != 0) {
+    if (!s.EnterLatch) {
+      s.EnterLatch = true;
+      in.MenuRequest = true;
+    }
+  } else {
+    s.EnterLatch = false;
+  }
+
+  if (tick.joy) {
+    if ((tick.joy->dwButtons & kJoyButton1) != 0) {
       if (!s.JoyButtonLatch) {
         s.JoyButtonLatch = true;
         in.MenuRequest = true;

@@ -14,6 +14,11 @@ struct TickInput {
   bool MenuRequest = false;  // Enter or button 1 newly pressed
 };
 
+// The directions a tick's keys and stick give: from the keyboard left wins
+// over right and down over up; the stick only ever adds flags (below 32768
+// is left/up, above is right/down, exactly 32768 neutral).
+DirectionFlags DirectionsOf(const InputEvent& tick);
+
 // Reads the tick's five keys and joystick reading, updating EnterLatch and
 // JoyButtonLatch. From the keyboard left wins over right and down over up;
 // the stick only ever adds flags (below 32768 is left/up, above is

@@ -42,15 +42,15 @@ void SetLapText(std::string& out, int32_t lap) {
 
 }  // namespace
 
-void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const float& EyeHeight) {
+void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
+                      const float& EyeHeight) {
   // The eye stands `behind` world units back from the car, against the
   // heading swung by the steering (radians).
-  const double eye_angle = s.Steer / 80.0 + s.Heading;
-  const double behind = s.CameraLag / 4.0 + 10;
+  const double eye_angle = steer / 80.0 + s.Heading;
+  const double behind = lean / 4.0 + 10;
   s.Pos[2] = static_cast<float>(s.Pos[0] - behind * std::cos(eye_angle));
   s.Pos[3] = static_cast<float>(s.Pos[1] - behind * std::sin(eye_angle));
 
-  Surface& picture = platform.Picture1();
   const float width = picture.ScaleWidth();
   const float height = picture.ScaleHeight();
   const float band_width = static_cast<float>(static_cast<double>(width) + 1);
@@ -80,9 +80,13 @@ void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const floa
   // Offsets in pixels, formed in double so that no coordinate can overflow.
   picture.Circle(static_cast<float>(car_x), static_cast<float>(car_y - 20.0), 20,
                  kMarkerOutlineColour);
-  picture.Circle(static_cast<float>(car_x - s.Steer / 2.0), static_cast<float>(car_y - 12.0), 5,
+  picture.Circle(static_cast<float>(car_x - steer / 2.0), static_cast<float>(car_y - 12.0), 5,
                  kMarkerOutlineColour);
+}
 
+void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const float& EyeHeight) {
+  Surface& picture = platform.Picture1();
+  DrawScenePicture(s, s.Steer, s.CameraLag, picture, EyeHeight);
   SetWholeNumberText(labels.Label1, std::floor(static_cast<double>(s.Speed) * 10));
   SetWholeNumberText(labels.Label2, std::floor(s.Ticks / 100.0 * 8));
   SetLapText(labels.Label4, s.Lap);

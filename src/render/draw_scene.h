@@ -16,4 +16,11 @@ namespace quorvel {
 // CarType other than 1 gets the beginner car's marker colour.
 void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const float& EyeHeight);
 
+// The picture of DrawScene with the steering and the throttle lean as real
+// numbers (a pose between two ticks), and no texts: the labels stay as
+// they are. With whole `steer` and `lean` equal to Steer and CameraLag the
+// pixels are DrawScene's.
+void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
+                      const float& EyeHeight);
+
 }  // namespace quorvel

@@ -11,7 +11,7 @@ void LoggingSurface::SetLog(std::function<void(const std::string&)> log) {
   ops_.clear();
 }
 
-void LoggingSurface::SetOnRefresh(std::function<bool(long, bool)> on_refresh) {
+void LoggingSurface::SetOnRefresh(std::function<bool(long, int, bool)> on_refresh) {
   on_refresh_ = std::move(on_refresh);
 }
 
@@ -24,16 +24,21 @@ float LoggingSurface::ScaleHeight() const {
 }
 
 void LoggingSurface::Draw(const DrawOp& op) {
-  if (log_ != nullptr) {
+  if (log_ != nullptr && subframe_ == 0) {
     if (!ops_.empty()) ops_ += ", ";
     ops_ += DrawLogText(op);
   }
   if (op.kind == DrawOp::kClear) cleared_ = true;
+  if (op.kind == DrawOp::kRefresh && subframe_ > 0) {
+    if (on_refresh_) on_refresh_(frames_, subframe_, true);
+    raster_.Draw(op);
+    return;
+  }
   if (op.kind == DrawOp::kRefresh) {
     ++frames_;
     const bool scene = !cleared_;
     cleared_ = false;
-    const bool kept = !on_refresh_ || on_refresh_(frames_, scene);
+    const bool kept = !on_refresh_ || on_refresh_(frames_, 0, scene);
     if (log_ && kept) {
       log_("{\"frame\": " + std::to_string(frames_) + ", \"ops\": [" + ops_ + "]}\n");
     }

@@ -22,7 +22,11 @@ class LoggingSurface final : public DrawOpSurface {
   // the background was cleared since the previous refresh (the crash's black
   // frame). Returning false (the frame could not be kept) leaves the frame's
   // line out: the log stops where the frames do.
-  void SetOnRefresh(std::function<bool(long frame, bool scene)> on_refresh);
+  void SetOnRefresh(std::function<bool(long frame, int subframe, bool scene)> on_refresh);
+  // From 1 on, the refreshes that follow are pictures between ticks: they
+  // keep the last frame's number, are handed on as that `subframe` and are
+  // not logged. 0 goes back to frames.
+  void SetSubframe(int subframe) { subframe_ = subframe; }
 
   float ScaleWidth() const override;
   float ScaleHeight() const override;
@@ -31,7 +35,8 @@ class LoggingSurface final : public DrawOpSurface {
  private:
   RasterSurface& raster_;
   std::function<void(const std::string&)> log_;
-  std::function<bool(long, bool)> on_refresh_;
+  std::function<bool(long, int, bool)> on_refresh_;
+  int subframe_ = 0;
   std::string ops_;  // this frame's operations so far, comma-separated
   long frames_ = 0;
   bool cleared_ = false;

@@ -75,7 +75,7 @@ SDL_Surface* FrameWriter::Render(SDL_Surface* picture, const Form1Labels& labels
   return out;
 }
 
-void FrameWriter::Write(long frame, SDL_Surface* picture, const Form1Labels& labels) {
+void FrameWriter::Write(long frame, int subframe, SDL_Surface* picture, const Form1Labels& labels) {
   if (!active()) return;
   if (frame > kMaxFrames) {
     error_ = "more than " + std::to_string(kMaxFrames) +
@@ -92,8 +92,12 @@ void FrameWriter::Write(long frame, SDL_Surface* picture, const Form1Labels& lab
     }
   }
   PaintForm1(client_, picture, labels, *fonts_);
-  char name[32];
-  std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
+  char name[48];
+  if (subframe > 0) {
+    std::snprintf(name, sizeof name, "frame-%06lds%02d.png", frame, subframe);
+  } else {
+    std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
+  }
   // The directory is left out of the message: the caller names it.
   std::string error;
   if (!WritePng(client_, (std::filesystem::path(dir_) / name).string(), error)) {

@@ -31,9 +31,11 @@ class FrameWriter {
   // the real 337 x 337 surface) as a new surface the caller frees, or nullptr
   // with `error` set.
   SDL_Surface* Render(SDL_Surface* picture, const Form1Labels& labels, std::string& error);
-  // Writes frame number `frame`. After the first failure nothing more is
-  // written and error() tells why.
-  void Write(long frame, SDL_Surface* picture, const Form1Labels& labels);
+  // Writes frame number `frame`, or with `subframe` 1 and up a picture drawn
+  // between that frame and the next, named to sort between them
+  // (frame-000007s01.png). After the first failure nothing more is written
+  // and error() tells why.
+  void Write(long frame, int subframe, SDL_Surface* picture, const Form1Labels& labels);
   const std::string& error() const;
 
  private:

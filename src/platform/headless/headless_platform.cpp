@@ -25,14 +25,18 @@ struct HeadlessPlatform::Impl {
 HeadlessPlatform::HeadlessPlatform(int width, int height)
     : impl_(std::make_unique<Impl>(width, height)) {
   Impl* s = impl_.get();
-  s->surface.SetOnRefresh([s](long frame, bool scene) {
-    if (scene) ++s->draws;
-    if (s->frames.active()) s->frames.Write(frame, s->raster.image(), s->labels);
+  s->surface.SetOnRefresh([s](long frame, int subframe, bool scene) {
+    if (scene && subframe == 0) ++s->draws;
+    if (s->frames.active()) s->frames.Write(frame, subframe, s->raster.image(), s->labels);
     return s->frames.error().empty();
   });
 }
 
 HeadlessPlatform::~HeadlessPlatform() = default;
+
+void HeadlessPlatform::SetSubframe(int subframe) {
+  impl_->surface.SetSubframe(subframe);
+}
 
 void HeadlessPlatform::SetMenuSource(std::function<std::optional<InputEvent>()> source) {
   impl_->menu_source = std::move(source);

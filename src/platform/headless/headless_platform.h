@@ -27,6 +27,11 @@ class HeadlessPlatform final : public Platform {
   // pressed.
   void SetMenuSource(std::function<std::optional<InputEvent>()> source);
 
+  // From 1 on, the refreshes that follow are pictures between ticks: not
+  // counted as draws nor logged, written as frames named after the last
+  // tick's frame and this number. 0 goes back to the ticks' own frames.
+  void SetSubframe(int subframe);
+
   // --- observation ---
   // Scene frames refreshed (refreshes that did not follow a background clear).
   int draws() const;

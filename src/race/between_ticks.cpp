@@ -1,0 +1,35 @@
+#include "race/between_ticks.h"
+
+#include "race/car_motion.h"
+#include "race/frame_tick.h"
+#include "render/draw_scene.h"
+
+namespace quorvel {
+
+namespace {
+constexpr int32_t kFinishedLap = 4;
+constexpr int32_t kFirstMovingTicks = -2;  // the next tick runs the first race step
+constexpr float kEyeHeight = 4.0f;         // world units
+}  // namespace
+
+bool MovesBetweenTicks(const Game& g) {
+  return !g.form1.Unloaded && g.form1.Timer1Enabled && !g.form2 && g.s.Lap != kFinishedLap &&
+         g.s.Ticks >= kFirstMovingTicks;
+}
+
+void DrawBetweenTicks(const Game& g, Surface& picture, const InputEvent& held, double alpha) {
+  if (!MovesBetweenTicks(g)) return;
+  const RaceState& now = g.s;
+  RaceState next = now;
+  const MotionResult m = CarMotionStep(next, DirectionsOf(held));
+  const auto blend = [alpha](double from, double to) { return from + alpha * (to - from); };
+  RaceState pose = now;
+  pose.Pos[0] = static_cast<float>(blend(now.Pos[0], m.NewX));
+  pose.Pos[1] = static_cast<float>(blend(now.Pos[1], m.NewY));
+  pose.Heading = static_cast<float>(blend(now.Heading, next.Heading));
+  DrawScenePicture(pose, blend(now.Steer, next.Steer), blend(now.CameraLag, next.CameraLag),
+                   picture, kEyeHeight);
+  picture.Refresh();
+}
+
+}  // namespace quorvel
