@@ -25,11 +25,13 @@ enum OptionCode : int {
   kScale,
   kRecord,
   kReplay,
+  kMotion,
 };
 
 constexpr option kOptions[] = {
     {"scale", required_argument, nullptr, kScale},
     {"fullscreen", no_argument, nullptr, kFullscreen},
+    {"motion", required_argument, nullptr, kMotion},
     {"record", required_argument, nullptr, kRecord},
     {"replay", required_argument, nullptr, kReplay},
     {"help", no_argument, nullptr, kHelp},
@@ -38,8 +40,8 @@ constexpr option kOptions[] = {
 };
 
 constexpr const char* kUsageLine =
-    "usage: quorvel [--scale N] [--fullscreen] [--record FILE | --replay FILE] [--help] "
-    "[--version]";
+    "usage: quorvel [--scale N] [--fullscreen] [--motion smooth|original] "
+    "[--record FILE | --replay FILE] [--help] [--version]";
 
 std::string NameOf(int code) {
   for (const option& o : kOptions) {
@@ -130,6 +132,13 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, st
         o.scale = scale;
         break;
       }
+      case kMotion:
+        if (value != "smooth" && value != "original") {
+          error = "--motion takes smooth or original, not " + Quoted(value);
+          return false;
+        }
+        o.smooth = value == "smooth";
+        break;
       case kRecord:
       case kReplay:
         if (value.empty()) {
@@ -160,6 +169,8 @@ std::string GameUsage() {
          "\n"
          "  --scale N        show the window N times the 96-dpi size (1 to 16)\n"
          "  --fullscreen     start in fullscreen (F11 or Alt+Enter toggles it)\n"
+         "  --motion M       smooth: pictures at the display's rate (the default);\n"
+         "                   original: only the race's 12.5 pictures a second\n"
          "  --record FILE    write the race's input to FILE as a quorvel-sim script\n"
          "  --replay FILE    play a recording back in the window (Esc ends it)\n"
          "  --help           show this help and exit\n"

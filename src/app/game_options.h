@@ -21,6 +21,9 @@ struct GameOptions {
   // automatic.
   std::optional<int> scale;
   bool fullscreen = false;
+  // Pictures between ticks (smooth) or only the ticks' (original); nothing =
+  // remembered, or smooth.
+  std::optional<bool> smooth;
   std::string record_path;  // empty = no recording
   std::string replay_path;  // empty = play normally
 };

@@ -12,7 +12,7 @@ std::optional<InputEvent> InputReplay::Take(const InputEvent& live, bool menu_op
   const InputEvent leave = InputEvent::Key(kVkEscape);
   if (ended_) return menu_open ? std::optional<InputEvent>(leave) : std::nullopt;
   InputEvent e;
-  switch (script_.Next(menu_open, e)) {
+  switch (Next(menu_open, e)) {
     case InputScript::kEvent:
       return e;
     case InputScript::kEnd:
@@ -26,6 +26,28 @@ std::optional<InputEvent> InputReplay::Take(const InputEvent& live, bool menu_op
   }
   ended_ = true;
   return menu_open ? std::optional<InputEvent>(leave) : std::nullopt;
+}
+
+InputScript::Result InputReplay::Next(bool menu_open, InputEvent& e) {
+  if (!ahead_) return script_.Next(menu_open, e);
+  const Ahead ahead = *ahead_;
+  ahead_.reset();
+  e = ahead.event;
+  return ahead.result;
+}
+
+InputEvent InputReplay::Preview(const InputEvent& held) {
+  if (ended_) return held;
+  // Between ticks the menu is closed, so the next line must be a tick or a
+  // close; anything else is reported when its turn comes.
+  if (!ahead_) {
+    Ahead ahead;
+    ahead.result = script_.Next(false, ahead.event);
+    ahead_ = ahead;
+  }
+  return ahead_->result == InputScript::kEvent && ahead_->event.kind == InputEvent::kTick
+             ? ahead_->event
+             : held;
 }
 
 }  // namespace quorvel

@@ -22,12 +22,24 @@ class InputReplay {
   // the replay and the game; the end of the script stops the ticks (the last
   // frame stays) and leaves an open menu as Esc would.
   std::optional<InputEvent> Take(const InputEvent& live, bool menu_open);
+  // The input a picture between ticks is predicted with: the next tick
+  // line's, so a replay is as smooth as the race was; `held` when no tick
+  // line comes next. Reads that line ahead; Take hands it out in its turn.
+  InputEvent Preview(const InputEvent& held);
   // Empty while the script has fitted the game; else one line naming the
   // script line that did not (the replay stopped there).
   const std::string& error() const { return error_; }
 
  private:
+  // The next command, the one read ahead first.
+  InputScript::Result Next(bool menu_open, InputEvent& e);
+
   InputScript script_;
+  struct Ahead {
+    InputScript::Result result;
+    InputEvent event;
+  };
+  std::optional<Ahead> ahead_;
   bool ended_ = false;
   std::string error_;
 };

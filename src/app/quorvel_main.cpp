@@ -130,6 +130,7 @@ int main(int argc, char** argv) {
   quorvel::WindowStart start;
   start.scale = options.scale ? options.scale : settings.values().scale;
   start.fullscreen = options.fullscreen || settings.values().fullscreen;
+  start.smooth = options.smooth.value_or(settings.values().smooth);
   bool saving = true;  // one warning for a save that fails, not one per key press
   start.on_choice = [&settings, &saving](std::optional<int> scale, bool fullscreen) {
     quorvel::Settings next = settings.values();
@@ -170,7 +171,11 @@ int main(int argc, char** argv) {
   }
   quorvel::Game game;
   quorvel::Form1Handlers form1(game, *platform);
-  int status = platform->Run(form1, filter);
+  quorvel::InputPreview preview;
+  if (replay != nullptr) {
+    preview = [&replay](const quorvel::InputEvent& held) { return replay->Preview(held); };
+  }
+  int status = platform->Run(form1, filter, preview);
   if (recorder != nullptr) {
     // A failed write has been reported as it happened.
     if (!recorder->Finish(form1.Unloaded())) status = 1;

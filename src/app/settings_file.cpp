@@ -69,11 +69,22 @@ std::string FormatYesNo(const Settings& settings) {
   return settings.*field ? "yes" : "no";
 }
 
+bool ParseMotion(std::string_view value, Settings& out) {
+  if (value != "smooth" && value != "original") return false;
+  out.smooth = value == "smooth";
+  return true;
+}
+
+std::string FormatMotion(const Settings& settings) {
+  return settings.smooth ? "smooth" : "original";
+}
+
 constexpr SettingsKey kKeys[] = {
     {"scale", "auto or 1 to 16", ParseScale, FormatScale},
     {"fullscreen", "yes or no", ParseYesNo<&Settings::fullscreen>,
      FormatYesNo<&Settings::fullscreen>},
     {"pause", "yes or no", ParseYesNo<&Settings::pause>, FormatYesNo<&Settings::pause>},
+    {"motion", "smooth or original", ParseMotion, FormatMotion},
 };
 
 std::string_view Trim(std::string_view s) {

@@ -4,6 +4,7 @@
 //   scale = auto        (or a whole number 1..16: screen pixels per 96-dpi pixel)
 //   fullscreen = no     (or yes)
 //   pause = yes         (or no: the race goes on while the game is in the background)
+//   motion = smooth     (or original: only the ticks' 12.5 pictures a second)
 //
 // Blank lines, `#` comment lines, spaces around `=`, CRLF line ends and a last
 // line without a newline are all fine. A line the game does not understand
@@ -27,7 +28,8 @@ namespace quorvel {
 struct Settings {
   std::optional<int> scale;  // nothing: the display's own (automatic) scale
   bool fullscreen = false;
-  bool pause = true;  // the race pauses while the game is minimised or in the background
+  bool pause = true;   // the race pauses while the game is minimised or in the background
+  bool smooth = true;  // pictures between ticks at the display's rate
   friend bool operator==(const Settings&, const Settings&) = default;
 };
 

@@ -143,6 +143,10 @@ class GameWindowHandlers {
   // Every 80 ms while Timer1 is on, with the input read for that tick;
   // never overlapping another tick.
   virtual void Timer1_Timer(const InputEvent& tick) = 0;
+  // Between two ticks, at the display's pace: a picture `alpha` (0..1) of
+  // the way to the next tick, with the keys and stick held now. Nothing by
+  // default: the picture stays the tick's.
+  virtual void Form_PaintBetweenTicks(double /*alpha*/, const InputEvent& /*held*/) {}
 };
 
 class Platform {

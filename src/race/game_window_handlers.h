@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "race/between_ticks.h"
 #include "race/frame_tick.h"
 #include "race/game.h"
 #include "race/start_up.h"
@@ -15,6 +16,9 @@ class Form1Handlers final : public GameWindowHandlers {
   void Form_Load() override { Form1_Load(game_, platform_); }
   void Timer1_Timer(const InputEvent& tick) override {
     quorvel::Timer1_Timer(game_, platform_, tick);
+  }
+  void Form_PaintBetweenTicks(double alpha, const InputEvent& held) override {
+    DrawBetweenTicks(game_, platform_.Picture1(), held, alpha);
   }
   // The game window has been unloaded: the program ends.
   bool Unloaded() const { return game_.form1.Unloaded; }

@@ -48,23 +48,27 @@ TEST(SettingsFile, LinesReadWithWarningsAndKeptOnSave) {
     const char* after;
   };
   const Case cases[] = {
-      {nullptr, {}, "", {2, false, true}, "scale = 2\nfullscreen = no\npause = yes\n"},
+      {nullptr,
+       {},
+       "",
+       {2, false, true},
+       "scale = 2\nfullscreen = no\npause = yes\nmotion = smooth\n"},
       {"# mine\n\n  scale=3 \r\nfullscreen = yes",
        {3, true, true},
        "",
        {3, false, true},
-       "# mine\n\n  scale=3 \r\nfullscreen = no\npause = yes\n"},
+       "# mine\n\n  scale=3 \r\nfullscreen = no\npause = yes\nmotion = smooth\n"},
       // Unknown key, bad value, no "=", a repeat (the first line counts).
       {"volume = 3\nscale = 17\nfullscreen\nscale = 2\npause = no\nfullscreen = yes\n",
        {std::nullopt, true, false},
        "1 2 3 4",
        {4, true, false},
-       "volume = 3\nscale = 4\nfullscreen\npause = no\nfullscreen = yes\n"},
+       "volume = 3\nscale = 4\nfullscreen\npause = no\nfullscreen = yes\nmotion = smooth\n"},
       {"pause = maybe\r\n=\n\xff\x1b[2J\n",
        {},
        "1 2 3",
        {std::nullopt, true, true},
-       "pause = maybe\r\n=\n\xff\x1b[2J\nscale = auto\nfullscreen = yes\n"},
+       "pause = maybe\r\n=\n\xff\x1b[2J\nscale = auto\nfullscreen = yes\nmotion = smooth\n"},
       {"a\nb\nc\nd\ne\nf\ng\nscale = 16\n",
        {16, false, true},
        "1 2 3 4 5 +2",
@@ -131,7 +135,8 @@ TEST(SettingsFile, SavesThroughLinksWithTheUmaskAndCleansUpOnlyStaleTemps) {
   EXPECT_EQ(fs::status(dotfiles / "settings").permissions(), linked_mode) << "its own mode kept";
   EXPECT_TRUE(fs::is_symlink(root / "a/settings"));
   EXPECT_EQ(Read(dotfiles / "settings"),
-            "# in version control\nscale = 2\n# added meanwhile\nfullscreen = no\npause = no\n");
+            "# in version control\nscale = 2\n# added meanwhile\nfullscreen = no\npause = "
+            "no\nmotion = smooth\n");
   EXPECT_FALSE(fs::exists(killed));
   for (const char* name : {"settings.Zz99Yy.tmp", "settings.backup", "settings.Ab12C.tmp"}) {
     EXPECT_TRUE(fs::exists(dotfiles / name)) << name;

@@ -46,7 +46,7 @@ bool FirstJoystick::EnsureOpen() {
   return joystick_ != nullptr;
 }
 
-bool FirstJoystick::Poll(JoyReading& out) {
+bool FirstJoystick::Poll(JoyReading& out, bool take_presses) {
   if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0) return false;
   // Brings in state changes and hot-plugging since the last event pump. The
   // presses that brings are taken here, so that one the poll sees held is
@@ -72,7 +72,7 @@ bool FirstJoystick::Poll(JoyReading& out) {
         PadAxis(SDL_GameControllerGetAxis(pad_, SDL_CONTROLLER_AXIS_LEFTY),
                 held(SDL_CONTROLLER_BUTTON_DPAD_UP), held(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
     out.dwButtons = ButtonBits(held(SDL_CONTROLLER_BUTTON_A), held(SDL_CONTROLLER_BUTTON_B));
-    out.dwButtons |= std::exchange(pressed_, 0u);
+    out.dwButtons |= take_presses ? std::exchange(pressed_, 0u) : pressed_;
     return true;
   }
   // A device without a second axis reads 0 there, which is neutral.
@@ -80,7 +80,7 @@ bool FirstJoystick::Poll(JoyReading& out) {
   out.dwYpos = AxisToJoyPos(SDL_JoystickGetAxis(joystick_, 1));
   out.dwButtons = ButtonBits(SDL_JoystickGetButton(joystick_, 0) != 0,
                              SDL_JoystickGetButton(joystick_, 1) != 0);
-  out.dwButtons |= std::exchange(pressed_, 0u);
+  out.dwButtons |= take_presses ? std::exchange(pressed_, 0u) : pressed_;
   return true;
 }
 

@@ -40,8 +40,9 @@ class FirstJoystick {
   FirstJoystick& operator=(const FirstJoystick&) = delete;
 
   // Fresh state of the first joystick; false when there is none. A button
-  // pressed and released again since the last poll reads as held, once.
-  bool Poll(JoyReading& out);
+  // pressed and released again since the last poll reads as held, once:
+  // until a poll that takes the presses.
+  bool Poll(JoyReading& out, bool take_presses = true);
   // Opens and closes the first joystick at once; true when it could be
   // opened. Leaves the device as it found it.
   bool Probe();

@@ -18,6 +18,7 @@ class PeriodicSchedule {
   // on while already on changes nothing; switching off drops the deadline.
   void SetEnabled(bool enabled, int64_t now_us);
   bool enabled() const { return enabled_; }
+  int64_t period_us() const { return period_us_; }
 
   // The absolute time of the next event, or nullopt while switched off.
   std::optional<int64_t> deadline() const;

@@ -26,6 +26,7 @@ namespace quorvel {
 namespace {
 
 constexpr int64_t kMicrosPerMilli = 1000;
+constexpr double kTimer1PeriodUs = kTimer1PeriodMs * 1000.0;
 constexpr unsigned long kAltKeysyms[] = {0xffe9, 0xffea};  // XK_Alt_L, XK_Alt_R
 
 // The keys a tick reads, with their virtual-key codes.
@@ -37,6 +38,9 @@ constexpr struct {
                  {kTickUp, kVkUp},
                  {kTickDown, kVkDown},
                  {kTickEnter, kVkReturn}};
+
+// The display's refresh when it does not say: 60 Hz.
+constexpr int64_t kDefaultFramePeriodUs = 1000000 / 60;
 
 // Client areas in pixels at 96 dpi.
 const int kForm1Width = kForm1.client_width / kTwipsPerPixel;
@@ -95,7 +99,12 @@ struct SdlPlatform::Impl {
 
   GameWindowHandlers* handlers = nullptr;
   InputFilter filter;
+  InputPreview preview;
   PeriodicSchedule timer1{int64_t{kTimer1PeriodMs} * kMicrosPerMilli};
+  int64_t tick_us = 0;  // when the last tick was due
+  // Pictures between ticks, one per display refresh.
+  bool smooth = true;
+  PeriodicSchedule frames{kDefaultFramePeriodUs};
   bool timer1_on = true;  // enabled from the start
   bool in_tick = false;
   MenuWindow* menu = nullptr;  // while a modal show runs
@@ -116,7 +125,8 @@ struct SdlPlatform::Impl {
   void Loop(const std::function<bool()>& done, std::optional<int64_t> until);
   void HandleEvent(const SDL_Event& event);
   void Deliver(const InputEvent& live);
-  InputEvent ReadTick();
+  InputEvent ReadTick(bool take_presses = true);
+  bool FrameDue(int64_t now) const;
   bool Held(int vk, std::optional<XKeymap>& keys);
 
   void RepaintForm1();
@@ -166,6 +176,11 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
   s.chosen_scale = start.scale;
   s.fullscreen = start.fullscreen;
   s.on_choice = start.on_choice;
+  s.smooth = start.smooth;
+  SDL_DisplayMode mode{};
+  if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0) {
+    s.frames = PeriodicSchedule(1000000 / mode.refresh_rate);
+  }
   // A chosen scale or fullscreen takes effect before the window is first
   // seen: a window manager reads the fullscreen state as the window appears.
   if (start.scale || start.fullscreen) s.ApplyWindowMode();
@@ -189,10 +204,11 @@ int SdlPlatform::scale() const {
   return impl_->scale;
 }
 
-int SdlPlatform::Run(GameWindowHandlers& handlers, InputFilter filter) {
+int SdlPlatform::Run(GameWindowHandlers& handlers, InputFilter filter, InputPreview preview) {
   Impl& s = *impl_;
   s.handlers = &handlers;
   s.filter = std::move(filter);
+  s.preview = std::move(preview);
   handlers.Form_Load();
   if (!s.ended()) {
     s.form1->Show();
@@ -221,9 +237,23 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
     const int64_t now = MonotonicMicros();
     if (until && now >= *until) return;
     if (!in_tick && timer1.Due(now)) {
+      tick_us = *timer1.deadline();
       timer1.BeginRun();
       Deliver(ReadTick());
       timer1.EndRun(MonotonicMicros());
+      // The next picture between ticks comes one display frame after this
+      // tick's own.
+      frames.SetEnabled(false, 0);
+      frames.SetEnabled(smooth, MonotonicMicros());
+      continue;
+    }
+    if (FrameDue(now)) {
+      frames.BeginRun();
+      const InputEvent held = ReadTick(false);
+      const double alpha =
+          std::clamp(static_cast<double>(now - tick_us) / kTimer1PeriodUs, 0.0, 1.0);
+      handlers->Form_PaintBetweenTicks(alpha, preview ? preview(held) : held);
+      frames.EndRun(MonotonicMicros());
       continue;
     }
     if (menu != nullptr && menu_timer.Due(now)) {
@@ -238,6 +268,7 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
     std::optional<int64_t> next = until;
     if (!in_tick) Earliest(next, timer1.deadline());
     if (menu != nullptr) Earliest(next, menu_timer.deadline());
+    if (!in_tick && menu == nullptr) Earliest(next, frames.deadline());
     if (WaitEventUntil(event, next)) HandleEvent(event);
   }
 }
@@ -340,9 +371,19 @@ bool SdlPlatform::Impl::Held(int vk, std::optional<XKeymap>& keys) {
   return false;
 }
 
+// A picture between ticks is drawn outside every tick and menu, and only
+// where the next tick is not about to draw its own.
+bool SdlPlatform::Impl::FrameDue(int64_t now) const {
+  if (in_tick || menu != nullptr || handlers == nullptr || !frames.Due(now)) return false;
+  const std::optional<int64_t> tick = timer1.deadline();
+  return tick && *tick - now > frames.period_us() / 2;
+}
+
 // The input of one tick: the keyboard asked once (one focus check and one
-// keymap, an X round trip each at most) and the joystick polled once.
-InputEvent SdlPlatform::Impl::ReadTick() {
+// keymap, an X round trip each at most) and the joystick polled once. The
+// presses since the last tick count, and are taken unless `take_presses`
+// is false (the input held now, for a picture between ticks).
+InputEvent SdlPlatform::Impl::ReadTick(bool take_presses) {
   InputEvent tick = InputEvent::Of(InputEvent::kTick);
   SDL_Window* const ours[2] = {form1->window(), form2 ? form2->window() : nullptr};
   SDL_Window* const focus = SDL_GetKeyboardFocus();
@@ -361,10 +402,10 @@ InputEvent SdlPlatform::Impl::ReadTick() {
     if (enter && alt) return_taken = true;
     if (!enter) return_taken = false;
   }
-  tick.keys |= std::exchange(pressed, uint8_t{0});
+  tick.keys |= take_presses ? std::exchange(pressed, uint8_t{0}) : pressed;
   if (return_taken) tick.keys &= ~kTickEnter;
   JoyReading joy;
-  if (joystick.Poll(joy)) tick.joy = joy;
+  if (joystick.Poll(joy, take_presses)) tick.joy = joy;
   return tick;
 }
 

@@ -29,6 +29,10 @@ namespace quorvel {
 using InputFilter =
     std::function<std::optional<InputEvent>(const InputEvent& live, bool menu_open)>;
 
+// The input a picture between ticks is predicted with, from what the
+// devices hold now: a replay answers with its next tick's.
+using InputPreview = std::function<InputEvent(const InputEvent& held)>;
+
 // How the game window starts.
 struct WindowStart {
   // The player's scale for the window; nothing: the display's own.
@@ -40,6 +44,9 @@ struct WindowStart {
   // Told whenever the player changes the scale (nothing: automatic) or
   // fullscreen with the window keys, to remember the choice.
   std::function<void(std::optional<int> scale, bool fullscreen)> on_choice;
+  // Pictures between ticks at the display's refresh rate (60 Hz when it is
+  // unknown); false: the ticks' 12.5 pictures a second only.
+  bool smooth = true;
 };
 
 class SdlPlatform final : public Platform {
@@ -55,8 +62,10 @@ class SdlPlatform final : public Platform {
 
   // Loads and shows the game window and runs the loop until the game
   // window is unloaded, closed or destroyed. Every piece of input passes
-  // through `filter` (LiveInput when empty). Returns the exit status, 0.
-  int Run(GameWindowHandlers& handlers, InputFilter filter = {});
+  // through `filter` (LiveInput when empty), and the input of the pictures
+  // between ticks through `preview` (held input as it is when empty).
+  // Returns the exit status, 0.
+  int Run(GameWindowHandlers& handlers, InputFilter filter = {}, InputPreview preview = {});
 
   // For tests: the game window, and the menu window while a modal show runs
   // (nullptr otherwise).
