@@ -262,7 +262,10 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
       const bool focused = FocusOnOurs();
       if (focused) had_focus = true;
       if (Away(focused)) {
-        Pause();
+        // The focus also goes when another program destroys the game
+        // window: that is a close, not a pause.
+        ProbeXWindow(form1->window());
+        if (!ended()) Pause();
         continue;
       }
       timer1.BeginRun();
