@@ -86,6 +86,11 @@ start_game() {  # start_game [OPTION...]
   fi
   timeout 5 xdotool windowfocus --sync "$wid"
 }
+stop_game() {
+  kill "$game_pid" 2>/dev/null
+  wait "$game_pid" 2>/dev/null
+  game_pid=""
+}
 # Waits up to 5 s for the game to exit; sets exit_status ("running" if not).
 wait_game_exit() {
   local i
@@ -293,9 +298,7 @@ for _ in $(seq 10); do
   sleep 0.1
 done
 check "a 20 ms tap of Enter opens the menu ($taps times out of 10)" test "$taps" -eq 10
-kill "$game_pid" 2>/dev/null
-wait "$game_pid" 2>/dev/null
-game_pid=""
+stop_game
 
 # A close request ends the game at once, whatever it is doing.
 close_quickly() {  # close_quickly WINDOW: sets close_ms and exit_status
@@ -322,6 +325,7 @@ check "close during the crash's black pause: status $exit_status in $close_ms ms
   test "$exit_status" = 0 -a "$close_ms" -lt 500
 
 # A scale too large for the screen: the largest that fits, title bar included.
+sized() { [[ $(size_of "$wid") == "$1" ]]; }
 frame_on_screen() {
   local l r t b
   IFS=', ' read -r l r t b < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //')
@@ -336,7 +340,6 @@ check "... its frame on the screen" frame_on_screen
 check "... and one line on stderr ($(head -c 200 "$work/game.err"))" \
   test "$(wc -l <"$work/game.err")" -eq 1
 read -r c1 < <(centre_of "$wid")
-sized() { [[ $(size_of "$wid") == "$1" ]]; }
 scale_steps=""
 for key in ctrl+plus ctrl+minus ctrl+plus; do
   xdotool key "$key"
@@ -347,9 +350,7 @@ check "Ctrl+Plus, Ctrl+Minus, Ctrl+Plus step through the scales that fit:$scale_
   test "$scale_steps" = " 678x678 339x339 678x678"
 check "... and the window keeps its centre ($c1, $(centre_of "$wid"))" \
   test "$(centre_of "$wid")" = "$c1"
-kill "$game_pid" 2>/dev/null
-wait "$game_pid" 2>/dev/null
-game_pid=""
+stop_game
 rm -f "$settings"
 start_game --scale 16
 xdotool key F11
@@ -358,9 +359,7 @@ xdotool key F11
 wait_for 3 sized 678x678
 check "F11 twice saves no scale the player never chose ($(grep scale "$settings"))" \
   grep -qx 'scale = auto' "$settings"
-kill "$game_pid" 2>/dev/null
-wait "$game_pid" 2>/dev/null
-game_pid=""
+stop_game
 
 # The race pauses while the player is away, and goes on without a burst of
 # catch-up ticks: the recording, written tick by tick, shows it.
@@ -395,12 +394,11 @@ done
 open_menu && xdotool key Escape && wait_for 3 menu_closed
 n1=$(ticks)
 sleep 0.5
-check "a menu visit is no leaving: $(($(ticks) - n1)) ticks in 0.5 s after it, titled Quorvel" \
-  test "$(($(ticks) - n1))" -ge 3 && titled Quorvel
+n2=$(ticks)
+check "a menu visit is no leaving: $((n2 - n1)) ticks in 0.5 s after it, titled Quorvel" \
+  test "$((n2 - n1))" -ge 3 -a "$(xdotool getwindowname "$wid")" = Quorvel
 kill "$other_pid" 2>/dev/null
-kill "$game_pid" 2>/dev/null
-wait "$game_pid" 2>/dev/null
-game_pid=""
+stop_game
 
 # Every way out ends with status 0 and nothing on stderr, 20 times in a row:
 # the menu's ゲームの終了, the close button, close requests to both windows
