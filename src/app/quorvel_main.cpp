@@ -131,11 +131,22 @@ int main(int argc, char** argv) {
   start.scale = options.scale ? options.scale : settings.values().scale;
   start.fullscreen = options.fullscreen || settings.values().fullscreen;
   start.smooth = options.smooth.value_or(settings.values().smooth);
+  start.pause = settings.values().pause;
+  start.on_warning = [](const std::string& warning) {
+    std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
+  };
   bool saving = true;  // one warning for a save that fails, not one per key press
-  start.on_choice = [&settings, &saving](std::optional<int> scale, bool fullscreen) {
+  // Only what the player changed is saved: F11 after `--scale 3` saves the
+  // fullscreen choice, not the scale the command line gave for one run.
+  std::optional<int> run_scale = start.scale;
+  bool run_fullscreen = start.fullscreen;
+  start.on_choice = [&settings, &saving, &run_scale, &run_fullscreen](std::optional<int> scale,
+                                                                      bool fullscreen) {
     quorvel::Settings next = settings.values();
-    next.scale = scale;
-    next.fullscreen = fullscreen;
+    if (scale != run_scale) next.scale = scale;
+    if (fullscreen != run_fullscreen) next.fullscreen = fullscreen;
+    run_scale = scale;
+    run_fullscreen = fullscreen;
     std::string save_error;
     if (saving && !settings.Save(next, save_error)) {
       std::fprintf(stderr, "quorvel: warning: %s\n", save_error.c_str());

@@ -58,8 +58,9 @@ wait "$xvfb8_pid" 2>/dev/null
 # --- a private X server on a display number it picks itself ---
 : >"$work/display"
 # -noreset: a client that connects just as the previous one has left is not
-# turned away while the server resets.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# turned away while the server resets. At 1280 x 1024 a 1017-pixel window
+# (scale 3) fits the screen only without its title bar.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 if ! wait_for 10 test -s "$work/display"; then
   echo "not ok - Xvfb did not start"
@@ -84,6 +85,11 @@ start_game() {  # start_game [OPTION...]
     return 1
   fi
   timeout 5 xdotool windowfocus --sync "$wid"
+}
+stop_game() {
+  kill "$game_pid" 2>/dev/null
+  wait "$game_pid" 2>/dev/null
+  game_pid=""
 }
 # Waits up to 5 s for the game to exit; sets exit_status ("running" if not).
 wait_game_exit() {
@@ -280,15 +286,124 @@ for _ in $(seq 20); do visit; done
 resources_21=$(x_resources "$game_pid")
 check "X resources after 1 and 21 menu visits ($visits made): $resources_1 and $resources_21" \
   test "$visits" -eq 21 -a "$resources_1" -gt 0 -a "$resources_1" -eq "$resources_21"
-kill "$game_pid" 2>/dev/null
-wait "$game_pid" 2>/dev/null
-game_pid=""
+
+# Quick taps count: Enter down for 20 ms, between two 80 ms ticks, still
+# opens the menu.
+taps=0
+for _ in $(seq 10); do
+  xdotool keydown Return sleep 0.02 keyup Return
+  wait_for 3 menu_open && taps=$((taps + 1))
+  xdotool key Escape
+  wait_for 3 menu_closed
+  sleep 0.1
+done
+check "a 20 ms tap of Enter opens the menu ($taps times out of 10)" test "$taps" -eq 10
+stop_game
+
+# A close request ends the game at once, whatever it is doing.
+close_quickly() {  # close_quickly WINDOW: sets close_ms and exit_status
+  local t0
+  t0=$(date +%s%N)
+  "$send_wm_delete" "$1"
+  while kill -0 "$game_pid" 2>/dev/null && (($(date +%s%N) - t0 < 3000000000)); do sleep 0.01; done
+  close_ms=$((($(date +%s%N) - t0) / 1000000))
+  wait_game_exit
+}
+start_game
+open_menu() { hold 0.25 Return && wait_for 3 menu_open; }
+open_menu
+close_quickly "$wid"
+check "close with the menu open: status $exit_status in $close_ms ms" \
+  test "$exit_status" = 0 -a "$close_ms" -lt 500
+start_game
+sleep 3.2  # the countdown
+xdotool keydown Left Up
+wait_for 15 black_frame
+xdotool keyup Left Up
+close_quickly "$wid"
+check "close during the crash's black pause: status $exit_status in $close_ms ms" \
+  test "$exit_status" = 0 -a "$close_ms" -lt 500
+
+# A scale too large for the screen: the largest that fits, title bar included.
+sized() { [[ $(size_of "$wid") == "$1" ]]; }
+frame_on_screen() {
+  local l r t b
+  IFS=', ' read -r l r t b < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //')
+  read -r x y < <(xwininfo -id "$wid" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4} END {print x, y}')
+  read -r w h < <(size_of "$wid" | tr x ' ')
+  ((x - l >= 0 && y - t >= 0 && x + w + r <= 1280 && y + h + b <= 1024))
+}
+settings=$XDG_CONFIG_HOME/quorvel/settings
+start_game --scale 16
+check "--scale 16 on 1280 x 1024: 678 x 678 ($(size_of "$wid"))" test "$(size_of "$wid")" = 678x678
+check "... its frame on the screen" frame_on_screen
+check "... and one line on stderr ($(head -c 200 "$work/game.err"))" \
+  test "$(wc -l <"$work/game.err")" -eq 1
+read -r c1 < <(centre_of "$wid")
+scale_steps=""
+for key in ctrl+plus ctrl+minus ctrl+plus; do
+  xdotool key "$key"
+  sleep 0.3
+  scale_steps+=" $(size_of "$wid")"
+done
+check "Ctrl+Plus, Ctrl+Minus, Ctrl+Plus step through the scales that fit:$scale_steps" \
+  test "$scale_steps" = " 678x678 339x339 678x678"
+check "... and the window keeps its centre ($c1, $(centre_of "$wid"))" \
+  test "$(centre_of "$wid")" = "$c1"
+stop_game
+rm -f "$settings"
+start_game --scale 16
+xdotool key F11
+wait_for 3 sized 1280x1024
+xdotool key F11
+wait_for 3 sized 678x678
+check "F11 twice saves no scale the player never chose ($(grep scale "$settings"))" \
+  grep -qx 'scale = auto' "$settings"
+stop_game
+
+# The race pauses while the player is away, and goes on without a burst of
+# catch-up ticks: the recording, written tick by tick, shows it.
+titled() { [[ $(xdotool getwindowname "$wid") == "$1" ]]; }
+ticks() { grep -c '^tick' "$work/paused.rec"; }
+away_then_back() {  # away_then_back HOW: sets away (ticks while away) and back (in 0.5 s after)
+  local n1 n2
+  case $1 in
+    minimised) xdotool windowminimize "$wid" ;;
+    other) xdotool windowactivate "$other" ;;
+  esac
+  wait_for 3 titled "Quorvel (一時停止中)"
+  n1=$(ticks)
+  sleep 1.5
+  n2=$(ticks)
+  away=$((n2 - n1))
+  xdotool windowactivate "$wid"
+  wait_for 3 titled Quorvel
+  sleep 0.5
+  back=$(($(ticks) - n2))
+}
+xmessage 'another program' &
+other_pid=$!
+start_game --record "$work/paused.rec"
+sleep 1
+other=$(timeout 10 xdotool search --sync --onlyvisible --name '^xmessage$' | head -1)
+for how in minimised other; do
+  away_then_back "$how"
+  check "$how: paused ($away ticks in 1.5 s), then on again ($back ticks in 0.5 s)" \
+    test "$away" -eq 0 -a "$back" -ge 3 -a "$back" -le 8
+done
+open_menu && xdotool key Escape && wait_for 3 menu_closed
+n1=$(ticks)
+sleep 0.5
+n2=$(ticks)
+check "a menu visit is no leaving: $((n2 - n1)) ticks in 0.5 s after it, titled Quorvel" \
+  test "$((n2 - n1))" -ge 3 -a "$(xdotool getwindowname "$wid")" = Quorvel
+kill "$other_pid" 2>/dev/null
+stop_game
 
 # Every way out ends with status 0 and nothing on stderr, 20 times in a row:
 # the menu's ゲームの終了, the close button, close requests to both windows
 # during the menu then Esc and the close button, and another program
 # destroying the game window or the open menu window.
-open_menu() { hold 0.25 Return && wait_for 3 menu_open; }
 quit_by() {
   case $1 in
     menu) open_menu && xdotool key --delay 60 Down Down Down Return ;;

@@ -1,5 +1,6 @@
 // The whole-number window scale from the display's dpi: the 144-dpi
-// threshold and rounding, the fit to the screen, and the two X11 sources
+// threshold and rounding, the fit to the screen, where the window goes when
+// its scale changes, and the two X11 sources
 // (Xft.dpi in the resource database, the screen's pixel and millimetre
 // sizes).
 
@@ -55,6 +56,58 @@ TEST(ScaleThatFits, UnknownRoomKeepsTheScale) {
   EXPECT_EQ(LargestScaleIn(2, 339, 339, 0, 0), 2) << "a failed lookup keeps the scale";
   EXPECT_EQ(LargestScaleIn(0, 339, 339, 1024, -20), 1);
   EXPECT_EQ(LargestScaleIn(1, 339, 339, 1024, 740), 2) << "the room decides when known";
+}
+
+TEST(CentreKeptIn, KeepsTheCentreAndTheFrameOnTheUsableArea) {
+  const SDL_Rect screen{0, 0, 1280, 1024};
+  const FrameExtents openbox{1, 1, 23, 5};  // borders of 1, a 23 px title bar
+  const struct {
+    const char* what;
+    SDL_Rect old;
+    int size;
+    SDL_Rect usable;
+    FrameExtents frame;
+    SDL_Point at;
+  } cases[] = {
+      {"grows about its centre", {470, 342, 339, 339}, 678, screen, openbox, {301, 173}},
+      {"and shrinks back to where it was", {301, 173, 678, 678}, 339, screen, openbox, {470, 342}},
+      {"taller than the room: the title bar stays on it",
+       {301, 173, 678, 678},
+       1017,
+       screen,
+       openbox,
+       {132, 23}},
+      {"pushed off the right and bottom: moved back in",
+       {900, 700, 339, 339},
+       678,
+       screen,
+       openbox,
+       {601, 341}},
+      {"pushed above the top: the title bar stays on the screen",
+       {470, 10, 339, 339},
+       678,
+       screen,
+       openbox,
+       {301, 23}},
+      {"a panel at the top counts",
+       {470, 30, 339, 339},
+       678,
+       {0, 40, 1280, 984},
+       openbox,
+       {301, 63}},
+      {"too large for the room: the top-left corner wins",
+       {100, 100, 339, 339},
+       1356,
+       screen,
+       openbox,
+       {1, 23}},
+      {"no window manager: no frame", {0, 0, 339, 339}, 678, screen, {}, {0, 0}},
+      {"unknown room: only the centre", {0, 0, 339, 339}, 678, {}, openbox, {-169, -169}},
+  };
+  for (const auto& c : cases) {
+    const SDL_Point at = CentreKeptIn(c.old, c.size, c.size, c.usable, c.frame);
+    EXPECT_TRUE(at.x == c.at.x && at.y == c.at.y) << c.what << ": (" << at.x << ", " << at.y << ")";
+  }
 }
 
 TEST(XftDpiFromResources, ReadsTheValueAsXlibResolvesIt) {

@@ -35,6 +35,25 @@ int LargestScaleIn(int fallback, int width, int height, int avail_width, int ava
   return ScaleThatFits(kMaxScale, width, height, avail_width, avail_height);
 }
 
+namespace {
+
+// `at` moved as little as possible into [low, high]; `low` when that is empty.
+int Within(int at, int low, int high) {
+  return std::max(std::min(at, high), low);
+}
+
+}  // namespace
+
+SDL_Point CentreKeptIn(const SDL_Rect& old, int width, int height, const SDL_Rect& usable,
+                       const FrameExtents& frame) {
+  // Halved towards zero both ways, so the step and its reverse cancel.
+  SDL_Point at{old.x + (old.w - width) / 2, old.y + (old.h - height) / 2};
+  if (usable.w <= 0 || usable.h <= 0) return at;
+  at.x = Within(at.x, usable.x + frame.left, usable.x + usable.w - frame.right - width);
+  at.y = Within(at.y, usable.y + frame.top, usable.y + usable.h - frame.bottom - height);
+  return at;
+}
+
 int DisplayScale(int width, int height) {
   const int wanted = ScaleForDpi(DisplayDpi());
   if (wanted == 1) return 1;

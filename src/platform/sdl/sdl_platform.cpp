@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <span>
+#include <string>
 #include <utility>
 
 #include "platform/raster/fonts.h"
@@ -42,6 +43,10 @@ constexpr struct {
 // The display's refresh when it does not say: 60 Hz.
 constexpr int64_t kDefaultFramePeriodUs = 1000000 / 60;
 
+// How long the window manager may take to say how large the game window's
+// frame will be, before the window is first shown.
+constexpr int kFrameQueryTimeoutMs = 100;
+
 // Client areas in pixels at 96 dpi.
 const int kForm1Width = kForm1.client_width / kTwipsPerPixel;
 const int kForm1Height = kForm1.client_height / kTwipsPerPixel;
@@ -69,6 +74,11 @@ bool WaitEventUntil(SDL_Event& event, std::optional<int64_t> deadline_us) {
   }
 }
 
+// Added to the game window's title while the race is paused: "paused", in
+// the game's language, after the game's name so window lists still sort it
+// by name.
+constexpr char kPausedSuffix[] = " (一時停止中)";
+
 void Earliest(std::optional<int64_t>& next, std::optional<int64_t> t) {
   if (t && (!next || *t < *next)) next = t;
 }
@@ -91,7 +101,12 @@ struct SdlPlatform::Impl {
   int auto_scale = 1;               // the display's own
   std::optional<int> chosen_scale;  // the player's, for the window
   bool fullscreen = false;
+  // The window manager's answer, before the window was first shown, to how
+  // large its frame will be; SDL knows it only once the window is shown.
+  FrameExtents requested_frame;
   std::function<void(std::optional<int>, bool)> on_choice;
+  std::function<void(const std::string&)> on_warning;
+  bool fit_told = false;  // the one line about a chosen scale that does not fit
 
   RasterSurface picture{kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel};
   Form1Labels labels;
@@ -111,6 +126,13 @@ struct SdlPlatform::Impl {
   PeriodicSchedule menu_timer{int64_t{kMenuTimerPeriodMs} * kMicrosPerMilli};
   bool unloaded = false;
   bool close_requested = false;
+  // Pausing while the player is away: the tick clock stops while the game
+  // window is minimised or another program has the focus, and starts afresh
+  // when the player is back. `had_focus`: a window that never had the focus
+  // (no window manager gives it) does not count as left.
+  bool pause_on = true;
+  bool paused = false;
+  bool had_focus = false;
   // Tick keys pressed since the last tick: a tap between two ticks still
   // counts as held at the next one.
   uint8_t pressed = 0;
@@ -125,15 +147,22 @@ struct SdlPlatform::Impl {
   void Loop(const std::function<bool()>& done, std::optional<int64_t> until);
   void HandleEvent(const SDL_Event& event);
   void Deliver(const InputEvent& live);
-  InputEvent ReadTick(bool take_presses = true);
+  bool FocusOnOurs() const;
+  bool Away(bool focused) const;
+  void Pause();
+  void ResumeIfBack();
+  InputEvent ReadTick(bool focused, bool take_presses = true);
   bool FrameDue(int64_t now) const;
   bool Held(int vk, std::optional<XKeymap>& keys);
 
   void RepaintForm1();
   void RepaintMenu();
+  FrameExtents Frame() const;
+  SDL_Rect Usable() const;
   int LargestWindowedScale() const;
   int WindowedScale() const;
   void ApplyWindowMode();
+  void TellFit();
   void PlaceMenu();
   bool HandleWindowKey(const SDL_KeyboardEvent& key);
 };
@@ -181,9 +210,14 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
   if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0) {
     s.frames = PeriodicSchedule(1000000 / mode.refresh_rate);
   }
-  // A chosen scale or fullscreen takes effect before the window is first
-  // seen: a window manager reads the fullscreen state as the window appears.
-  if (start.scale || start.fullscreen) s.ApplyWindowMode();
+  s.on_warning = start.on_warning;
+  s.pause_on = start.pause;
+  s.requested_frame =
+      XRequestFrameExtents(s.form1->window(), kFrameQueryTimeoutMs).value_or(FrameExtents{});
+  // The scale that fits, a chosen scale and fullscreen take effect before
+  // the window is first seen: a window manager reads the fullscreen state as
+  // the window appears.
+  if (start.scale || start.fullscreen || s.WindowedScale() != s.scale) s.ApplyWindowMode();
   s.picture.SetRefreshHook([&s] { s.RepaintForm1(); });
   return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(impl)));
 }
@@ -212,6 +246,10 @@ int SdlPlatform::Run(GameWindowHandlers& handlers, InputFilter filter, InputPrev
   handlers.Form_Load();
   if (!s.ended()) {
     s.form1->Show();
+    // Should the window manager's frame have been unknown before, it is
+    // known now that the window is managed.
+    if (!s.fullscreen && s.WindowedScale() != s.scale) s.ApplyWindowMode();
+    s.TellFit();
     s.form1->TakeFocus();
     s.RepaintForm1();
     s.timer1.SetEnabled(s.timer1_on, MonotonicMicros());
@@ -237,9 +275,18 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
     const int64_t now = MonotonicMicros();
     if (until && now >= *until) return;
     if (!in_tick && timer1.Due(now)) {
+      const bool focused = FocusOnOurs();
+      if (focused) had_focus = true;
+      if (Away(focused)) {
+        // The focus also goes when another program destroys the game
+        // window: that is a close, not a pause.
+        ProbeXWindow(form1->window());
+        if (!ended()) Pause();
+        continue;
+      }
       tick_us = *timer1.deadline();
       timer1.BeginRun();
-      Deliver(ReadTick());
+      Deliver(ReadTick(focused));
       timer1.EndRun(MonotonicMicros());
       // The next picture between ticks comes one display frame after this
       // tick's own.
@@ -249,7 +296,7 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
     }
     if (FrameDue(now)) {
       frames.BeginRun();
-      const InputEvent held = ReadTick(false);
+      const InputEvent held = ReadTick(FocusOnOurs(), false);
       const double alpha =
           std::clamp(static_cast<double>(now - tick_us) / kTimer1PeriodUs, 0.0, 1.0);
       handlers->Form_PaintBetweenTicks(alpha, preview ? preview(held) : held);
@@ -312,6 +359,10 @@ void SdlPlatform::Impl::HandleEvent(const SDL_Event& event) {
       if (w.windowID != form1->id() && !on_menu) break;
       // Either window's close button ends the game, the menu's visit too.
       if (w.event == SDL_WINDOWEVENT_CLOSE) Deliver(InputEvent::Of(InputEvent::kClose));
+      if (w.event == SDL_WINDOWEVENT_FOCUS_GAINED || w.event == SDL_WINDOWEVENT_RESTORED ||
+          w.event == SDL_WINDOWEVENT_SHOWN) {
+        ResumeIfBack();
+      }
       if (w.event == SDL_WINDOWEVENT_HIDDEN)
         ProbeXWindow(on_menu ? form2->window() : form1->window());
       if (on_menu) {
@@ -374,21 +425,58 @@ bool SdlPlatform::Impl::Held(int vk, std::optional<XKeymap>& keys) {
 // A picture between ticks is drawn outside every tick and menu, and only
 // where the next tick is not about to draw its own.
 bool SdlPlatform::Impl::FrameDue(int64_t now) const {
-  if (in_tick || menu != nullptr || handlers == nullptr || !frames.Due(now)) return false;
+  if (in_tick || menu != nullptr || handlers == nullptr || paused || !frames.Due(now)) {
+    return false;
+  }
   const std::optional<int64_t> tick = timer1.deadline();
   return tick && *tick - now > frames.period_us() / 2;
 }
 
-// The input of one tick: the keyboard asked once (one focus check and one
-// keymap, an X round trip each at most) and the joystick polled once. The
-// presses since the last tick count, and are taken unless `take_presses`
-// is false (the input held now, for a picture between ticks).
-InputEvent SdlPlatform::Impl::ReadTick(bool take_presses) {
-  InputEvent tick = InputEvent::Of(InputEvent::kTick);
+// Whether either window of the game has the keyboard focus: one X round
+// trip at most.
+bool SdlPlatform::Impl::FocusOnOurs() const {
   SDL_Window* const ours[2] = {form1->window(), form2 ? form2->window() : nullptr};
   SDL_Window* const focus = SDL_GetKeyboardFocus();
-  const bool focused = (focus != nullptr && (focus == ours[0] || focus == ours[1])) ||
-                       XFocusOnAnyOf(std::span<SDL_Window* const>(ours, form2 ? 2 : 1));
+  return (focus != nullptr && (focus == ours[0] || focus == ours[1])) ||
+         XFocusOnAnyOf(std::span<SDL_Window* const>(ours, form2 ? 2 : 1));
+}
+
+// Whether the player has left the race for now: the game window minimised,
+// or the focus gone from both windows after one of them had it. Asked only
+// when a tick is due, never during a menu visit (which runs inside a tick):
+// the focus passing between the game window and the menu is no leaving.
+bool SdlPlatform::Impl::Away(bool focused) const {
+  if (!pause_on || handlers == nullptr || focused) return false;
+  return had_focus || (SDL_GetWindowFlags(form1->window()) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+// No ticks until the player is back; the title says why the race stands.
+// Taps from before the pause are dropped: they were meant for a race that
+// went on.
+void SdlPlatform::Impl::Pause() {
+  paused = true;
+  pressed = 0;
+  timer1.SetEnabled(false, 0);
+  SDL_SetWindowTitle(form1->window(), (std::string(kForm1.caption) + kPausedSuffix).c_str());
+}
+
+// Back from a pause: the first tick comes one whole period after this
+// moment, with no catch-up for the time away.
+void SdlPlatform::Impl::ResumeIfBack() {
+  if (!paused || Away(FocusOnOurs())) return;
+  paused = false;
+  SDL_SetWindowTitle(form1->window(), kForm1.caption);
+  timer1.SetEnabled(timer1_on, MonotonicMicros());
+}
+
+// The input of one tick: the keyboard asked once (one keymap, an X round
+// trip at most) and the joystick polled once. Keys read released while
+// neither window has the focus. The presses since the last tick count, and
+// are taken unless `take_presses` is false (the input held now, for a
+// picture between ticks).
+InputEvent SdlPlatform::Impl::ReadTick(bool focused, bool take_presses) {
+  InputEvent tick = InputEvent::Of(InputEvent::kTick);
+  SDL_Window* const ours[2] = {form1->window(), form2 ? form2->window() : nullptr};
   if (focused) {
     std::optional<XKeymap> keys = XKeymapNow(ours[0]);
     for (const auto& k : kTickKeys) {
@@ -423,7 +511,9 @@ bool SdlPlatform::JoyProbe() {
 
 void SdlPlatform::SetTimer1Enabled(bool enabled) {
   impl_->timer1_on = enabled;
-  if (impl_->handlers != nullptr) impl_->timer1.SetEnabled(enabled, MonotonicMicros());
+  if (impl_->handlers != nullptr && !impl_->paused) {
+    impl_->timer1.SetEnabled(enabled, MonotonicMicros());
+  }
 }
 
 void SdlPlatform::UnloadGameWindow() {
@@ -478,28 +568,54 @@ void SdlPlatform::Impl::RepaintMenu() {
   form2->Present();
 }
 
-int SdlPlatform::Impl::LargestWindowedScale() const {
-  // The display's room less the task bars, less the window manager's title
-  // bar and borders around the client area. An unknown room keeps the scale
-  // the window has, rather than the largest of all.
-  SDL_Window* window = form1->window();
-  SDL_Rect usable{};
-  const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
-  if (SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = SDL_Rect{};
+// The window manager's title bar and borders around the windowed game
+// window, as SDL knows them once the window is shown, else as the window
+// manager announced them (SDL reports none in fullscreen, nor before).
+FrameExtents SdlPlatform::Impl::Frame() const {
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
-    top = left = bottom = right = 0;
+  if (!fullscreen && SDL_GetWindowBordersSize(form1->window(), &top, &left, &bottom, &right) == 0 &&
+      (top != 0 || left != 0 || bottom != 0 || right != 0)) {
+    return FrameExtents{left, right, top, bottom};
   }
+  return requested_frame;
+}
+
+// The display's room less the task bars; empty when unknown.
+SDL_Rect SdlPlatform::Impl::Usable() const {
+  SDL_Rect usable{};
+  const int display = std::max(SDL_GetWindowDisplayIndex(form1->window()), 0);
+  if (SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = SDL_Rect{};
+  return usable;
+}
+
+int SdlPlatform::Impl::LargestWindowedScale() const {
+  // The room less the frame around the client area. An unknown room keeps
+  // the scale asked for, rather than the largest of all.
+  const SDL_Rect usable = Usable();
+  const FrameExtents frame = Frame();
   return LargestScaleIn(std::max(auto_scale, chosen_scale.value_or(1)), kForm1Width, kForm1Height,
-                        usable.w > 0 ? usable.w - left - right : 0,
-                        usable.h > 0 ? usable.h - top - bottom : 0);
+                        usable.w > 0 ? usable.w - frame.left - frame.right : 0,
+                        usable.h > 0 ? usable.h - frame.top - frame.bottom : 0);
 }
 
 // The windowed scale is the player's choice (Ctrl+Plus/Minus, --scale, the
-// settings file) or, with none, the display's own.
+// settings file) or, with none, the display's own; at most the largest that
+// fits, frame included. The choice itself stays as it was: it is the
+// player's, and may fit a larger screen.
 int SdlPlatform::Impl::WindowedScale() const {
-  if (!chosen_scale) return auto_scale;
-  return std::min(*chosen_scale, LargestWindowedScale());
+  return std::min(chosen_scale.value_or(auto_scale), LargestWindowedScale());
+}
+
+// Says once that the player's scale does not fit, as the windowed window is
+// first seen at a lower one.
+void SdlPlatform::Impl::TellFit() {
+  if (fit_told || fullscreen || !chosen_scale || scale >= *chosen_scale) return;
+  fit_told = true;
+  if (on_warning) {
+    on_warning("scale " + std::to_string(*chosen_scale) +
+               " does not fit on the screen with the window's frame; using scale " +
+               std::to_string(scale));
+  }
 }
 
 // Puts the windows in the current mode and scale and repaints them;
@@ -519,13 +635,21 @@ void SdlPlatform::Impl::ApplyWindowMode() {
     scale = LargestScaleIn(scale, kForm1Width, kForm1Height, screen.w, screen.h);
   } else {
     scale = WindowedScale();
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window, &w, &h);
-    if (w != kForm1Width * scale || h != kForm1Height * scale) {
-      SDL_SetWindowSize(window, kForm1Width * scale, kForm1Height * scale);
-      const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
-      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
-                            SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    const int new_w = kForm1Width * scale, new_h = kForm1Height * scale;
+    SDL_Rect old{};
+    SDL_GetWindowPosition(window, &old.x, &old.y);
+    SDL_GetWindowSize(window, &old.w, &old.h);
+    if (old.w != new_w || old.h != new_h) {
+      SDL_SetWindowSize(window, new_w, new_h);
+      if (is_fullscreen) {
+        const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+      } else {
+        // Growing then shrinking again puts the window back where it was.
+        const SDL_Point at = CentreKeptIn(old, new_w, new_h, Usable(), Frame());
+        SDL_SetWindowPosition(window, at.x, at.y);
+      }
     }
   }
   form1->ResizeImage(kForm1Width * scale, kForm1Height * scale);
@@ -535,6 +659,7 @@ void SdlPlatform::Impl::ApplyWindowMode() {
     form2->TakeFocus();
     RepaintMenu();
   }
+  if (form1->shown()) TellFit();
 }
 
 // Sizes the menu window at the current scale and centres it over the game
@@ -572,11 +697,13 @@ bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
     case WindowKey::kLeaveFullscreen:
       fullscreen = false;
       break;
+    // From the scale shown, through the scales that fit; at either end the
+    // choice stays as it was.
     case WindowKey::kScaleUp:
-      if (!fullscreen) chosen_scale = std::min(before + 1, LargestWindowedScale());
+      if (!fullscreen && before < LargestWindowedScale()) chosen_scale = before + 1;
       break;
     case WindowKey::kScaleDown:
-      if (!fullscreen) chosen_scale = std::max(before - 1, 1);
+      if (!fullscreen && before > 1) chosen_scale = before - 1;
       break;
     case WindowKey::kScaleAuto:
       if (!fullscreen) chosen_scale.reset();

@@ -35,18 +35,26 @@ using InputPreview = std::function<InputEvent(const InputEvent& held)>;
 
 // How the game window starts.
 struct WindowStart {
-  // The player's scale for the window; nothing: the display's own.
+  // The player's scale for the window; nothing: the display's own. A scale
+  // whose window, frame included, does not fit the screen's usable area
+  // gives the largest that does, with one line to on_warning.
   std::optional<int> scale;
   bool fullscreen = false;
   // The display's own scale, for tests on SDL's off-screen driver (which
   // reports no dpi); nothing: asked of the display (display_scale.h).
   std::optional<int> display_scale;
+  // Whether the race pauses (no ticks) while the game window is minimised
+  // or another program's window has taken the focus from both windows.
+  bool pause = true;
   // Told whenever the player changes the scale (nothing: automatic) or
-  // fullscreen with the window keys, to remember the choice.
+  // fullscreen with the window keys, to remember the choice. Ctrl+Plus and
+  // Ctrl+Minus step through the scales that fit, from the one shown.
   std::function<void(std::optional<int> scale, bool fullscreen)> on_choice;
   // Pictures between ticks at the display's refresh rate (60 Hz when it is
   // unknown); false: the ticks' 12.5 pictures a second only.
   bool smooth = true;
+  // Told one line (no prefix, no newline) when the window cannot be as asked.
+  std::function<void(const std::string&)> on_warning;
 };
 
 class SdlPlatform final : public Platform {

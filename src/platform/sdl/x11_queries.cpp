@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 
@@ -112,6 +113,73 @@ void BeforeDestroyingXWindow(SDL_Window* window) {
   unmapped.xunmap.event = id;
   unmapped.xunmap.window = id;
   XPutBackEvent(display, &unmapped);
+}
+
+namespace {
+
+// Whether the running window manager lists `atom` among what it supports.
+bool WindowManagerSupports(Display* display, Atom atom) {
+  const Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool found = false;
+  if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 4096, False, XA_ATOM,
+                         &type, &format, &count, &after, &data) == Success &&
+      data != nullptr) {
+    if (type == XA_ATOM && format == 32) {
+      const auto* atoms = reinterpret_cast<const Atom*>(data);  // Xlib hands 32-bit items as long
+      for (unsigned long i = 0; i < count && !found; ++i) found = atoms[i] == atom;
+    }
+    XFree(data);
+  }
+  return found;
+}
+
+std::optional<FrameExtents> ReadFrameExtents(Display* display, Window window, Atom extents) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::optional<FrameExtents> frame;
+  if (XGetWindowProperty(display, window, extents, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                         &after, &data) == Success &&
+      data != nullptr) {
+    if (type == XA_CARDINAL && format == 32 && count == 4) {
+      const auto* v = reinterpret_cast<const long*>(data);
+      frame = FrameExtents{static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+                           static_cast<int>(v[3])};
+    }
+    XFree(data);
+  }
+  return frame;
+}
+
+}  // namespace
+
+std::optional<FrameExtents> XRequestFrameExtents(SDL_Window* window, int timeout_ms) {
+  Display* display = nullptr;
+  unsigned long id = 0;
+  if (!XIdOf(window, display, id)) return std::nullopt;
+  const Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+  const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+  if (!WindowManagerSupports(display, request)) return std::nullopt;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = id;
+  event.xclient.message_type = request;
+  event.xclient.format = 32;
+  XSendEvent(display, DefaultRootWindow(display), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XFlush(display);
+  // The answer is a property on the window; each read is a round trip.
+  const Uint64 end = SDL_GetTicks64() + static_cast<Uint64>(timeout_ms);
+  for (;;) {
+    if (std::optional<FrameExtents> frame = ReadFrameExtents(display, id, extents)) return frame;
+    if (SDL_GetTicks64() >= end) return std::nullopt;
+    SDL_Delay(2);
+  }
 }
 
 bool XFocusOnAnyOf(std::span<SDL_Window* const> windows) {

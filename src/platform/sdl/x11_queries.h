@@ -20,6 +20,8 @@
 #include <optional>
 #include <span>
 
+#include "platform/sdl/display_scale.h"
+
 namespace quorvel {
 
 // Around SDL_Init and SDL_Quit.
@@ -42,6 +44,13 @@ void ProbeXWindow(SDL_Window* window);
 // unmapped, which for a window that is gone never happens; this hands SDL
 // that report.
 void BeforeDestroyingXWindow(SDL_Window* window);
+
+// The frame the window manager will draw around `window`, asked before the
+// window is first shown (_NET_REQUEST_FRAME_EXTENTS), so that its first size
+// can already fit the screen with its title bar. Waits at most `timeout_ms`
+// for the answer. Nothing off x11, without a window manager that offers the
+// request, or without an answer in time.
+std::optional<FrameExtents> XRequestFrameExtents(SDL_Window* window, int timeout_ms);
 
 // Whether the X input focus is on one of `windows`; false off x11.
 bool XFocusOnAnyOf(std::span<SDL_Window* const> windows);
