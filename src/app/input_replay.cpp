@@ -36,8 +36,8 @@ InputScript::Result InputReplay::Next(bool menu_open, InputEvent& e) {
   return ahead.result;
 }
 
-InputEvent InputReplay::Preview(const InputEvent& held) {
-  if (ended_) return held;
+std::optional<InputEvent> InputReplay::Preview(const InputEvent& held) {
+  if (ended_) return std::nullopt;
   // Between ticks the menu is closed, so the next line must be a tick or a
   // close; anything else is reported when its turn comes.
   if (!ahead_) {
@@ -45,6 +45,7 @@ InputEvent InputReplay::Preview(const InputEvent& held) {
     ahead.result = script_.Next(false, ahead.event);
     ahead_ = ahead;
   }
+  if (ahead_->result == InputScript::kEnd) return std::nullopt;
   return ahead_->result == InputScript::kEvent && ahead_->event.kind == InputEvent::kTick
              ? ahead_->event
              : held;

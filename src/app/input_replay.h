@@ -23,9 +23,10 @@ class InputReplay {
   // frame stays) and leaves an open menu as Esc would.
   std::optional<InputEvent> Take(const InputEvent& live, bool menu_open);
   // The input a picture between ticks is predicted with: the next tick
-  // line's, so a replay is as smooth as the race was; `held` when no tick
-  // line comes next. Reads that line ahead; Take hands it out in its turn.
-  InputEvent Preview(const InputEvent& held);
+  // line's, so a replay is as smooth as the race was; nothing at the end of
+  // the recording (no tick follows), `held` before a close or a bad line.
+  // Reads that line ahead; Take hands it out in its turn.
+  std::optional<InputEvent> Preview(const InputEvent& held);
   // Empty while the script has fitted the game; else one line naming the
   // script line that did not (the replay stopped there).
   const std::string& error() const { return error_; }

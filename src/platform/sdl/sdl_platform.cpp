@@ -299,7 +299,8 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
       const InputEvent held = ReadTick(FocusOnOurs(), false);
       const double alpha =
           std::clamp(static_cast<double>(now - tick_us) / kTimer1PeriodUs, 0.0, 1.0);
-      handlers->Form_PaintBetweenTicks(alpha, preview ? preview(held) : held);
+      const std::optional<InputEvent> input = preview ? preview(held) : held;
+      if (input) handlers->Form_PaintBetweenTicks(alpha, *input);
       frames.EndRun(MonotonicMicros());
       continue;
     }

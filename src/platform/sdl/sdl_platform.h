@@ -30,8 +30,9 @@ using InputFilter =
     std::function<std::optional<InputEvent>(const InputEvent& live, bool menu_open)>;
 
 // The input a picture between ticks is predicted with, from what the
-// devices hold now: a replay answers with its next tick's.
-using InputPreview = std::function<InputEvent(const InputEvent& held)>;
+// devices hold now: a replay answers with its next tick's, and with nothing
+// once no tick follows (the picture then stays the last tick's).
+using InputPreview = std::function<std::optional<InputEvent>(const InputEvent& held)>;
 
 // How the game window starts.
 struct WindowStart {
