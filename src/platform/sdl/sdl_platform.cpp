@@ -288,10 +288,10 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
       timer1.BeginRun();
       Deliver(ReadTick(focused));
       timer1.EndRun(MonotonicMicros());
-      // The next picture between ticks comes one display frame after this
-      // tick's own.
+      // The pictures between ticks follow this tick's due time at the
+      // display's pace, however long the tick itself took.
       frames.SetEnabled(false, 0);
-      frames.SetEnabled(smooth, MonotonicMicros());
+      frames.SetEnabled(smooth, tick_us);
       continue;
     }
     if (FrameDue(now)) {
@@ -430,7 +430,7 @@ bool SdlPlatform::Impl::FrameDue(int64_t now) const {
     return false;
   }
   const std::optional<int64_t> tick = timer1.deadline();
-  return tick && *tick - now > frames.period_us() / 2;
+  return tick && *tick - now > frames.period_us() / 4;
 }
 
 // Whether either window of the game has the keyboard focus: one X round
