@@ -4,6 +4,8 @@
 # (from /proc), resident memory, and the tick period over 200 ticks (from
 # the timestamps of the frames it sends to the X server, seen by strace).
 # Not a test: it prints figures. Usage: bench/measure_cost.sh [build/quorvel]
+# (QUORVEL_COST_MOTION=original for the tick period: between ticks, smooth
+# motion sends pictures faster than the period can be told apart.)
 set -euo pipefail
 
 game=$(realpath "${1:-build/quorvel}")
@@ -33,7 +35,7 @@ now_ns() { date +%s%N; }
 
 # --- start to first frame: window mapped and the sky painted ---
 t0=$(now_ns)
-"$game" >/dev/null 2>&1 &
+"$game" --motion "${QUORVEL_COST_MOTION:-smooth}" >/dev/null 2>&1 &
 game_pid=$!
 wid=""
 while [[ -z $wid ]]; do

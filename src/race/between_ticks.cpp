@@ -22,6 +22,11 @@ void DrawBetweenTicks(const Game& g, Surface& picture, const InputEvent& held, d
   const RaceState& now = g.s;
   RaceState next = now;
   const MotionResult m = CarMotionStep(next, DirectionsOf(held));
+  // A car standing still shows the tick's own picture, which is up already.
+  if (m.NewX == now.Pos[0] && m.NewY == now.Pos[1] && next.Heading == now.Heading &&
+      next.Steer == now.Steer && next.CameraLag == now.CameraLag) {
+    return;
+  }
   const auto blend = [alpha](double from, double to) { return from + alpha * (to - from); };
   RaceState pose = now;
   pose.Pos[0] = static_cast<float>(blend(now.Pos[0], m.NewX));

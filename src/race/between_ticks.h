@@ -20,7 +20,7 @@ bool MovesBetweenTicks(const Game& g);
 // keys and stick held now; position, heading, steering and throttle lean
 // are blended as reals. The labels are left as the tick set them. At alpha
 // 0 the pixels are the tick's own. Does nothing where MovesBetweenTicks is
-// false.
+// false, or where the pose would not change (a car standing still).
 void DrawBetweenTicks(const Game& g, Surface& picture, const InputEvent& held, double alpha);
 
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 # End-to-end test of the real game binary as a player meets it: a private
 # Xvfb display, keys sent through XTest (xdotool), screenshots checked pixel
 # by pixel (ImageMagick). Usage: game_e2e.sh QUORVEL SEND_WM_DELETE QUORVEL_SIM
+# COUNT_PICTURES
 set -uo pipefail
 source "$(dirname "$0")/../support/checks.sh"
 source "$(dirname "$0")/x_queries.sh"
@@ -9,6 +10,7 @@ source "$(dirname "$0")/x_queries.sh"
 game=$1
 send_wm_delete=$2
 sim=$3
+count_pictures=$4
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
@@ -113,6 +115,26 @@ hold() {  # hold SECONDS KEY...: held across several 80 ms ticks
   sleep "$t"
   xdotool keyup "$@"
 }
+
+# --- smooth motion: distinct pictures a second while driving, with the
+# pictures between ticks and without them ---
+pictures_while_driving() {  # pictures_while_driving MOTION: distinct pictures in 1 s
+  QUORVEL_PICTURE_LOG=$work/pictures LD_PRELOAD=$count_pictures start_game --motion "$1" || return
+  sleep 3.4  # the countdown
+  xdotool keydown Up
+  sleep 0.5
+  local from
+  from=$(awk '{t = $1} END {print t}' "$work/pictures")
+  sleep 1.2
+  xdotool keyup Up
+  stop_game
+  awk -v from="$from" '$1 > from && $1 <= from + 1 {n++} END {print n + 0}' "$work/pictures"
+}
+smooth=$(pictures_while_driving smooth)
+original=$(pictures_while_driving original)
+check "smooth motion: 50 or more distinct pictures a second (got $smooth)" test "$smooth" -ge 50
+check "original motion: the ticks' 12 or 13 pictures a second (got $original)" \
+  test "$original" -ge 12 -a "$original" -le 13
 
 # --- start-up picture; the whole session is recorded ---
 start_game --record "$work/race.rec"
