@@ -146,6 +146,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
+  quorvel::Game game;
   std::unique_ptr<quorvel::InputRecorder> recorder;
   std::unique_ptr<quorvel::InputReplay> replay;
   quorvel::InputFilter filter;
@@ -157,18 +158,17 @@ int main(int argc, char** argv) {
     }
     // The one line comes at the first failure, while the game goes on.
     recorder = std::make_unique<quorvel::InputRecorder>(
-        record_fd, RecordingHeader(),
+        record_fd, game.s, RecordingHeader(),
         [&record_name](const std::string& why) { ReportRecordingFailure(record_name, why); });
     filter = [&recorder](const quorvel::InputEvent& live, bool menu_open) {
       return recorder->Take(live, menu_open);
     };
   } else if (replay_fd >= 0) {
-    replay = std::make_unique<quorvel::InputReplay>(replay_fd);
+    replay = std::make_unique<quorvel::InputReplay>(replay_fd, game.s);
     filter = [&replay](const quorvel::InputEvent& live, bool menu_open) {
       return replay->Take(live, menu_open);
     };
   }
-  quorvel::Game game;
   quorvel::Form1Handlers form1(game, *platform);
   int status = platform->Run(form1, filter);
   if (recorder != nullptr) {

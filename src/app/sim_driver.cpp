@@ -34,15 +34,6 @@ constexpr int kExitBad = 2;
 constexpr const char* kUsageLine =
     "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] < SCRIPT";
 
-struct SimOptions {
-  bool help = false;
-  bool version = false;
-  int width = 337;  // the real game window's drawing surface, pixels
-  int height = 337;
-  bool draw_log = false;
-  std::string frames_dir;
-};
-
 // A script line that is malformed or does not fit the current state:
 // "line N: what is wrong".
 struct ScriptError {
@@ -64,7 +55,9 @@ bool ParseSize(const std::string& word, int& out) {
   return true;
 }
 
-bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
+}  // namespace
+
+bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--surface") {
@@ -85,6 +78,13 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
         error = "--frames takes a directory";
         return false;
       }
+      // `--frames --draw-log` forgot the folder: no folder named after an
+      // option is made (./--draw-log names one on purpose).
+      if (args[i + 1].size() > 1 && args[i + 1][0] == '-') {
+        error = "--frames takes a directory, not the option " + Quoted(args[i + 1]) +
+                " (put ./ before a folder of that name)";
+        return false;
+      }
       o.frames_dir = args[++i];
     } else {
       error = "unknown option " + Quoted(a) + " (" + kUsageLine + ")";
@@ -93,6 +93,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
   }
   return true;
 }
+
+namespace {
 
 // A write to the output failed: errno then.
 struct WriteFailure {
@@ -118,6 +120,7 @@ class Sim {
         platform_(o.width, o.height),
         script_(script_fd, [out] { Flush(out); }),
         out_(out) {
+    script_.VerifyAgainst(&game_.s);
     platform_.SetMenuSource([this] { return NextMenuEvent(); });
     if (o.draw_log) platform_.SetDrawLog([out](const std::string& line) { Put(out, line); });
   }
@@ -248,7 +251,7 @@ int Guarded(FILE* out, std::string& failure, const std::function<int()>& body) {
 int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE* err) {
   SimOptions options;
   std::string error;
-  if (!ParseOptions(args, options, error)) {
+  if (!ParseSimOptions(args, options, error)) {
     std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
     return kExitBad;
   }

@@ -107,7 +107,7 @@ bool Record(const std::string& dir, const std::string& name,
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return false;
   Session s;
-  InputRecorder recorder(fd, "quorvel test recording: " + name);
+  InputRecorder recorder(fd, s.g.s, "quorvel test recording: " + name);
   s.recorder = &recorder;
   s.screen.SetMenuSource([&s]() -> std::optional<InputEvent> {
     InputEvent e = Poll();

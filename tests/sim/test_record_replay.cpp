@@ -80,7 +80,7 @@ struct RandomInput {
 int ReplayInWindow(const std::filesystem::path& path, Game& g, std::string& error) {
   HeadlessPlatform screen;
   const int fd = ::open(path.c_str(), O_RDONLY);
-  InputReplay replay(fd);
+  InputReplay replay(fd, g.s);
   screen.SetMenuSource([&] { return replay.Take(InputEvent::Of(InputEvent::kPoll), true); });
   Form1_Load(g, screen);
   int ticks = 0;
@@ -99,8 +99,8 @@ TEST(RecordReplay, ARandomGameRecordedReplaysStateForState) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   ASSERT_GE(fd, 0);
   HeadlessPlatform device;
-  InputRecorder recorder(fd, "quorvel test recording");
   Game g;
+  InputRecorder recorder(fd, g.s, "quorvel test recording");
   RandomInput input;
   // The state after every command, as quorvel-sim prints it less the line.
   std::vector<std::string> live;
@@ -137,7 +137,7 @@ TEST(RecordReplay, ARandomGameRecordedReplaysStateForState) {
   }
   EXPECT_GE(menu_visits, 5);
   const std::string script = ReadFile(path);
-  EXPECT_EQ(script.rfind("# quorvel test recording\ntick", 0), 0u);
+  EXPECT_EQ(script.rfind("version 1\n# quorvel test recording\ntick", 0), 0u);
 
   const testing::SimOutput sim = testing::RunSimOn(script);
   ASSERT_EQ(sim.status, 0) << sim.err;
@@ -159,7 +159,8 @@ TEST(RecordReplay, ARecordingThatCannotBeWrittenIsReportedAtOnce) {
   const int fd = ::open("/dev/full", O_WRONLY);
   ASSERT_GE(fd, 0);
   std::vector<std::string> reports;
-  InputRecorder recorder(fd, "h", [&](const std::string& e) { reports.push_back(e); });
+  const RaceState race;
+  InputRecorder recorder(fd, race, "h", [&](const std::string& e) { reports.push_back(e); });
   EXPECT_EQ(reports, std::vector<std::string>{"No space left on device"});
   recorder.Take(InputEvent{}, false);
   EXPECT_FALSE(recorder.Finish(false));
