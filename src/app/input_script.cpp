@@ -87,11 +87,13 @@ struct CheckField {
   int32_t RaceCheck::*whole;
   float RaceCheck::*single;
 };
-constexpr CheckField kCheckFields[] = {
-    {"Ticks", &RaceCheck::Ticks, nullptr},     {"Lap", &RaceCheck::Lap, nullptr},
-    {"LastGate", &RaceCheck::LastGate, nullptr}, {"Speed", nullptr, &RaceCheck::Speed},
-    {"Heading", nullptr, &RaceCheck::Heading}, {"X", nullptr, &RaceCheck::X},
-    {"Y", nullptr, &RaceCheck::Y}};
+constexpr CheckField kCheckFields[] = {{"Ticks", &RaceCheck::Ticks, nullptr},
+                                       {"Lap", &RaceCheck::Lap, nullptr},
+                                       {"LastGate", &RaceCheck::LastGate, nullptr},
+                                       {"Speed", nullptr, &RaceCheck::Speed},
+                                       {"Heading", nullptr, &RaceCheck::Heading},
+                                       {"X", nullptr, &RaceCheck::X},
+                                       {"Y", nullptr, &RaceCheck::Y}};
 
 std::string SingleText(float v) {
   char text[32];
@@ -136,13 +138,11 @@ std::string CheckDifference(const RaceCheck& recorded, const RaceCheck& now) {
   for (const CheckField& f : kCheckFields) {
     // Singles compare by their bits: a check is exact, and a NaN that a
     // recording holds is matched only by the same NaN.
-    const bool same = f.whole != nullptr
-                          ? recorded.*f.whole == now.*f.whole
-                          : std::bit_cast<uint32_t>(recorded.*f.single) ==
-                                std::bit_cast<uint32_t>(now.*f.single);
+    const bool same = f.whole != nullptr ? recorded.*f.whole == now.*f.whole
+                                         : std::bit_cast<uint32_t>(recorded.*f.single) ==
+                                               std::bit_cast<uint32_t>(now.*f.single);
     if (!same) {
-      return std::string(f.name) + " " + FieldText(now, f) + ", recorded " +
-             FieldText(recorded, f);
+      return std::string(f.name) + " " + FieldText(now, f) + ", recorded " + FieldText(recorded, f);
     }
   }
   return "";
@@ -331,8 +331,8 @@ InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
       if (race_ == nullptr) continue;
       const std::string difference = CheckDifference(command.check, RaceCheck::Of(*race_));
       if (difference.empty()) continue;
-      return bad("the race differs from the recording after tick " + std::to_string(ticks_) +
-                 ": " + difference);
+      return bad("the race differs from the recording after tick " + std::to_string(ticks_) + ": " +
+                 difference);
     }
     if (kind == InputEvent::kTick) ++ticks_;
     out = command.event;

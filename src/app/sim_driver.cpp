@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -261,14 +261,14 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
     status = Guarded(out, failure, [&] {
       if (options.help) {
         Put(out, std::string(kUsageLine) + "\n" +
-                 "Runs the game headless on a script read from standard input and prints the\n"
-               "game state as one JSON line after every step.\n"
-               "\n"
-               "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
-               "  --draw-log     also print every drawing operation, one line per frame\n"
-               "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
-               "  --help         show this help and exit\n"
-               "  --version      show the version and exit\n");
+                     "Runs the game headless on a script read from standard input and prints the\n"
+                     "game state as one JSON line after every step.\n"
+                     "\n"
+                     "  --surface W H  the drawing surface's size in pixels (default 337 337)\n"
+                     "  --draw-log     also print every drawing operation, one line per frame\n"
+                     "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
+                     "  --help         show this help and exit\n"
+                     "  --version      show the version and exit\n");
       } else {
         Put(out, std::string("quorvel-sim ") + QUORVEL_VERSION + "\n");
       }

@@ -21,8 +21,7 @@ struct SimOptions {
 // Reads quorvel-sim's arguments (without the program name). False with a
 // one-line `error` (no program name, no newline) for an unknown option or a
 // missing or bad value, also a --frames folder that looks like an option.
-bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
-                     std::string& error);
+bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error);
 
 // Runs quorvel-sim with its command-line arguments (without the program
 // name). Returns the exit status: 0 at the end of the script or once the

@@ -2,10 +2,13 @@
 // the window's replay; bad command lines refused before any window opens.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,11 +22,11 @@
 #include "app/input_replay.h"
 #include "app/sim_driver.h"
 #include "app/state_json.h"
-#include "support/sim_run.h"
 #include "platform/headless/headless_platform.h"
 #include "race/frame_tick.h"
 #include "race/game.h"
 #include "race/start_up.h"
+#include "support/sim_run.h"
 
 namespace quorvel {
 namespace {
@@ -175,6 +178,106 @@ TEST(RecordReplay, AReplayStopsAtALineThatDoesNotFit) {
   std::string error;
   EXPECT_EQ(ReplayInWindow(path, g, error), 2);
   EXPECT_EQ(error, "line 4: the menu window is open: only key and poll fit now");
+  std::filesystem::remove(path);
+}
+
+// The recordings kept in tests/recordings replay to their end in quorvel-sim
+// and in the window's replay: every check line holds, and the last state is
+// the one kept beside each. One that fails is a change in the game's
+// behaviour.
+TEST(RecordReplay, KeptRecordingsReplayToTheEnd) {
+  const std::filesystem::path dir = std::filesystem::path(QUORVEL_SOURCE_DIR) / "tests/recordings";
+  int kept = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::filesystem::path path = entry.path();
+    if (path.extension() != ".rec") continue;
+    ++kept;
+    const std::string script = ReadFile(path);
+    const testing::SimOutput sim = testing::RunSimOn(script);
+    EXPECT_EQ(sim.status, 0) << path << sim.err;
+    const std::size_t last = sim.out.rfind('\n', sim.out.size() - 2);
+    EXPECT_EQ(sim.out.substr(last + 1),
+              ReadFile(std::filesystem::path(path).replace_extension(".end")))
+        << path;
+    Game g;
+    std::string error;
+    ReplayInWindow(path, g, error);
+    EXPECT_EQ(error, "") << path;
+  }
+  EXPECT_EQ(kept, 6);
+}
+
+// A recording whose race goes another way (a tick's keys changed) stops at
+// the first check line after it, naming the tick and the field; a recording
+// of a newer format is refused at its first line.
+TEST(RecordReplay, ARecordingThatDiffersStopsAtItsCheck) {
+  std::istringstream in(
+      ReadFile(std::filesystem::path(QUORVEL_SOURCE_DIR) / "tests/recordings/course1-race.rec"));
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  ASSERT_EQ(lines[99], "tick left");
+  ASSERT_EQ(lines[127].rfind("check 85 ", 0), 0u);
+  const struct {
+    int line;  // from 1
+    std::string text;
+    std::string error;
+  } cases[] = {
+      {100, "tick down",
+       "line 128: the race differs from the recording after tick 125: Speed 1.85000563, recorded "
+       "1.95000577"},
+      {128, "check 85 1 0 1.95000577 0 0 0",
+       "line 128: the race differs from the recording after tick 125: Heading 0.750000119, "
+       "recorded 0"},
+      {1, "version 2",
+       "line 1: recording format 2 is newer than this game reads (up to 1): it was made by a "
+       "newer version"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> changed = lines;
+    changed[static_cast<std::size_t>(c.line - 1)] = c.text;
+    std::string script;
+    for (const std::string& l : changed) script += l + "\n";
+    const testing::SimOutput sim = testing::RunSimOn(script);
+    EXPECT_EQ(sim.status, 2) << c.text;
+    EXPECT_EQ(sim.err, "quorvel-sim: " + c.error + "\n");
+    const std::filesystem::path path = TempPath("tampered.rec");
+    std::ofstream(path) << script;
+    Game g;
+    std::string error;
+    ReplayInWindow(path, g, error);
+    EXPECT_EQ(error, c.error);
+    std::filesystem::remove(path);
+  }
+}
+
+// A recording cut inside its last line (a full disk, a kill) replays up to
+// its last whole line; the recorder takes back a line it could not write
+// whole, so its file never ends in one.
+TEST(RecordReplay, ARecordingCutShortReplaysToItsLastWholeLine) {
+  const std::filesystem::path path = TempPath("cut.rec");
+  std::ofstream(path) << "version 1\ntick up\ntick up\ntick lef";
+  Game g;
+  std::string error;
+  EXPECT_EQ(ReplayInWindow(path, g, error), 2);
+  EXPECT_EQ(error, "");
+
+  // A file size limit makes the write short, as a full disk does.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
+    const rlimit limit{30, 30};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const RaceState race;
+    InputRecorder recorder(fd, race, "h");
+    for (int i = 0; i < 5; ++i) recorder.Take(InputEvent{.keys = kTickLeft, .joy = {}}, false);
+    _exit(recorder.Finish(false) ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(ReadFile(path), "version 1\n# h\ntick left\n");
   std::filesystem::remove(path);
 }
 
