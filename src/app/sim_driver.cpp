@@ -182,6 +182,11 @@ class Sim {
     // for: stop before the state line rather than leave a silent gap in the
     // frames.
     if (!platform_.frames_error().empty()) {
+      // SDL's own words for a failed allocation: the frames' image did not
+      // fit in memory, as the surface itself may not.
+      if (platform_.frames_error().find("Out of memory") != std::string::npos) {
+        throw std::bad_alloc();
+      }
       const std::string where = line > 0 ? "line " + std::to_string(line) : "load";
       throw RunFailure{where + ": cannot write frames in " +
                        Quoted(options_.frames_dir, kMaxQuotedPathChars) + ": " +
@@ -224,11 +229,15 @@ class Sim {
 // Runs `body`, which writes to `out`, and everything it has written is
 // flushed: its exit status, or kExitFailed when writing failed. `failure`
 // gets the one line for standard error, or stays empty.
-int Guarded(FILE* out, std::string& failure, const std::function<int()>& body) {
+int Guarded(FILE* out, std::string& failure, const std::function<int()>& body,
+            const std::string& out_of_memory = "not enough memory") {
   int status = 0;
   try {
     try {
       status = body();
+    } catch (const std::bad_alloc&) {
+      failure = out_of_memory;
+      status = kExitBad;
     } catch (const EndOfScript&) {
     } catch (const ScriptError& e) {
       failure = e.message;
@@ -283,11 +292,21 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
                    options.width, options.height);
       return kExitBad;
     }
-    if (!sim->SetFrames(error)) {
+    bool frames_set = false;
+    try {
+      frames_set = sim->SetFrames(error);
+    } catch (const std::bad_alloc&) {
+      error = "not enough memory for the frames of a " + std::to_string(options.width) + " x " +
+              std::to_string(options.height) + " drawing surface";
+    }
+    if (!frames_set) {
       std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
       return kExitBad;
     }
-    status = Guarded(out, failure, [&] { return sim->Run(); });
+    status = Guarded(
+        out, failure, [&] { return sim->Run(); },
+        "not enough memory for the frames of a " + std::to_string(options.width) + " x " +
+            std::to_string(options.height) + " drawing surface");
   }
   if (!failure.empty()) std::fprintf(err, "quorvel-sim: %s\n", failure.c_str());
   return status;

@@ -2,6 +2,7 @@
 // the window's replay; bad command lines refused before any window opens.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -285,8 +286,13 @@ TEST(RecordReplay, ARecordingCutShortReplaysToItsLastWholeLine) {
 // and files that cannot be opened are refused with one line and status 2
 // before any window opens; a start that fails keeps an earlier recording.
 TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
-  const std::filesystem::path kept = TempPath("kept.rec"), fifo = TempPath("fifo.rec");
+  const std::filesystem::path kept = TempPath("kept.rec"), fifo = TempPath("fifo.rec"),
+                              locked = TempPath("locked.rec"), fresh = TempPath("fresh.rec");
   std::ofstream(kept) << "tick\n";
+  std::ofstream(locked) << "tick\n";
+  // Another game recording to it.
+  const int lock_fd = ::open(locked.c_str(), O_WRONLY);
+  ASSERT_EQ(::flock(lock_fd, LOCK_EX), 0);
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const struct {
     std::string args;
@@ -294,6 +300,9 @@ TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
     std::string out;  // the start of stdout (0), else of stderr
   } cases[] = {
       {"GAME --record " + kept.string(), 1, "quorvel: cannot open a window"},
+      {"GAME --record " + fresh.string(), 1, "quorvel: cannot open a window"},
+      {"GAME --record " + locked.string(), 2,
+       "quorvel: cannot record to '" + locked.string() + "': another game is recording to it"},
       {"GAME --record /nonexistent-dir/r.rec", 2,
        "quorvel: cannot create the recording '/nonexistent-dir/r.rec': No such file"},
       {"GAME --replay \"$(printf '/no\\nfile\\033[2J')\"", 2,
@@ -305,6 +314,8 @@ TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
       {"GAME --help", 0, "Usage: quorvel [OPTION]..."},
       {"GAME --help", 1, "quorvel: cannot write the output: No space left on device"},
       {"GAME --version", 0, "quorvel " QUORVEL_VERSION "\n"},
+      {"SIM --frames --draw-log", 2,
+       "quorvel-sim: --frames takes a directory, not the option '--draw-log'"},
       {"SIM --bogus", 2, "quorvel-sim: unknown option '--bogus' (usage: quorvel-sim"},
       {"SIM --help", 0, "usage: quorvel-sim [--surface W H]"},
       {"SIM --version", 0, "quorvel-sim " QUORVEL_VERSION "\n"},
@@ -326,6 +337,11 @@ TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
     EXPECT_TRUE(c.status == 0 || std::count(out.begin(), out.end(), '\n') == 1) << out;
   }
   EXPECT_EQ(ReadFile(kept), "tick\n");
+  EXPECT_EQ(ReadFile(locked), "tick\n");
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+  EXPECT_FALSE(std::filesystem::exists("--draw-log"));
+  ::close(lock_fd);
+  std::filesystem::remove(locked);
   std::filesystem::remove(kept);
   std::filesystem::remove(fifo);
 }
