@@ -11,6 +11,8 @@ packages=(
   openbox wmctrl xrestop
   # the package checks: lintian, appstreamcli, hardening-check (devscripts), man -l
   lintian appstream devscripts man-db
+  # the fuzzing harnesses (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()

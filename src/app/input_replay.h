@@ -2,7 +2,8 @@
 // timer takes the next `tick` line in place of the devices, and each period
 // of the menu's timer the next `key` or `poll` line. The script is read as
 // it plays, so a recording of any length starts at once, in bounded memory;
-// a line that is malformed or does not fit ends the replay there.
+// a line that is malformed or does not fit, or a check line the game's race
+// differs from, ends the replay there.
 #pragma once
 
 #include <optional>
@@ -15,8 +16,13 @@ namespace quorvel {
 
 class InputReplay {
  public:
-  // Reads the script from the descriptor `fd` (not closed here).
-  explicit InputReplay(int fd) : script_(fd) {}
+  // Reads the script from the descriptor `fd` (not closed here) and
+  // compares its check lines with `race`, the game it plays. A last line cut
+  // short (a recording's disk ran full) ends it like the end of the file.
+  InputReplay(int fd, const RaceState& race) : script_(fd) {
+    script_.VerifyAgainst(&race);
+    script_.AcceptCutEnd();
+  }
 
   // The platform's input filter. Esc, or the window's close button, ends
   // the replay and the game; the end of the script stops the ticks (the last

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -72,8 +75,81 @@ std::string JoyWords(const std::optional<JoyReading>& joy) {
 
 }  // namespace
 
-bool ParseScriptLine(const std::string& line, std::optional<InputEvent>& out, std::string& error) {
-  out.reset();
+RaceCheck RaceCheck::Of(const RaceState& s) {
+  return {s.Ticks, s.Lap, s.LastGate, s.Speed, s.Heading, s.Pos[0], s.Pos[1]};
+}
+
+namespace {
+
+// The seven fields of a check line, in its order.
+struct CheckField {
+  const char* name;
+  int32_t RaceCheck::*whole;
+  float RaceCheck::*single;
+};
+constexpr CheckField kCheckFields[] = {{"Ticks", &RaceCheck::Ticks, nullptr},
+                                       {"Lap", &RaceCheck::Lap, nullptr},
+                                       {"LastGate", &RaceCheck::LastGate, nullptr},
+                                       {"Speed", nullptr, &RaceCheck::Speed},
+                                       {"Heading", nullptr, &RaceCheck::Heading},
+                                       {"X", nullptr, &RaceCheck::X},
+                                       {"Y", nullptr, &RaceCheck::Y}};
+
+std::string SingleText(float v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(v));
+  return text;
+}
+
+std::string FieldText(const RaceCheck& c, const CheckField& f) {
+  return f.whole != nullptr ? std::to_string(c.*f.whole) : SingleText(c.*f.single);
+}
+
+bool ParseCheck(const std::vector<std::string>& words, RaceCheck& c, std::string& error) {
+  if (words.size() != 1 + std::size(kCheckFields)) {
+    error = "check takes seven numbers: check T L G S H X Y";
+    return false;
+  }
+  for (std::size_t i = 0; i < std::size(kCheckFields); ++i) {
+    const CheckField& f = kCheckFields[i];
+    const std::string& w = words[i + 1];
+    const char* last = w.data() + w.size();
+    const std::from_chars_result r = f.whole != nullptr
+                                         ? std::from_chars(w.data(), last, c.*f.whole)
+                                         : std::from_chars(w.data(), last, c.*f.single);
+    if (r.ec != std::errc() || r.ptr != last) {
+      error = std::string("check: ") + f.name + " must be a decimal " +
+              (f.whole != nullptr ? "whole number" : "number") + ", not " + Quoted(w);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FormatCheckLine(const RaceCheck& c) {
+  std::string line = "check";
+  for (const CheckField& f : kCheckFields) line += " " + FieldText(c, f);
+  return line;
+}
+
+std::string CheckDifference(const RaceCheck& recorded, const RaceCheck& now) {
+  for (const CheckField& f : kCheckFields) {
+    // Singles compare by their bits: a check is exact, and a NaN that a
+    // recording holds is matched only by the same NaN.
+    const bool same = f.whole != nullptr ? recorded.*f.whole == now.*f.whole
+                                         : std::bit_cast<uint32_t>(recorded.*f.single) ==
+                                               std::bit_cast<uint32_t>(now.*f.single);
+    if (!same) {
+      return std::string(f.name) + " " + FieldText(now, f) + ", recorded " + FieldText(recorded, f);
+    }
+  }
+  return "";
+}
+
+bool ParseScriptLine(const std::string& line, ScriptCommand& out, std::string& error) {
+  out.kind = ScriptCommand::kNone;
   std::istringstream in(line);
   std::vector<std::string> words;
   for (std::string w; in >> w;) words.push_back(w);
@@ -81,6 +157,26 @@ bool ParseScriptLine(const std::string& line, std::optional<InputEvent>& out, st
 
   InputEvent e;
   const std::string& cmd = words[0];
+  if (cmd == "version") {
+    uint32_t format = 0;
+    if (words.size() != 2 || !ParseUnsigned(words[1], UINT32_MAX, format) || format < 1) {
+      error = "version takes one format number from 1";
+      return false;
+    }
+    if (format > static_cast<uint32_t>(kRecordingFormat)) {
+      error = "recording format " + std::to_string(format) +
+              " is newer than this game reads (up to " + std::to_string(kRecordingFormat) +
+              "): it was made by a newer version";
+      return false;
+    }
+    out.kind = ScriptCommand::kVersion;
+    return true;
+  }
+  if (cmd == "check") {
+    if (!ParseCheck(words, out.check, error)) return false;
+    out.kind = ScriptCommand::kCheck;
+    return true;
+  }
   if (cmd == "tick") {
     e.kind = InputEvent::kTick;
     for (std::size_t i = 1; i < words.size(); ++i) {
@@ -132,7 +228,8 @@ bool ParseScriptLine(const std::string& line, std::optional<InputEvent>& out, st
     error = "unknown command " + Quoted(cmd);
     return false;
   }
-  out = e;
+  out.kind = ScriptCommand::kEvent;
+  out.event = e;
   return true;
 }
 
@@ -174,7 +271,7 @@ InputScript::LineResult InputScript::ReadLine(std::string& line) {
         if (!started) ++line_number_;
         return kFailed;
       }
-      if (n == 0) return started ? kLine : kLineEnd;
+      if (n == 0) return started ? kCutLine : kLineEnd;
       at_ = 0;
       end_ = static_cast<std::size_t>(n);
     }
@@ -206,8 +303,10 @@ InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
   };
   std::string text;
   for (;;) {
-    switch (ReadLine(text)) {
+    const LineResult read = ReadLine(text);
+    switch (read) {
       case kLine:
+      case kCutLine:
         break;
       case kLineEnd:
         return kEnd;
@@ -216,14 +315,27 @@ InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
       case kFailed:
         return kReadError;
     }
-    std::optional<InputEvent> event;
+    ScriptCommand command;
     std::string why;
-    if (!ParseScriptLine(text, event, why)) return bad(why);
-    if (!event) continue;
-    const bool menu_line = event->kind == InputEvent::kKey || event->kind == InputEvent::kPoll;
+    if (!ParseScriptLine(text, command, why)) {
+      if (read == kCutLine && cut_end_ok_) return kEnd;
+      return bad(why);
+    }
+    if (command.kind == ScriptCommand::kNone || command.kind == ScriptCommand::kVersion) continue;
+    const InputEvent::Kind kind =
+        command.kind == ScriptCommand::kCheck ? InputEvent::kTick : command.event.kind;
+    const bool menu_line = kind == InputEvent::kKey || kind == InputEvent::kPoll;
     if (menu_line && !menu_open) return bad("the menu window is not open: key and poll need it");
     if (!menu_line && menu_open) return bad("the menu window is open: only key and poll fit now");
-    out = *event;
+    if (command.kind == ScriptCommand::kCheck) {
+      if (race_ == nullptr) continue;
+      const std::string difference = CheckDifference(command.check, RaceCheck::Of(*race_));
+      if (difference.empty()) continue;
+      return bad("the race differs from the recording after tick " + std::to_string(ticks_) + ": " +
+                 difference);
+    }
+    if (kind == InputEvent::kTick) ++ticks_;
+    out = command.event;
     return kEvent;
   }
 }

@@ -2,6 +2,7 @@
 // the game window's handlers until it is unloaded or closed.
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +61,18 @@ std::string EmptyRecording(int fd) {
   return "";
 }
 
+// Takes the recording for this game alone: a second game asked to record to
+// the same file is refused, rather than writing its lines among ours. Only
+// a regular file is locked (a pipe's lines are whole as they are).
+bool LockRecording(int fd, const std::string& name) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return true;
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  std::fprintf(stderr, "quorvel: cannot record to %s: %s\n", name.c_str(),
+               errno == EWOULDBLOCK ? "another game is recording to it" : std::strerror(errno));
+  return false;
+}
+
 }  // namespace
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -93,17 +107,26 @@ int main(int argc, char** argv) {
   // The files are opened before any window opens; a replay is read as it
   // plays, and a line that does not fit ends it when play reaches it.
   int record_fd = -1;
+  bool create_record = false;  // the recording is a new file, made once the window is up
   if (!options.record_path.empty()) {
     // Not blocking: a FIFO that no program reads is refused at once rather
-    // than waited on before any window opens.
-    record_fd =
-        open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (record_fd < 0) {
+    // than waited on before any window opens. A file that does not exist
+    // yet is made only once the start has succeeded, so a failed start
+    // leaves nothing behind; its folder must take it.
+    record_fd = open(options.record_path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (record_fd < 0 && errno == ENOENT) {
+      const std::string folder = std::filesystem::path(options.record_path).parent_path().string();
+      if (access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0) create_record = true;
+    }
+    if (record_fd < 0 && !create_record) {
       std::fprintf(stderr, "quorvel: cannot create the recording %s: %s\n", record_name.c_str(),
                    errno == ENXIO ? "a pipe that nothing reads" : std::strerror(errno));
       return 2;
     }
-    fcntl(record_fd, F_SETFL, fcntl(record_fd, F_GETFL) & ~O_NONBLOCK);
+    if (record_fd >= 0) {
+      fcntl(record_fd, F_SETFL, fcntl(record_fd, F_GETFL) & ~O_NONBLOCK);
+      if (!LockRecording(record_fd, record_name)) return 2;
+    }
   }
   int replay_fd = -1;
   if (!options.replay_path.empty()) {
@@ -158,9 +181,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
+  quorvel::Game game;
   std::unique_ptr<quorvel::InputRecorder> recorder;
   std::unique_ptr<quorvel::InputReplay> replay;
   quorvel::InputFilter filter;
+  if (create_record) {
+    record_fd = open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (record_fd < 0) {
+      ReportRecordingFailure(record_name, std::strerror(errno));
+      return 1;
+    }
+    if (!LockRecording(record_fd, record_name)) return 2;
+  }
   if (record_fd >= 0) {
     error = EmptyRecording(record_fd);
     if (!error.empty()) {
@@ -169,18 +201,17 @@ int main(int argc, char** argv) {
     }
     // The one line comes at the first failure, while the game goes on.
     recorder = std::make_unique<quorvel::InputRecorder>(
-        record_fd, RecordingHeader(),
+        record_fd, game.s, RecordingHeader(),
         [&record_name](const std::string& why) { ReportRecordingFailure(record_name, why); });
     filter = [&recorder](const quorvel::InputEvent& live, bool menu_open) {
       return recorder->Take(live, menu_open);
     };
   } else if (replay_fd >= 0) {
-    replay = std::make_unique<quorvel::InputReplay>(replay_fd);
+    replay = std::make_unique<quorvel::InputReplay>(replay_fd, game.s);
     filter = [&replay](const quorvel::InputEvent& live, bool menu_open) {
       return replay->Take(live, menu_open);
     };
   }
-  quorvel::Game game;
   quorvel::Form1Handlers form1(game, *platform);
   quorvel::InputPreview preview;
   if (replay != nullptr) {

@@ -35,16 +35,6 @@ constexpr int kExitBad = 2;
 constexpr const char* kUsageLine =
     "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] [--subframes N] < SCRIPT";
 
-struct SimOptions {
-  bool help = false;
-  bool version = false;
-  int width = 337;  // the real game window's drawing surface, pixels
-  int height = 337;
-  bool draw_log = false;
-  std::string frames_dir;
-  int subframes = 1;  // pictures per tick: the tick's own, then those between ticks
-};
-
 // A script line that is malformed or does not fit the current state:
 // "line N: what is wrong".
 struct ScriptError {
@@ -66,7 +56,9 @@ bool ParseSize(const std::string& word, int& out) {
   return true;
 }
 
-bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
+}  // namespace
+
+bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--surface") {
@@ -93,6 +85,13 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
         error = "--frames takes a directory";
         return false;
       }
+      // `--frames --draw-log` forgot the folder: no folder named after an
+      // option is made (./--draw-log names one on purpose).
+      if (args[i + 1].size() > 1 && args[i + 1][0] == '-') {
+        error = "--frames takes a directory, not the option " + Quoted(args[i + 1]) +
+                " (put ./ before a folder of that name)";
+        return false;
+      }
       o.frames_dir = args[++i];
     } else {
       error = "unknown option " + Quoted(a) + " (" + kUsageLine + ")";
@@ -101,6 +100,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
   }
   return true;
 }
+
+namespace {
 
 // A write to the output failed: errno then.
 struct WriteFailure {
@@ -126,6 +127,7 @@ class Sim {
         platform_(o.width, o.height),
         script_(script_fd, [out] { Flush(out); }),
         out_(out) {
+    script_.VerifyAgainst(&game_.s);
     platform_.SetMenuSource([this] { return NextMenuEvent(); });
     if (o.draw_log) platform_.SetDrawLog([out](const std::string& line) { Put(out, line); });
   }
@@ -199,6 +201,11 @@ class Sim {
     // for: stop before the state line rather than leave a silent gap in the
     // frames.
     if (!platform_.frames_error().empty()) {
+      // SDL's own words for a failed allocation: the frames' image did not
+      // fit in memory, as the surface itself may not.
+      if (platform_.frames_error().find("Out of memory") != std::string::npos) {
+        throw std::bad_alloc();
+      }
       const std::string where = line > 0 ? "line " + std::to_string(line) : "load";
       throw RunFailure{where + ": cannot write frames in " +
                        Quoted(options_.frames_dir, kMaxQuotedPathChars) + ": " +
@@ -241,11 +248,15 @@ class Sim {
 // Runs `body`, which writes to `out`, and everything it has written is
 // flushed: its exit status, or kExitFailed when writing failed. `failure`
 // gets the one line for standard error, or stays empty.
-int Guarded(FILE* out, std::string& failure, const std::function<int()>& body) {
+int Guarded(FILE* out, std::string& failure, const std::function<int()>& body,
+            const std::string& out_of_memory = "not enough memory") {
   int status = 0;
   try {
     try {
       status = body();
+    } catch (const std::bad_alloc&) {
+      failure = out_of_memory;
+      status = kExitBad;
     } catch (const EndOfScript&) {
     } catch (const ScriptError& e) {
       failure = e.message;
@@ -268,7 +279,7 @@ int Guarded(FILE* out, std::string& failure, const std::function<int()>& body) {
 int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE* err) {
   SimOptions options;
   std::string error;
-  if (!ParseOptions(args, options, error)) {
+  if (!ParseSimOptions(args, options, error)) {
     std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
     return kExitBad;
   }
@@ -302,11 +313,21 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
                    options.width, options.height);
       return kExitBad;
     }
-    if (!sim->SetFrames(error)) {
+    bool frames_set = false;
+    try {
+      frames_set = sim->SetFrames(error);
+    } catch (const std::bad_alloc&) {
+      error = "not enough memory for the frames of a " + std::to_string(options.width) + " x " +
+              std::to_string(options.height) + " drawing surface";
+    }
+    if (!frames_set) {
       std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
       return kExitBad;
     }
-    status = Guarded(out, failure, [&] { return sim->Run(); });
+    status = Guarded(
+        out, failure, [&] { return sim->Run(); },
+        "not enough memory for the frames of a " + std::to_string(options.width) + " x " +
+            std::to_string(options.height) + " drawing surface");
   }
   if (!failure.empty()) std::fprintf(err, "quorvel-sim: %s\n", failure.c_str());
   return status;

@@ -9,6 +9,21 @@
 
 namespace quorvel {
 
+struct SimOptions {
+  bool help = false;
+  bool version = false;
+  int width = 337;  // the real game window's drawing surface, pixels
+  int height = 337;
+  bool draw_log = false;
+  std::string frames_dir;  // empty: no frames written
+  int subframes = 1;       // pictures per tick: the tick's own, then those between ticks
+};
+
+// Reads quorvel-sim's arguments (without the program name). False with a
+// one-line `error` (no program name, no newline) for an unknown option or a
+// missing or bad value, also a --frames folder that looks like an option.
+bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error);
+
 // Runs quorvel-sim with its command-line arguments (without the program
 // name). Returns the exit status: 0 at the end of the script or once the
 // game has ended, 2 for a bad option or a bad script line (with a message on
