@@ -60,14 +60,13 @@ bool ParseScale(const std::string& word, int& out) {
   return true;
 }
 
-// A word that reads as an option: "--scale", "-h"; not "-" nor "-3".
+}  // namespace
+
 bool LooksLikeOption(const std::string& word) {
   return word.size() > 1 && word[0] == '-' &&
          (word[1] == '-' || (word[1] >= 'a' && word[1] <= 'z') ||
           (word[1] >= 'A' && word[1] <= 'Z'));
 }
-
-}  // namespace
 
 bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, std::string& error) {
   // getopt_long wants argv as C strings; "+": stop at the first word that

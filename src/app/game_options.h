@@ -36,6 +36,10 @@ struct GameOptions {
 // --record together with --replay.
 bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, std::string& error);
 
+// Whether a word reads as an option ("--scale", "-h"; not "-" nor "-3"):
+// a value given as the next word that does is taken for a forgotten value.
+bool LooksLikeOption(const std::string& word);
+
 // The --help text, several lines, each ending in a newline: the options,
 // the controls, and where the settings file is.
 std::string GameUsage();

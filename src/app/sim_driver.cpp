@@ -1,5 +1,7 @@
 #include "app/sim_driver.h"
 
+#include <getopt.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/game_options.h"
 #include "app/input_script.h"
 #include "app/quoted_text.h"
 #include "app/state_json.h"
@@ -59,46 +62,89 @@ bool ParseSize(const std::string& word, int& out) {
 }  // namespace
 
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--surface") {
-      if (i + 2 >= args.size() || !ParseSize(args[i + 1], o.width) ||
-          !ParseSize(args[i + 2], o.height)) {
-        error = "--surface takes a width and a height in pixels, 1 to 10000";
+  // getopt_long's codes, above any character; "+": stop at the first word
+  // that is not an option, ":": tell a missing value from an unknown option.
+  enum { kSurface = 256, kDrawLog, kFrames, kSubframes, kHelp, kVersion };
+  static constexpr option kOptions[] = {
+      {"surface", required_argument, nullptr, kSurface},
+      {"draw-log", no_argument, nullptr, kDrawLog},
+      {"frames", required_argument, nullptr, kFrames},
+      {"subframes", required_argument, nullptr, kSubframes},
+      {"help", no_argument, nullptr, kHelp},
+      {"version", no_argument, nullptr, kVersion},
+      {nullptr, 0, nullptr, 0},
+  };
+  std::vector<std::string> words{"quorvel-sim"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
+  const auto unknown = [&](int at) {
+    error =
+        "unknown option " + Quoted(words[static_cast<std::size_t>(at)]) + " (" + kUsageLine + ")";
+    return false;
+  };
+  opterr = 0;  // the messages are ours
+  optind = 0;  // a fresh scan each call
+  for (;;) {
+    const int word = optind == 0 ? 1 : optind;
+    const int code = getopt_long(argc, argv.data(), "+:h", kOptions, nullptr);
+    if (code == -1) break;
+    const std::string value = optarg != nullptr ? optarg : "";
+    switch (code) {
+      case kSurface:
+        // The height is the next word.
+        if (optind >= argc || !ParseSize(value, o.width) ||
+            !ParseSize(words[static_cast<std::size_t>(optind++)], o.height)) {
+          error = "--surface takes a width and a height in pixels, 1 to 10000";
+          return false;
+        }
+        break;
+      case kSubframes:
+        if (!ParseSize(value, o.subframes) || o.subframes > 16) {
+          error = "--subframes takes a whole number from 1 to 16";
+          return false;
+        }
+        break;
+      case kFrames:
+        if (value.empty()) {
+          error = "--frames takes a directory";
+          return false;
+        }
+        // `--frames --draw-log` forgot the folder: no folder named after an
+        // option is made (./--draw-log names one on purpose).
+        if (LooksLikeOption(value) && optarg == argv[static_cast<std::size_t>(optind - 1)]) {
+          error = "--frames takes a directory, not the option " + Quoted(value) +
+                  " (put ./ before a folder of that name)";
+          return false;
+        }
+        o.frames_dir = value;
+        break;
+      case kDrawLog:
+        o.draw_log = true;
+        break;
+      case 'h':
+      case kHelp:
+        o.help = true;
+        break;
+      case kVersion:
+        o.version = true;
+        break;
+      case ':':
+        if (optopt == kSurface) {
+          error = "--surface takes a width and a height in pixels, 1 to 10000";
+        } else if (optopt == kFrames) {
+          error = "--frames takes a directory";
+        } else {
+          error = "--subframes takes a whole number from 1 to 16";
+        }
         return false;
-      }
-      i += 2;
-    } else if (a == "--help" || a == "-h") {
-      o.help = true;
-    } else if (a == "--version") {
-      o.version = true;
-    } else if (a == "--draw-log") {
-      o.draw_log = true;
-    } else if (a == "--subframes") {
-      if (i + 1 >= args.size() || !ParseSize(args[i + 1], o.subframes) || o.subframes > 16) {
-        error = "--subframes takes a whole number from 1 to 16";
-        return false;
-      }
-      ++i;
-    } else if (a == "--frames") {
-      if (i + 1 >= args.size() || args[i + 1].empty()) {
-        error = "--frames takes a directory";
-        return false;
-      }
-      // `--frames --draw-log` forgot the folder: no folder named after an
-      // option is made (./--draw-log names one on purpose).
-      if (args[i + 1].size() > 1 && args[i + 1][0] == '-') {
-        error = "--frames takes a directory, not the option " + Quoted(args[i + 1]) +
-                " (put ./ before a folder of that name)";
-        return false;
-      }
-      o.frames_dir = args[++i];
-    } else {
-      error = "unknown option " + Quoted(a) + " (" + kUsageLine + ")";
-      return false;
+      default:
+        return unknown(word);
     }
   }
-  return true;
+  return optind < argc ? unknown(optind) : true;
 }
 
 namespace {
