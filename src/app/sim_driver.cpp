@@ -61,6 +61,11 @@ bool ParseSize(const std::string& word, int& out) {
 
 }  // namespace
 
+constexpr int64_t kMaxSurfacePixels = int64_t{2048} * 2048;
+constexpr const char* kSurfaceRange =
+    "--surface takes a width and a height in pixels, 1 to 10000 each and at most 4194304 pixels "
+    "in all";
+
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
   // getopt_long's codes, above any character; "+": stop at the first word
   // that is not an option, ":": tell a missing value from an unknown option.
@@ -95,9 +100,12 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
     switch (code) {
       case kSurface:
         // The height is the next word.
+        // At most 2048 x 2048 pixels in all: the surface and a frame's image
+        // then take 32 MiB, far below the 100 MB no run may need.
         if (optind >= argc || !ParseSize(value, o.width) ||
-            !ParseSize(words[static_cast<std::size_t>(optind++)], o.height)) {
-          error = "--surface takes a width and a height in pixels, 1 to 10000";
+            !ParseSize(words[static_cast<std::size_t>(optind++)], o.height) ||
+            int64_t{o.width} * o.height > kMaxSurfacePixels) {
+          error = kSurfaceRange;
           return false;
         }
         break;
@@ -133,7 +141,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
         break;
       case ':':
         if (optopt == kSurface) {
-          error = "--surface takes a width and a height in pixels, 1 to 10000";
+          error = kSurfaceRange;
         } else if (optopt == kFrames) {
           error = "--frames takes a directory";
         } else {
