@@ -62,6 +62,16 @@ bool ParseScale(const std::string& word, int& out) {
 
 }  // namespace
 
+OptionArgv::OptionArgv(const char* program, const std::vector<std::string>& args) {
+  words.reserve(args.size() + 1);
+  words.push_back(program);
+  words.insert(words.end(), args.begin(), args.end());
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  opterr = 0;
+  optind = 0;
+}
+
 bool LooksLikeOption(const std::string& word) {
   return word.size() > 1 && word[0] == '-' &&
          (word[1] == '-' || (word[1] >= 'a' && word[1] <= 'z') ||
@@ -69,20 +79,14 @@ bool LooksLikeOption(const std::string& word) {
 }
 
 bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, std::string& error) {
-  // getopt_long wants argv as C strings; "+": stop at the first word that
-  // is not an option, ":": tell a missing value from an unknown option.
-  std::vector<std::string> words;
-  words.reserve(args.size() + 1);
-  words.push_back("quorvel");
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  const int argc = static_cast<int>(words.size());
+  // "+": stop at the first word that is not an option, ":": tell a missing
+  // value from an unknown option.
+  OptionArgv line("quorvel", args);
+  const std::vector<std::string>& words = line.words;
+  const std::vector<char*>& argv = line.argv;
+  const int argc = line.argc();
 
   GameOptions o;
-  opterr = 0;  // the messages are ours
-  optind = 0;  // a fresh scan each call
   for (;;) {
     const int word = optind == 0 ? 1 : optind;  // the word this option is in
     const int code = getopt_long(argc, argv.data(), "+:h", kOptions, nullptr);

@@ -36,6 +36,16 @@ struct GameOptions {
 // --record together with --replay.
 bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, std::string& error);
 
+// A command line as getopt_long takes it: the program's name, then `args`,
+// as C strings that live as long as this value. Making one also readies
+// getopt_long for a fresh scan, its own messages off (they are ours).
+struct OptionArgv {
+  OptionArgv(const char* program, const std::vector<std::string>& args);
+  std::vector<std::string> words;
+  std::vector<char*> argv;
+  int argc() const { return static_cast<int>(words.size()); }
+};
+
 // Whether a word reads as an option ("--scale", "-h"; not "-" nor "-3"):
 // a value given as the next word that does is taken for a forgotten value.
 bool LooksLikeOption(const std::string& word);

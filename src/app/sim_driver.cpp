@@ -79,19 +79,15 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
       {"version", no_argument, nullptr, kVersion},
       {nullptr, 0, nullptr, 0},
   };
-  std::vector<std::string> words{"quorvel-sim"};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  const int argc = static_cast<int>(words.size());
+  OptionArgv line("quorvel-sim", args);
+  const std::vector<std::string>& words = line.words;
+  const std::vector<char*>& argv = line.argv;
+  const int argc = line.argc();
   const auto unknown = [&](int at) {
     error =
         "unknown option " + Quoted(words[static_cast<std::size_t>(at)]) + " (" + kUsageLine + ")";
     return false;
   };
-  opterr = 0;  // the messages are ours
-  optind = 0;  // a fresh scan each call
   for (;;) {
     const int word = optind == 0 ? 1 : optind;
     const int code = getopt_long(argc, argv.data(), "+:h", kOptions, nullptr);
