@@ -51,16 +51,6 @@ void ReportRecordingFailure(const std::string& name, const std::string& why) {
   std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n", name.c_str(), why.c_str());
 }
 
-// Empties the recording once the game is sure to start, so that a start
-// that fails leaves an earlier recording as it was. Only a regular file
-// has anything to empty (a pipe or /dev/null has not). "" or why not.
-std::string EmptyRecording(int fd) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0) return std::strerror(errno);
-  if (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) return std::strerror(errno);
-  return "";
-}
-
 // Takes the recording for this game alone: a second game asked to record to
 // the same file is refused, rather than writing its lines among ours. Only
 // a regular file is locked (a pipe's lines are whole as they are).
@@ -126,6 +116,16 @@ int main(int argc, char** argv) {
     if (record_fd >= 0) {
       fcntl(record_fd, F_SETFL, fcntl(record_fd, F_GETFL) & ~O_NONBLOCK);
       if (!LockRecording(record_fd, record_name)) return 2;
+      // A recording is never replaced unasked: an earlier one stays as it
+      // is (an empty file, a pipe or a device is written to).
+      struct stat st {};
+      if (fstat(record_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        std::fprintf(stderr,
+                     "quorvel: %s already holds a recording; remove it first to record there "
+                     "again\n",
+                     record_name.c_str());
+        return 2;
+      }
     }
   }
   int replay_fd = -1;
@@ -194,11 +194,6 @@ int main(int argc, char** argv) {
     if (!LockRecording(record_fd, record_name)) return 2;
   }
   if (record_fd >= 0) {
-    error = EmptyRecording(record_fd);
-    if (!error.empty()) {
-      ReportRecordingFailure(record_name, error);
-      return 1;
-    }
     // The one line comes at the first failure, while the game goes on.
     recorder = std::make_unique<quorvel::InputRecorder>(
         record_fd, game.s, RecordingHeader(),

@@ -301,7 +301,8 @@ TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
     std::string out;         // the start of stdout (0), else of stderr
     std::string limit = "";  // shell commands run first
   } cases[] = {
-      {"GAME --record " + kept.string(), 1, "quorvel: cannot open a window"},
+      {"GAME --record " + kept.string(), 2,
+       "quorvel: '" + kept.string() + "' already holds a recording; remove it first"},
       {"GAME --record " + fresh.string(), 1, "quorvel: cannot open a window"},
       {"GAME --record " + locked.string(), 2,
        "quorvel: cannot record to '" + locked.string() + "': another game is recording to it"},
