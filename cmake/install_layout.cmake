@@ -18,7 +18,7 @@ endif()
 
 # The entry names the game by its installed path, so that it starts whatever
 # PATH the desktop session has. A path with characters that the Exec key
-# reserves is written as the Desktop Entry Specification asks: in double
+# reserves is written the way desktop entries quote it: in double
 # quotes with \ " ` $ escaped, then every backslash doubled again, as in any
 # string value; a literal % is doubled.
 get_filename_component(exec "${CMAKE_INSTALL_PREFIX}/${QUORVEL_GAME_DIR}/quorvel" ABSOLUTE)

@@ -65,7 +65,7 @@ const ShapeLayout kShape3{"Shape3", 960, 720, 1335, 255, kBlack, 1};
 const ShapeLayout kShape4{"Shape4", 180, 180, 1455, 375, {255, 0, 0}, 2};
 
 std::span<const MenuLayer> MenuPaintOrder() {
-  // Bottom first: the reverse of the design's top-down stacking list.
+  // Bottom first: the reverse of the menu's stacking order, top window first.
   static const MenuLayer order[] = {
       {MenuLayer::kItem, 0},       {MenuLayer::kItem, 6},       {MenuLayer::kItem, 1},
       {MenuLayer::kItem, 2},       {MenuLayer::kItem, 3},       {MenuLayer::kItem, 4},

@@ -119,7 +119,7 @@ shoot_menu() {  # shoot_menu SCALE OUT; sets menu
   wait_for 3 painted
 }
 
-# --- 96 dpi: the design size; then Xft.dpi 192 doubles it ---
+# --- 96 dpi: the 339 x 339 window; then Xft.dpi 192 doubles it ---
 start_xvfb 96
 start_game
 check "96 dpi: the game window appears" test -n "$wid"

@@ -41,7 +41,7 @@ Projection Project(float gx, float gy, float eye_height = 4, float heading = 0, 
   return p;
 }
 
-TEST(ProjectPoint, DesignExamplesFromEyeAtOrigin) {
+TEST(ProjectPoint, KnownPointsFromEyeAtOrigin) {
   EXPECT_EQ(Project(10, 0), Written(true, 200, 280));
   EXPECT_EQ(Project(10, 10), Written(true, 0, 280));
   EXPECT_EQ(Project(10, -10), Written(true, 400, 280));

@@ -234,7 +234,7 @@ TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
   EXPECT_NEAR(menu_at.y + menu_at.h / 2.0, gy + 678 / 2.0, 1.0);
 }
 
-TEST_F(ScaledSdlWindows, ADisplayWithoutDpiGivesTheDesignSize) {
+TEST_F(ScaledSdlWindows, ADisplayWithoutDpiGivesThe96DpiSize) {
   // The off-screen driver reports no dpi: 96 is assumed, nothing changes.
   std::string error;
   auto platform = SdlPlatform::Open({}, error);
