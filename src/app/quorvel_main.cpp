@@ -52,14 +52,22 @@ void ReportRecordingFailure(const std::string& name, const std::string& why) {
 }
 
 // Takes the recording for this game alone: a second game asked to record to
-// the same file is refused, rather than writing its lines among ours. Only
-// a regular file is locked (a pipe's lines are whole as they are).
-bool LockRecording(int fd, const std::string& name) {
+// the same file is refused, rather than writing its lines among ours, and a
+// recording is never replaced unasked: a file that already holds anything
+// is refused too. Only a regular file is locked or looked into (a pipe's
+// lines are whole as they are, and an empty file or a device is written to).
+bool TakeRecording(int fd, const std::string& name) {
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return true;
-  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-  std::fprintf(stderr, "quorvel: cannot record to %s: %s\n", name.c_str(),
-               errno == EWOULDBLOCK ? "another game is recording to it" : std::strerror(errno));
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    std::fprintf(stderr, "quorvel: cannot record to %s: %s\n", name.c_str(),
+                 errno == EWOULDBLOCK ? "another game is recording to it" : std::strerror(errno));
+    return false;
+  }
+  if (st.st_size == 0) return true;
+  std::fprintf(stderr,
+               "quorvel: %s already holds a recording; remove it first to record there again\n",
+               name.c_str());
   return false;
 }
 
@@ -115,17 +123,7 @@ int main(int argc, char** argv) {
     }
     if (record_fd >= 0) {
       fcntl(record_fd, F_SETFL, fcntl(record_fd, F_GETFL) & ~O_NONBLOCK);
-      if (!LockRecording(record_fd, record_name)) return 2;
-      // A recording is never replaced unasked: an earlier one stays as it
-      // is (an empty file, a pipe or a device is written to).
-      struct stat st {};
-      if (fstat(record_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        std::fprintf(stderr,
-                     "quorvel: %s already holds a recording; remove it first to record there "
-                     "again\n",
-                     record_name.c_str());
-        return 2;
-      }
+      if (!TakeRecording(record_fd, record_name)) return 2;
     }
   }
   int replay_fd = -1;
@@ -191,7 +189,7 @@ int main(int argc, char** argv) {
       ReportRecordingFailure(record_name, std::strerror(errno));
       return 1;
     }
-    if (!LockRecording(record_fd, record_name)) return 2;
+    if (!TakeRecording(record_fd, record_name)) return 2;
   }
   if (record_fd >= 0) {
     // The one line comes at the first failure, while the game goes on.

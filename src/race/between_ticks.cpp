@@ -28,12 +28,14 @@ void DrawBetweenTicks(const Game& g, Surface& picture, const InputEvent& held, d
     return;
   }
   const auto blend = [alpha](double from, double to) { return from + alpha * (to - from); };
-  RaceState pose = now;
-  pose.Pos[0] = static_cast<float>(blend(now.Pos[0], m.NewX));
-  pose.Pos[1] = static_cast<float>(blend(now.Pos[1], m.NewY));
-  pose.Heading = static_cast<float>(blend(now.Heading, next.Heading));
-  DrawScenePicture(pose, blend(now.Steer, next.Steer), blend(now.CameraLag, next.CameraLag),
-                   picture, kEyeHeight);
+  // The predicted copy becomes the pose drawn: the picture reads only its
+  // position, heading and road tables, with steering and lean passed in.
+  const double steer = blend(now.Steer, next.Steer);
+  const double lean = blend(now.CameraLag, next.CameraLag);
+  next.Pos[0] = static_cast<float>(blend(now.Pos[0], m.NewX));
+  next.Pos[1] = static_cast<float>(blend(now.Pos[1], m.NewY));
+  next.Heading = static_cast<float>(blend(now.Heading, next.Heading));
+  DrawScenePicture(next, steer, lean, picture, kEyeHeight);
   picture.Refresh();
 }
 
