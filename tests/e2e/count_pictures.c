@@ -2,8 +2,8 @@
  * of every picture the game window shows that differs from the one before,
  * one line ("seconds") per picture in the file named by
  * QUORVEL_PICTURE_LOG, so that the test can count distinct pictures a
- * second. It wraps SDL's window-surface update, through which the game
- * presents. */
+ * second. It wraps SDL's renderer present, through which the game window
+ * shows its pictures, and reads the picture back just before it. */
 #define _GNU_SOURCE
 #include <SDL.h>
 #include <dlfcn.h>
@@ -13,32 +13,39 @@
 #include <string.h>
 #include <time.h>
 
-int SDL_UpdateWindowSurface(SDL_Window* window) {
-  static int (*real)(SDL_Window*);
+void SDL_RenderPresent(SDL_Renderer* renderer) {
+  static void (*real)(SDL_Renderer*);
   static FILE* log;
   static uint64_t last;
+  static unsigned char* pixels;
+  static size_t size;
   if (real == NULL) {
     /* POSIX's way of turning dlsym's object pointer into a function's. */
-    void* found = dlsym(RTLD_NEXT, "SDL_UpdateWindowSurface");
+    void* found = dlsym(RTLD_NEXT, "SDL_RenderPresent");
     memcpy(&real, &found, sizeof real);
   }
   if (log == NULL && getenv("QUORVEL_PICTURE_LOG") != NULL) {
     log = fopen(getenv("QUORVEL_PICTURE_LOG"), "w");
   }
-  SDL_Surface* s = SDL_GetWindowSurface(window);
-  if (log != NULL && s != NULL && s->pixels != NULL) {
-    uint64_t h = 14695981039346656037ull; /* FNV-1a over the whole picture */
-    const unsigned char* row = (const unsigned char*)s->pixels;
-    for (int y = 0; y < s->h; ++y, row += s->pitch) {
-      for (int x = 0; x < s->w * 4; ++x) h = (h ^ row[x]) * 1099511628211ull;
+  int w = 0, h = 0;
+  if (log != NULL && SDL_GetRendererOutputSize(renderer, &w, &h) == 0 && w > 0 && h > 0) {
+    if (size < (size_t)w * h * 4) {
+      free(pixels);
+      size = (size_t)w * h * 4;
+      pixels = malloc(size);
     }
-    if (h != last) {
-      struct timespec t;
-      clock_gettime(CLOCK_MONOTONIC, &t);
-      fprintf(log, "%.4f\n", t.tv_sec + t.tv_nsec / 1e9);
-      fflush(log);
-      last = h;
+    if (pixels != NULL &&
+        SDL_RenderReadPixels(renderer, NULL, SDL_PIXELFORMAT_ARGB8888, pixels, w * 4) == 0) {
+      uint64_t hash = 14695981039346656037ull; /* FNV-1a over the whole picture */
+      for (size_t i = 0; i < (size_t)w * h * 4; ++i) hash = (hash ^ pixels[i]) * 1099511628211ull;
+      if (hash != last) {
+        struct timespec t;
+        clock_gettime(CLOCK_MONOTONIC, &t);
+        fprintf(log, "%.4f\n", t.tv_sec + t.tv_nsec / 1e9);
+        fflush(log);
+        last = hash;
+      }
     }
   }
-  return real(window);
+  real(renderer);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -24,6 +25,34 @@ inline Rgb PixelAt(SDL_Surface* s, int x, int y) {
   Rgb c;
   SDL_GetRGB(reinterpret_cast<const Uint32*>(row)[x], s->format, &c.r, &c.g, &c.b);
   return c;
+}
+
+// Whether `actual` shows `expected` pixel for pixel (RGB; any formats);
+// else how many pixels differ and the first of them, expected and actual.
+inline ::testing::AssertionResult SameRgb(SDL_Surface* actual, SDL_Surface* expected) {
+  if (actual == nullptr) return ::testing::AssertionFailure() << "no image";
+  if (actual->w != expected->w || actual->h != expected->h) {
+    return ::testing::AssertionFailure() << "size " << actual->w << "x" << actual->h
+                                         << ", expected " << expected->w << "x" << expected->h;
+  }
+  SurfacePtr a(SDL_ConvertSurfaceFormat(actual, SDL_PIXELFORMAT_ARGB8888, 0), &SDL_FreeSurface);
+  SurfacePtr b(SDL_ConvertSurfaceFormat(expected, SDL_PIXELFORMAT_ARGB8888, 0), &SDL_FreeSurface);
+  int differing = 0, first_x = 0, first_y = 0;
+  for (int y = 0; y < a->h; ++y) {
+    for (int x = 0; x < a->w; ++x) {
+      const Rgb pa = PixelAt(a.get(), x, y), pb = PixelAt(b.get(), x, y);
+      if ((pa.r != pb.r || pa.g != pb.g || pa.b != pb.b) && differing++ == 0) {
+        first_x = x;
+        first_y = y;
+      }
+    }
+  }
+  if (differing == 0) return ::testing::AssertionSuccess();
+  const Rgb pa = PixelAt(a.get(), first_x, first_y), pb = PixelAt(b.get(), first_x, first_y);
+  return ::testing::AssertionFailure()
+         << differing << " pixels differ, first at (" << first_x << ", " << first_y
+         << "): expected " << int{pb.r} << "," << int{pb.g} << "," << int{pb.b} << ", got "
+         << int{pa.r} << "," << int{pa.g} << "," << int{pa.b};
 }
 
 }  // namespace quorvel::testing

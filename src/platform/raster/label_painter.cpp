@@ -103,8 +103,10 @@ SDL_Rect LabelRect(const LabelLayout& label, int scale) {
 }
 
 void PaintLabel(SDL_Surface* out, const LabelLayout& label, const char* caption, FontCache& fonts,
-                int scale) {
-  const SDL_Rect box = LabelRect(label, scale);
+                int scale, SDL_Point origin) {
+  SDL_Rect box = LabelRect(label, scale);
+  box.x -= origin.x;
+  box.y -= origin.y;
   if (!label.transparent) SDL_FillRect(out, &box, Map(out, label.back));
   if (caption == nullptr || caption[0] == '\0') return;
   const float points = label.points > 0 ? label.points : kDefaultFontPoints;

@@ -30,8 +30,10 @@ SDL_Rect LabelRect(const LabelLayout& label, int scale);
 // horizontally just enough to fit, so no character is cut. A label that is not enabled shows its
 // text greyed and embossed, as Windows draws a disabled label. Without a font only the background
 // is painted.
+// `origin`: where `out`'s top-left pixel lies in the window, for painting
+// one label into an image of its own box.
 void PaintLabel(SDL_Surface* out, const LabelLayout& label, const char* caption, FontCache& fonts,
-                int scale);
+                int scale, SDL_Point origin = {0, 0});
 
 // Outlines the rectangle (left, top, width, height in twips) with lines
 // `pen_pixels` pixels wide lying inside it, in `colour`.

@@ -1,6 +1,8 @@
 #include "platform/raster/window_painter.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "platform/raster/label_painter.h"
 #include "ui/layout.h"
@@ -67,6 +69,81 @@ void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& label
     const std::string* caption = Form1Caption(label, labels);
     PaintLabel(out, *label, caption != nullptr ? caption->c_str() : "", fonts, scale);
   }
+}
+
+std::span<const LabelLayout* const> Form1SeeThroughLabels() {
+  static const std::vector<const LabelLayout*> labels = [] {
+    std::vector<const LabelLayout*> found;
+    for (const LabelLayout* label : Form1LabelsInPaintOrder()) {
+      if (label->transparent) found.push_back(label);
+    }
+    return found;
+  }();
+  return labels;
+}
+
+void PaintSeeThroughLabel(SDL_Surface* out, const LabelLayout& label, SDL_Surface* picture,
+                          const Form1Labels& labels, FontCache& fonts, int scale) {
+  if (out == nullptr || picture == nullptr) return;
+  scale = std::max(scale, 1);
+  const SDL_Rect box = LabelRect(label, scale);
+  SDL_Surface* argb = picture->format->format == SDL_PIXELFORMAT_ARGB8888
+                          ? picture
+                          : SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_ARGB8888, 0);
+  if (argb == nullptr) return;
+  const Uint32 background =
+      SDL_MapRGB(out->format, kForm1.background.r, kForm1.background.g, kForm1.background.b);
+  SDL_LockSurface(argb);
+  SDL_LockSurface(out);
+  // Window pixel (x, y) shows picture pixel (x / scale, y / scale), as the
+  // enlarged picture does; past the picture, the window's background.
+  for (int y = 0; y < out->h; ++y) {
+    auto* to = reinterpret_cast<Uint32*>(static_cast<Uint8*>(out->pixels) + y * out->pitch);
+    const int py = (box.y + y) / scale;
+    const auto* from = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(argb->pixels) +
+                                                       std::min(py, argb->h - 1) * argb->pitch);
+    for (int x = 0; x < out->w; ++x) {
+      const int px = (box.x + x) / scale;
+      to[x] = px < argb->w && py < argb->h && box.x + x >= 0 && box.y + y >= 0
+                  ? from[px] | 0xFF000000u
+                  : background;
+    }
+  }
+  SDL_UnlockSurface(out);
+  SDL_UnlockSurface(argb);
+  if (argb != picture) SDL_FreeSurface(argb);
+  const std::string* caption = Form1Caption(&label, labels);
+  PaintLabel(out, label, caption != nullptr ? caption->c_str() : "", fonts, scale,
+             SDL_Point{box.x, box.y});
+}
+
+void PaintForm1Overlay(SDL_Surface* out, int picture_w, int picture_h, const Form1Labels& labels,
+                       FontCache& fonts, int scale) {
+  if (out == nullptr) return;
+  scale = std::max(scale, 1);
+  SDL_FillRect(out, nullptr, 0);  // transparent black
+  const Uint32 background =
+      SDL_MapRGBA(out->format, kForm1.background.r, kForm1.background.g, kForm1.background.b, 255);
+  const int pw = picture_w * scale, ph = picture_h * scale;
+  const SDL_Rect right{pw, 0, out->w - pw, out->h}, below{0, ph, pw, out->h - ph};
+  SDL_FillRect(out, &right, background);
+  SDL_FillRect(out, &below, background);
+  for (const LabelLayout* label : Form1LabelsInPaintOrder()) {
+    if (label == &kForm1Label3 && !labels.Label3Visible) continue;
+    if (label->transparent) continue;
+    const std::string* caption = Form1Caption(label, labels);
+    PaintLabel(out, *label, caption != nullptr ? caption->c_str() : "", fonts, scale);
+  }
+  // Blending text onto an opaque box leaves its alpha a step short of opaque
+  // here and there; the box is opaque, and must stay so for the renderer.
+  SDL_LockSurface(out);
+  for (int y = 0; y < out->h; ++y) {
+    auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(out->pixels) + y * out->pitch);
+    for (int x = 0; x < out->w; ++x) {
+      if (row[x] >> 24 != 0) row[x] |= 0xFF000000u;
+    }
+  }
+  SDL_UnlockSurface(out);
 }
 
 void PaintForm2(SDL_Surface* out, const MenuFrames& frames, FontCache& fonts, int scale) {

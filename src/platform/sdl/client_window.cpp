@@ -5,14 +5,15 @@
 namespace quorvel {
 
 std::unique_ptr<ClientWindow> ClientWindow::Create(const char* title, int x, int y, int width,
-                                                   int height, Uint32 flags, std::string& error) {
+                                                   int height, Uint32 flags, std::string& error,
+                                                   bool with_image) {
   SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     error = std::string("quorvel: cannot create a window (") + SDL_GetError() + ")";
     return nullptr;
   }
-  SDL_Surface* image = NewImage(width, height);
-  if (image == nullptr) {
+  SDL_Surface* image = with_image ? NewImage(width, height) : nullptr;
+  if (with_image && image == nullptr) {
     error = std::string("quorvel: out of memory for a window image (") + SDL_GetError() + ")";
     SDL_DestroyWindow(window);
     return nullptr;
@@ -30,6 +31,7 @@ SDL_Surface* ClientWindow::NewImage(int width, int height) {
 }
 
 bool ClientWindow::ResizeImage(int width, int height) {
+  if (image_ == nullptr) return true;
   if (image_->w == width && image_->h == height) return true;
   SDL_Surface* image = NewImage(width, height);
   if (image == nullptr) return false;
@@ -69,7 +71,7 @@ void ClientWindow::TakeFocus() {
 }
 
 bool ClientWindow::Present() {
-  if (!shown() || gone()) return true;
+  if (image_ == nullptr || !shown() || gone()) return true;
   // Fetched each time: SDL replaces the window surface after size changes.
   SDL_Surface* screen = SDL_GetWindowSurface(window_);
   if (screen == nullptr) return false;

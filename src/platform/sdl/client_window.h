@@ -13,10 +13,13 @@ namespace quorvel {
 class ClientWindow {
  public:
   // A hidden window whose client area is `width` x `height` pixels at (x, y)
-  // (SDL_WINDOWPOS_CENTERED allowed), with an ARGB8888 image of that size.
-  // Nullptr with one line in `error` when SDL cannot create it.
+  // (SDL_WINDOWPOS_CENTERED allowed), with an ARGB8888 image of that size
+  // unless `with_image` is false (a window shown through a renderer, which
+  // must never touch the window surface). Nullptr with one line in `error`
+  // when SDL cannot create it.
   static std::unique_ptr<ClientWindow> Create(const char* title, int x, int y, int width,
-                                              int height, Uint32 flags, std::string& error);
+                                              int height, Uint32 flags, std::string& error,
+                                              bool with_image = true);
   ~ClientWindow();
   ClientWindow(const ClientWindow&) = delete;
   ClientWindow& operator=(const ClientWindow&) = delete;
@@ -25,6 +28,7 @@ class ClientWindow {
   Uint32 id() const { return id_; }
   // What the client area shows; paint into it, then Present. In fullscreen
   // the image stays its own size and is shown in the middle of the screen.
+  // Nullptr for a window without an image.
   SDL_Surface* image() const { return image_; }
   bool shown() const;
   // Destroyed behind SDL's back (by another program), as far as the X
@@ -39,8 +43,8 @@ class ClientWindow {
   // Raises the window and gives it the keyboard. Without a window manager
   // nothing else moves the focus, not even closing the focused window.
   void TakeFocus();
-  // Copies the image to the screen if the window is shown and not gone. False when SDL
-  // refuses; the next expose tries again.
+  // Copies the image to the screen if the window has one and is shown and
+  // not gone. False when SDL refuses; the next expose tries again.
   bool Present();
 
  private:

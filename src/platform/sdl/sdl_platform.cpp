@@ -14,6 +14,7 @@
 #include "platform/sdl/client_window.h"
 #include "platform/sdl/display_scale.h"
 #include "platform/sdl/first_joystick.h"
+#include "platform/sdl/form1_presenter.h"
 #include "platform/sdl/game_icon.h"
 #include "platform/sdl/key_codes.h"
 #include "platform/sdl/periodic_schedule.h"
@@ -46,6 +47,12 @@ constexpr int64_t kDefaultFramePeriodUs = 1000000 / 60;
 // How long the window manager may take to say how large the game window's
 // frame will be, before the window is first shown.
 constexpr int kFrameQueryTimeoutMs = 100;
+
+// How long pictures wait for the window to take a new size (windowed scale,
+// fullscreen) before they are shown anyway, should the window manager
+// refuse it; and how often the loop looks meanwhile.
+constexpr int64_t kResizeWaitUs = 500000;
+constexpr int64_t kResizePollUs = 4000;
 
 // Client areas in pixels at 96 dpi.
 const int kForm1Width = kForm1.client_width / kTwipsPerPixel;
@@ -90,6 +97,7 @@ struct SdlPlatform::Impl {
   std::unique_ptr<SdlSession> session;
   std::unique_ptr<FontCache> fonts;
   std::unique_ptr<ClientWindow> form1;
+  std::unique_ptr<Form1Presenter> screen;  // form1's client area, through SDL's renderer
   // Created for the first menu visit and kept, hidden, between visits: the X
   // server then holds the same resources for the game however many visits
   // it makes.
@@ -107,6 +115,9 @@ struct SdlPlatform::Impl {
   std::function<void(std::optional<int>, bool)> on_choice;
   std::function<void(const std::string&)> on_warning;
   bool fit_told = false;  // the one line about a chosen scale that does not fit
+  // While the window is on its way to a new size: when pictures stop
+  // waiting for it.
+  std::optional<int64_t> resize_until;
 
   RasterSurface picture{kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel};
   Form1Labels labels;
@@ -153,9 +164,11 @@ struct SdlPlatform::Impl {
   void ResumeIfBack();
   InputEvent ReadTick(bool focused, bool take_presses = true);
   bool FrameDue(int64_t now) const;
+  int64_t FrameLead() const;
   bool Held(int vk, std::optional<XKeymap>& keys);
 
   void RepaintForm1();
+  bool HasItsSize();
   void RepaintMenu();
   FrameExtents Frame() const;
   SDL_Rect Usable() const;
@@ -188,9 +201,12 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
   // The display is asked only once SDL has opened it.
   const int auto_scale = start.display_scale ? std::max(*start.display_scale, 1)
                                              : DisplayScale(kForm1Width, kForm1Height);
-  auto form1 = ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    kForm1Width * auto_scale, kForm1Height * auto_scale, 0, error);
+  auto form1 =
+      ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                           kForm1Width * auto_scale, kForm1Height * auto_scale, 0, error, false);
   if (form1 == nullptr) return nullptr;
+  auto screen = Form1Presenter::Create(form1->window(), error);
+  if (screen == nullptr) return nullptr;
   // The title bar's icon keeps its 16 x 16 design size.
   if (SDL_Surface* icon = CreateGameIcon(kWindowIconPixels)) {
     SDL_SetWindowIcon(form1->window(), icon);
@@ -201,6 +217,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
   s.session = std::move(session);
   s.fonts = std::make_unique<FontCache>(font_path);
   s.form1 = std::move(form1);
+  s.screen = std::move(screen);
   s.scale = s.auto_scale = auto_scale;
   s.chosen_scale = start.scale;
   s.fullscreen = start.fullscreen;
@@ -236,6 +253,16 @@ SDL_Window* SdlPlatform::menu_window() const {
 
 int SdlPlatform::scale() const {
   return impl_->scale;
+}
+
+const char* SdlPlatform::renderer_name() const {
+  return impl_->screen->renderer_name();
+}
+
+SDL_Surface* SdlPlatform::ReadGameWindow() {
+  Impl& s = *impl_;
+  if (!s.screen->Draw(s.picture.image(), s.labels, *s.fonts, s.scale)) return nullptr;
+  return s.screen->ReadPixels();
 }
 
 int SdlPlatform::Run(GameWindowHandlers& handlers, InputFilter filter, InputPreview preview) {
@@ -313,10 +340,19 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
       menu_timer.EndRun(MonotonicMicros());
       continue;
     }
+    // Shown as soon as the window has its new size, whatever event, if
+    // any, says so.
+    if (resize_until && HasItsSize()) {
+      RepaintForm1();
+      continue;
+    }
     std::optional<int64_t> next = until;
+    if (resize_until) Earliest(next, now + kResizePollUs);
     if (!in_tick) Earliest(next, timer1.deadline());
     if (menu != nullptr) Earliest(next, menu_timer.deadline());
-    if (!in_tick && menu == nullptr) Earliest(next, frames.deadline());
+    if (!in_tick && menu == nullptr && frames.deadline()) {
+      Earliest(next, *frames.deadline() - FrameLead());
+    }
     if (WaitEventUntil(event, next)) HandleEvent(event);
   }
 }
@@ -424,13 +460,27 @@ bool SdlPlatform::Impl::Held(int vk, std::optional<XKeymap>& keys) {
 }
 
 // A picture between ticks is drawn outside every tick and menu, and only
-// where the next tick is not about to draw its own.
+// where the next tick is not about to draw its own. A present that waits
+// for the display's refresh may take a whole refresh period: then no
+// picture starts within that period (and a little) of the tick, so that the
+// wait never delays it.
 bool SdlPlatform::Impl::FrameDue(int64_t now) const {
-  if (in_tick || menu != nullptr || handlers == nullptr || paused || !frames.Due(now)) {
+  if (in_tick || menu != nullptr || handlers == nullptr || paused ||
+      !frames.Due(now + FrameLead())) {
     return false;
   }
+  const int64_t period = frames.period_us();
   const std::optional<int64_t> tick = timer1.deadline();
-  return tick && *tick - now > frames.period_us() / 4;
+  return tick && *tick - now > (screen->vsync() ? period + period / 8 : period / 4);
+}
+
+// With presents that wait for the display's refresh, the refresh paces the
+// pictures and the frame timer only bounds them: a picture may start up to
+// half a period early, so that each refresh gets one whatever the timer's
+// phase, and a present that does not wait still gives no more than one a
+// period.
+int64_t SdlPlatform::Impl::FrameLead() const {
+  return screen->vsync() ? frames.period_us() / 2 : 0;
 }
 
 // Whether either window of the game has the keyboard focus: one X round
@@ -559,8 +609,33 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
 }
 
 void SdlPlatform::Impl::RepaintForm1() {
-  PaintForm1(form1->image(), picture.image(), labels, *fonts, scale);
-  form1->Present();
+  if (!form1->shown() || form1->gone() || !HasItsSize()) return;
+  if (screen->Draw(picture.image(), labels, *fonts, scale)) screen->Present();
+}
+
+// Whether the window has the size its mode and scale give it, as both SDL
+// and the X server see it. While a resize is under way they disagree, and a
+// picture presented then shows cut, in a corner, or beside a stale copy of
+// the last one. The X server is asked only then; a window manager that
+// never grants the size holds the pictures back no longer than
+// kResizeWaitUs.
+bool SdlPlatform::Impl::HasItsSize() {
+  if (!resize_until) return true;
+  SDL_Window* window = form1->window();
+  SDL_Point want{kForm1Width * scale, kForm1Height * scale};
+  if (fullscreen) {
+    SDL_Rect screen_rect{};
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &screen_rect) == 0) {
+      want = SDL_Point{screen_rect.w, screen_rect.h};
+    }
+  }
+  SDL_Point sdl{};
+  SDL_GetWindowSize(window, &sdl.x, &sdl.y);
+  const std::optional<SDL_Point> x = XWindowSize(window);
+  const bool there =
+      sdl.x == want.x && sdl.y == want.y && (!x || (x->x == want.x && x->y == want.y));
+  if (there || MonotonicMicros() >= *resize_until || form1->gone()) resize_until.reset();
+  return !resize_until;
 }
 
 void SdlPlatform::Impl::RepaintMenu() {
@@ -653,7 +728,7 @@ void SdlPlatform::Impl::ApplyWindowMode() {
       }
     }
   }
-  form1->ResizeImage(kForm1Width * scale, kForm1Height * scale);
+  resize_until = MonotonicMicros() + kResizeWaitUs;
   RepaintForm1();
   if (menu != nullptr && form2 != nullptr && !form2->gone()) {
     PlaceMenu();

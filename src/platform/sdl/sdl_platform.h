@@ -82,6 +82,12 @@ class SdlPlatform final : public Platform {
   SDL_Window* menu_window() const;
   // Screen pixels per 96-dpi pixel in both windows.
   int scale() const;
+  // SDL's name for the game window's renderer ("opengl", "software", ...).
+  const char* renderer_name() const;
+  // The game window's output (RGB24; the whole screen in fullscreen) as its
+  // next present would show it; the caller frees it. Nullptr when SDL
+  // cannot read it.
+  SDL_Surface* ReadGameWindow();
 
   Surface& Picture1() override;
   void SetLabels(const Form1Labels& labels) override;

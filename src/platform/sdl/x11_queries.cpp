@@ -195,6 +195,15 @@ bool XFocusOnAnyOf(std::span<SDL_Window* const> windows) {
   return false;
 }
 
+std::optional<SDL_Point> XWindowSize(SDL_Window* window) {
+  Display* display = nullptr;
+  unsigned long id = 0;
+  if (!XIdOf(window, display, id) || XWindowGone(window)) return std::nullopt;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display, id, &attributes) == 0) return std::nullopt;
+  return SDL_Point{attributes.width, attributes.height};
+}
+
 std::optional<XKeymap> XKeymapNow(SDL_Window* window) {
   Display* display = nullptr;
   unsigned long id = 0;

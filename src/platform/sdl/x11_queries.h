@@ -52,6 +52,11 @@ void BeforeDestroyingXWindow(SDL_Window* window);
 // request, or without an answer in time.
 std::optional<FrameExtents> XRequestFrameExtents(SDL_Window* window, int timeout_ms);
 
+// The window's client area as the X server has it now, which lags behind
+// SDL's own idea while a resize is under way (one round trip). Nothing off
+// x11 or for a window that is gone.
+std::optional<SDL_Point> XWindowSize(SDL_Window* window);
+
 // Whether the X input focus is on one of `windows`; false off x11.
 bool XFocusOnAnyOf(std::span<SDL_Window* const> windows);
 // The keyboard's keys down, one bit per X key code, as the X server saw

@@ -1,0 +1,171 @@
+#include "platform/sdl/form1_presenter.h"
+
+#include <algorithm>
+
+#include "platform/raster/label_painter.h"
+#include "platform/raster/window_painter.h"
+#include "ui/layout.h"
+
+namespace quorvel {
+
+namespace {
+
+SDL_Surface* NewArgb(int w, int h) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (s != nullptr) SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
+  return s;
+}
+
+// The see-through labels' boxes at `scale`, laid side by side in one
+// texture: their left edges there.
+int BoxesWidth(int scale) {
+  int w = 0;
+  for (const LabelLayout* label : Form1SeeThroughLabels()) w += LabelRect(*label, scale).w;
+  return std::max(w, 1);
+}
+int BoxesHeight(int scale) {
+  int h = 1;
+  for (const LabelLayout* label : Form1SeeThroughLabels()) {
+    h = std::max(h, LabelRect(*label, scale).h);
+  }
+  return h;
+}
+
+}  // namespace
+
+std::unique_ptr<Form1Presenter> Form1Presenter::Create(SDL_Window* window, std::string& error) {
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+  if (renderer == nullptr) {
+    const int count = SDL_GetNumRenderDrivers();
+    for (int i = 0; i < count && renderer == nullptr; ++i) {
+      SDL_RendererInfo info{};
+      if (SDL_GetRenderDriverInfo(i, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {
+        renderer = SDL_CreateRenderer(window, i, SDL_RENDERER_PRESENTVSYNC);
+      }
+    }
+  }
+  if (renderer == nullptr) {
+    error = std::string("quorvel: cannot draw in the game window (") + SDL_GetError() + ")";
+    return nullptr;
+  }
+  std::unique_ptr<Form1Presenter> presenter(new Form1Presenter(renderer));
+  SDL_RendererInfo info{};
+  presenter->vsync_ =
+      SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+  return presenter;
+}
+
+Form1Presenter::Form1Presenter(SDL_Renderer* renderer) : renderer_(renderer) {}
+
+Form1Presenter::~Form1Presenter() {
+  SDL_FreeSurface(box_);
+  SDL_FreeSurface(overlay_image_);
+  // Destroying the renderer destroys its textures.
+  SDL_DestroyRenderer(renderer_);
+}
+
+const char* Form1Presenter::renderer_name() const {
+  SDL_RendererInfo info{};
+  return SDL_GetRendererInfo(renderer_, &info) == 0 ? info.name : "";
+}
+
+// A texture of `w` x `h` pixels, made anew when its size differs.
+bool Form1Presenter::Ready(SDL_Texture*& texture, int w, int h, SDL_BlendMode blend) {
+  int now_w = 0, now_h = 0;
+  if (texture != nullptr && SDL_QueryTexture(texture, nullptr, nullptr, &now_w, &now_h) == 0 &&
+      now_w == w && now_h == h) {
+    return true;
+  }
+  if (texture != nullptr) SDL_DestroyTexture(texture);
+  texture =
+      SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+  if (texture == nullptr) return false;
+  // Every picture pixel becomes a scale x scale block.
+  SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+  SDL_SetTextureBlendMode(texture, blend);
+  return true;
+}
+
+bool Form1Presenter::Draw(SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
+                          int scale) {
+  if (picture == nullptr) return false;
+  scale = std::max(scale, 1);
+  const int cw = kForm1.client_width / kTwipsPerPixel * scale;
+  const int ch = kForm1.client_height / kTwipsPerPixel * scale;
+  int out_w = 0, out_h = 0;
+  if (SDL_GetRendererOutputSize(renderer_, &out_w, &out_h) != 0) return false;
+  // Smaller than the client area only for a moment, in a size change; the
+  // caller presents only once the window has its size.
+  const SDL_Point at{(out_w - cw) / 2, (out_h - ch) / 2};
+
+  if (!Ready(picture_, picture->w, picture->h, SDL_BLENDMODE_NONE)) return false;
+  SDL_Surface* argb = picture->format->format == SDL_PIXELFORMAT_ARGB8888
+                          ? picture
+                          : SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_ARGB8888, 0);
+  if (argb == nullptr) return false;
+  SDL_LockSurface(argb);
+  SDL_UpdateTexture(picture_, nullptr, argb->pixels, argb->pitch);
+  SDL_UnlockSurface(argb);
+  if (argb != picture) SDL_FreeSurface(argb);
+
+  // The overlay covers the whole client area; repainted only when needed.
+  if (overlay_image_ == nullptr || overlay_image_->w != cw || overlay_image_->h != ch) {
+    SDL_FreeSurface(overlay_image_);
+    overlay_image_ = NewArgb(cw, ch);
+    overlay_scale_ = 0;
+  }
+  if (overlay_image_ == nullptr || !Ready(overlay_, cw, ch, SDL_BLENDMODE_BLEND)) return false;
+  if (overlay_scale_ != scale || !(overlay_labels_ == labels)) {
+    PaintForm1Overlay(overlay_image_, picture->w, picture->h, labels, fonts, scale);
+    SDL_UpdateTexture(overlay_, nullptr, overlay_image_->pixels, overlay_image_->pitch);
+    overlay_labels_ = labels;
+    overlay_scale_ = scale;
+  }
+
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  const SDL_Rect picture_at{at.x, at.y, picture->w * scale, picture->h * scale};
+  SDL_RenderCopy(renderer_, picture_, nullptr, &picture_at);
+
+  // The see-through labels' text is blended over this picture on the CPU,
+  // with the very blend the headless frames use.
+  if (!Ready(see_through_, BoxesWidth(scale), BoxesHeight(scale), SDL_BLENDMODE_NONE)) {
+    return false;
+  }
+  int left = 0;
+  for (const LabelLayout* label : Form1SeeThroughLabels()) {
+    const SDL_Rect box = LabelRect(*label, scale);
+    if (box_ == nullptr || box_->w != box.w || box_->h != box.h) {
+      SDL_FreeSurface(box_);
+      box_ = NewArgb(box.w, box.h);
+      if (box_ == nullptr) return false;
+    }
+    PaintSeeThroughLabel(box_, *label, picture, labels, fonts, scale);
+    const SDL_Rect in_texture{left, 0, box.w, box.h};
+    SDL_UpdateTexture(see_through_, &in_texture, box_->pixels, box_->pitch);
+    const SDL_Rect on_screen{at.x + box.x, at.y + box.y, box.w, box.h};
+    SDL_RenderCopy(renderer_, see_through_, &in_texture, &on_screen);
+    left += box.w;
+  }
+
+  const SDL_Rect client{at.x, at.y, cw, ch};
+  return SDL_RenderCopy(renderer_, overlay_, nullptr, &client) == 0;
+}
+
+void Form1Presenter::Present() {
+  SDL_RenderPresent(renderer_);
+}
+
+SDL_Surface* Form1Presenter::ReadPixels() const {
+  int w = 0, h = 0;
+  if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0) return nullptr;
+  SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, w, h, 24, SDL_PIXELFORMAT_RGB24);
+  if (out != nullptr && SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_RGB24, out->pixels,
+                                             out->pitch) != 0) {
+    SDL_FreeSurface(out);
+    return nullptr;
+  }
+  return out;
+}
+
+}  // namespace quorvel
