@@ -2,7 +2,7 @@
 # End-to-end test of the real game binary as a player meets it: a private
 # Xvfb display, keys sent through XTest (xdotool), screenshots checked pixel
 # by pixel (ImageMagick). Usage: game_e2e.sh QUORVEL SEND_WM_DELETE QUORVEL_SIM
-# COUNT_PICTURES
+# COUNT_PICTURES GRAB_FRAMES
 set -uo pipefail
 source "$(dirname "$0")/../support/checks.sh"
 source "$(dirname "$0")/x_queries.sh"
@@ -11,6 +11,7 @@ game=$1
 send_wm_delete=$2
 sim=$3
 count_pictures=$4
+grab_frames=$5
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
@@ -387,6 +388,49 @@ xdotool key F11
 wait_for 3 sized 678x678
 check "F11 twice saves no scale the player never chose ($(grep scale "$settings"))" \
   grep -qx 'scale = auto' "$settings"
+stop_game
+
+# Every picture shown while the window enters and leaves fullscreen and
+# steps its scale is the whole race picture at the window's size of the
+# moment: never a stale, cut or shifted one. Black is allowed for the
+# moment between the window manager's resize and the first picture at the
+# new size.
+whole_picture() {  # whole_picture IMAGE: sets shot_size
+  local w h s=0 ox=0 oy=0 want px
+  read -r w h < <(identify -format '%w %h' "$1")
+  shot_size=${w}x$h
+  if ((w == 1280 && h == 1024)); then
+    s=3 ox=$(((1280 - 1017) / 2)) oy=$(((1024 - 1017) / 2))
+  elif ((w % 339 == 0 && h == w)); then
+    s=$((w / 339))
+  fi
+  ((s > 0)) || return 1
+  # The sky, the background strip right of the picture, the lap label's
+  # white box, and black around the picture in fullscreen.
+  px=$(convert "$1" -format "%[pixel:p{$((ox + 168 * s)),$((oy + 60 * s))}] \
+%[pixel:p{$((ox + 338 * s)),$((oy + 100 * s))}] %[pixel:p{$((ox + 266 * s)),$((oy + 10 * s))}] \
+%[pixel:p{$((ox / 2)),$((oy / 2))}]" info:)
+  want="srgb(0,255,255) srgb(224,224,224) srgb(255,255,255)"
+  ((ox > 0)) && want+=" srgb(0,0,0)"
+  [[ $px == "$want"* ]] || [[ $(convert "$1" -format '%[max]' info:) == 0 ]]
+}
+start_game --scale 16
+sleep 0.3
+step=0
+for key in F11 F11 ctrl+minus ctrl+plus; do
+  step=$((step + 1))
+  mkdir "$work/shots-$step"
+  xdotool key "$key"
+  "$grab_frames" "$wid" 25 "$work/shots-$step"
+  sleep 0.3
+done
+bad_shots="" shot_sizes=""
+for f in "$work"/shots-*/shot-*.ppm; do
+  whole_picture "$f" || bad_shots+=" ${f#"$work"/}:$shot_size"
+  [[ $shot_sizes == *"$shot_size"* ]] || shot_sizes+=" $shot_size"
+done
+check "pictures through F11, F11, Ctrl+Minus, Ctrl+Plus are whole (sizes:$shot_sizes; bad:${bad_shots:- none})" \
+  test -z "$bad_shots" -a "$(wc -w <<<"$shot_sizes")" -eq 3
 stop_game
 
 # The race pauses while the player is away, and goes on without a burst of

@@ -31,10 +31,40 @@ int BoxesHeight(int scale) {
   return h;
 }
 
+// Whether an OpenGL renderer draws on the CPU after all (Mesa's llvmpipe,
+// softpipe or swrast, as on a desktop with no GPU or under Xvfb). Its
+// context is current right after SDL_CreateRenderer.
+bool DrawsWithoutGpu(SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || SDL_strncmp(info.name, "opengl", 6) != 0) {
+    return false;
+  }
+  using GetString = const unsigned char* (*)(unsigned int);
+  GetString get_string = nullptr;
+  void* found = SDL_GL_GetProcAddress("glGetString");
+  SDL_memcpy(&get_string, &found, sizeof get_string);
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  const char* name =
+      get_string != nullptr ? reinterpret_cast<const char*>(get_string(kGlRenderer)) : nullptr;
+  if (name == nullptr) return false;
+  for (const char* cpu : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
+    if (SDL_strstr(name, cpu) != nullptr) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::unique_ptr<Form1Presenter> Form1Presenter::Create(SDL_Window* window, std::string& error) {
   SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+  // OpenGL on the CPU only costs more than SDL's own software renderer, and
+  // Mesa's may fail hard on a window another program destroyed. A renderer
+  // the player chose (SDL_RENDER_DRIVER) stays.
+  if (renderer != nullptr && SDL_GetHint(SDL_HINT_RENDER_DRIVER) == nullptr &&
+      DrawsWithoutGpu(renderer)) {
+    SDL_DestroyRenderer(renderer);
+    renderer = nullptr;
+  }
   if (renderer == nullptr) {
     const int count = SDL_GetNumRenderDrivers();
     for (int i = 0; i < count && renderer == nullptr; ++i) {

@@ -205,8 +205,14 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
       ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                            kForm1Width * auto_scale, kForm1Height * auto_scale, 0, error, false);
   if (form1 == nullptr) return nullptr;
+  XTolerateGlxErrors(form1->window(), true);
   auto screen = Form1Presenter::Create(form1->window(), error);
+  XTolerateGlxErrors(form1->window(), false);
   if (screen == nullptr) return nullptr;
+  // An OpenGL renderer makes SDL replace the X window by one that can show
+  // OpenGL: the new one is the one to watch.
+  WatchXWindow(form1->window());
+  XPaintUnpaintedBlack(form1->window());
   // The title bar's icon keeps its 16 x 16 design size.
   if (SDL_Surface* icon = CreateGameIcon(kWindowIconPixels)) {
     SDL_SetWindowIcon(form1->window(), icon);

@@ -28,6 +28,11 @@ struct Watched {
 std::vector<Watched> watched;
 XErrorHandler previous_handler = nullptr;
 bool installed = false;
+// The error code the X server gives OpenGL's presents to a window that is
+// gone (GLXBadDrawable), once a window is watched; -1 before or without GLX.
+int glx_bad_drawable = -1;
+int glx_opcode = -1;  // GLX's major request code; -1 before or without GLX
+bool tolerate_glx = false;
 
 // The window's X display and id, or false off x11.
 bool XIdOf(SDL_Window* window, Display*& display, unsigned long& id) {
@@ -55,7 +60,9 @@ bool MarkGone(unsigned long id) {
 // A window of ours that the server no longer knows is a window gone, which
 // the game treats as a close; any other error keeps its old meaning.
 int FilterXError(Display* display, XErrorEvent* event) {
-  if ((event->error_code == BadWindow || event->error_code == BadDrawable) &&
+  if (tolerate_glx && event->request_code == glx_opcode) return 0;
+  if ((event->error_code == BadWindow || event->error_code == BadDrawable ||
+       event->error_code == glx_bad_drawable) &&
       MarkGone(event->resourceid)) {
     return 0;
   }
@@ -76,12 +83,29 @@ void RemoveXErrorFilter() {
   previous_handler = nullptr;
   installed = false;
   watched.clear();
+  glx_bad_drawable = -1;
+  glx_opcode = -1;
+  tolerate_glx = false;
+}
+
+void XTolerateGlxErrors(SDL_Window* window, bool tolerate) {
+  Display* display = nullptr;
+  unsigned long id = 0;
+  if (!XIdOf(window, display, id)) return;
+  if (!tolerate) XSync(display, False);
+  tolerate_glx = tolerate;
 }
 
 void WatchXWindow(SDL_Window* window) {
   Display* display = nullptr;
   unsigned long id = 0;
-  if (XIdOf(window, display, id)) watched.push_back({id, false});
+  if (!XIdOf(window, display, id)) return;
+  watched.push_back({id, false});
+  int opcode = 0, first_event = 0, first_error = 0;
+  if (XQueryExtension(display, "GLX", &opcode, &first_event, &first_error)) {
+    glx_bad_drawable = first_error + 2;  // after GLXBadContext, GLXBadContextState
+    glx_opcode = opcode;
+  }
 }
 
 bool XWindowGone(SDL_Window* window) {
@@ -202,6 +226,13 @@ std::optional<SDL_Point> XWindowSize(SDL_Window* window) {
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display, id, &attributes) == 0) return std::nullopt;
   return SDL_Point{attributes.width, attributes.height};
+}
+
+void XPaintUnpaintedBlack(SDL_Window* window) {
+  Display* display = nullptr;
+  unsigned long id = 0;
+  if (!XIdOf(window, display, id)) return;
+  XSetWindowBackground(display, id, BlackPixel(display, DefaultScreen(display)));
 }
 
 std::optional<XKeymap> XKeymapNow(SDL_Window* window) {

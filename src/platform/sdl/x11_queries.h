@@ -32,6 +32,12 @@ void RemoveXErrorFilter();
 // BadDrawable errors about it are the window being gone, never fatal. The id
 // stays watched after the window is destroyed, for errors still on the way.
 void WatchXWindow(SDL_Window* window);
+// While `tolerate` is on, X errors from the OpenGL extension (GLX) are
+// ignored: they come of trying an OpenGL renderer where the X server or the
+// driver cannot give one, and SDL then reports the renderer as failed.
+// Turning it off first waits for the errors still on the way.
+void XTolerateGlxErrors(SDL_Window* window, bool tolerate);
+
 // Whether the X server no longer has the window (destroyed, by whoever).
 bool XWindowGone(SDL_Window* window);
 // Asks the X server whether the window still exists (one round trip); the
@@ -56,6 +62,12 @@ std::optional<FrameExtents> XRequestFrameExtents(SDL_Window* window, int timeout
 // SDL's own idea while a resize is under way (one round trip). Nothing off
 // x11 or for a window that is gone.
 std::optional<SDL_Point> XWindowSize(SDL_Window* window);
+
+// Has the X server fill what the window has not painted yet with black:
+// after a resize (fullscreen, a new scale) the new area shows black until
+// the first picture at the new size, rather than whatever the screen held
+// there before. Nothing off x11.
+void XPaintUnpaintedBlack(SDL_Window* window);
 
 // Whether the X input focus is on one of `windows`; false off x11.
 bool XFocusOnAnyOf(std::span<SDL_Window* const> windows);
