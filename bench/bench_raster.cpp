@@ -13,6 +13,7 @@
 #include "course/course_builders.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/raster/fonts.h"
+#include "platform/raster/label_painter.h"
 #include "platform/raster/raster_surface.h"
 #include "platform/raster/window_painter.h"
 #include "race/race_state.h"
@@ -113,6 +114,40 @@ void BM_PaintGameWindow(benchmark::State& state) {
   SDL_FreeSurface(out);
 }
 BENCHMARK(BM_PaintGameWindow)->Unit(benchmark::kMicrosecond);
+
+// What the renderer's present costs the CPU for each picture, at the scale
+// given: the see-through time label's box (the overlay is repainted only
+// when a text changes, BM_PaintOverlay).
+void BM_PaintSeeThroughLabel(benchmark::State& state) {
+  const int scale = static_cast<int>(state.range(0));
+  std::string error;
+  FontCache fonts(FindGameFont(error));
+  RasterSurface surface(kSurfaceSize, kSurfaceSize);
+  DrawSynthetic(surface, RoadLikeTriangles(40));
+  const SDL_Rect box = LabelRect(*Form1SeeThroughLabels()[0], scale);
+  SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, box.w, box.h, 32, SDL_PIXELFORMAT_ARGB8888);
+  Form1Labels labels;
+  labels.Label2 = "12";
+  for (auto _ : state) {
+    PaintSeeThroughLabel(out, *Form1SeeThroughLabels()[0], surface.image(), labels, fonts, scale);
+  }
+  SDL_FreeSurface(out);
+}
+BENCHMARK(BM_PaintSeeThroughLabel)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintOverlay(benchmark::State& state) {
+  const int scale = static_cast<int>(state.range(0));
+  std::string error;
+  FontCache fonts(FindGameFont(error));
+  SDL_Surface* out =
+      SDL_CreateRGBSurfaceWithFormat(0, 339 * scale, 339 * scale, 32, SDL_PIXELFORMAT_ARGB8888);
+  Form1Labels labels;
+  labels.Label1 = "38";
+  labels.Label4 = "2周目";
+  for (auto _ : state) PaintForm1Overlay(out, labels, fonts, scale);
+  SDL_FreeSurface(out);
+}
+BENCHMARK(BM_PaintOverlay)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace quorvel

@@ -134,6 +134,44 @@ TEST_F(WindowPainter, GameWindowShowsThePictureWithTheLabelsOverIt) {
 // Real glyphs, not the font's missing-glyph box: every character of every
 // caption is in the font, and a painted caption differs from the same
 // number of missing glyphs.
+// The renderer's layers, stacked as a renderer stacks them (the picture
+// enlarged, the see-through labels' boxes, the overlay's rectangles), give
+// exactly the window PaintForm1 paints, over a picture that changes under
+// the see-through time label.
+TEST_F(WindowPainter, LayersStackedGiveTheWholeWindow) {
+  for (int i = 0; i < 24; ++i) {
+    picture_.FillRect(10 + 3 * i, 0, 2, 40, (0x10203 * i * 11) & 0xFFFFFF);
+  }
+  const std::tuple<Form1Labels, int> cases[] = {
+      {Form1Labels{"0", "-4", "", "1周目", false}, 1},
+      {Form1Labels{"120", "88", "ゴール", "3周目", true}, 2},
+      {Form1Labels{"7", "-1", "ゴール", "-1周目", false}, 3},
+  };
+  for (const auto& [labels, scale] : cases) {
+    const int side = 339 * scale;
+    SurfacePtr stacked = NewImage(side, side);
+    SDL_Rect whole{0, 0, 337 * scale, 337 * scale};
+    SDL_SetSurfaceBlendMode(picture_.image(), SDL_BLENDMODE_NONE);
+    SDL_BlitScaled(picture_.image(), nullptr, stacked.get(), &whole);
+    for (const LabelLayout* label : Form1SeeThroughLabels()) {
+      SDL_Rect box = LabelRect(*label, scale);
+      SurfacePtr image = NewImage(box.w, box.h);
+      PaintSeeThroughLabel(image.get(), *label, picture_.image(), labels, *fonts_, scale);
+      SDL_SetSurfaceBlendMode(image.get(), SDL_BLENDMODE_NONE);
+      SDL_BlitSurface(image.get(), nullptr, stacked.get(), &box);
+    }
+    SurfacePtr overlay = NewImage(side, side);
+    PaintForm1Overlay(overlay.get(), labels, *fonts_, scale);
+    SDL_SetSurfaceBlendMode(overlay.get(), SDL_BLENDMODE_NONE);
+    for (SDL_Rect rect : Form1OverlayRects(337, 337, labels, scale)) {
+      SDL_Rect to = rect;
+      SDL_BlitSurface(overlay.get(), &rect, stacked.get(), &to);
+    }
+    EXPECT_TRUE(testing::SameRgb(stacked.get(), Form1(labels, scale).get()))
+        << "scale " << scale << ", time " << labels.Label2;
+  }
+}
+
 TEST_F(WindowPainter, CaptionsUseRealGlyphs) {
   std::vector<std::string> captions = {"ゴール", "0123456789-周目"};
   for (const LabelLayout& l : MenuItems()) captions.push_back(l.caption);

@@ -117,33 +117,34 @@ void PaintSeeThroughLabel(SDL_Surface* out, const LabelLayout& label, SDL_Surfac
              SDL_Point{box.x, box.y});
 }
 
-void PaintForm1Overlay(SDL_Surface* out, int picture_w, int picture_h, const Form1Labels& labels,
-                       FontCache& fonts, int scale) {
+void PaintForm1Overlay(SDL_Surface* out, const Form1Labels& labels, FontCache& fonts, int scale) {
   if (out == nullptr) return;
   scale = std::max(scale, 1);
-  SDL_FillRect(out, nullptr, 0);  // transparent black
-  const Uint32 background =
-      SDL_MapRGBA(out->format, kForm1.background.r, kForm1.background.g, kForm1.background.b, 255);
-  const int pw = picture_w * scale, ph = picture_h * scale;
-  const SDL_Rect right{pw, 0, out->w - pw, out->h}, below{0, ph, pw, out->h - ph};
-  SDL_FillRect(out, &right, background);
-  SDL_FillRect(out, &below, background);
+  // Only the overlay's rectangles are ever shown: the background shows in
+  // the strips, and each opaque label covers its own box.
+  FillBackground(out, kForm1.background);
   for (const LabelLayout* label : Form1LabelsInPaintOrder()) {
     if (label == &kForm1Label3 && !labels.Label3Visible) continue;
     if (label->transparent) continue;
     const std::string* caption = Form1Caption(label, labels);
     PaintLabel(out, *label, caption != nullptr ? caption->c_str() : "", fonts, scale);
   }
-  // Blending text onto an opaque box leaves its alpha a step short of opaque
-  // here and there; the box is opaque, and must stay so for the renderer.
-  SDL_LockSurface(out);
-  for (int y = 0; y < out->h; ++y) {
-    auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(out->pixels) + y * out->pitch);
-    for (int x = 0; x < out->w; ++x) {
-      if (row[x] >> 24 != 0) row[x] |= 0xFF000000u;
-    }
+}
+
+std::vector<SDL_Rect> Form1OverlayRects(int picture_w, int picture_h, const Form1Labels& labels,
+                                        int scale) {
+  scale = std::max(scale, 1);
+  const int cw = kForm1.client_width / kTwipsPerPixel * scale;
+  const int ch = kForm1.client_height / kTwipsPerPixel * scale;
+  const int pw = picture_w * scale, ph = picture_h * scale;
+  std::vector<SDL_Rect> rects;
+  if (cw > pw) rects.push_back({pw, 0, cw - pw, ch});
+  if (ch > ph) rects.push_back({0, ph, std::min(pw, cw), ch - ph});
+  for (const LabelLayout* label : Form1LabelsInPaintOrder()) {
+    if (label->transparent || (label == &kForm1Label3 && !labels.Label3Visible)) continue;
+    rects.push_back(LabelRect(*label, scale));
   }
-  SDL_UnlockSurface(out);
+  return rects;
 }
 
 void PaintForm2(SDL_Surface* out, const MenuFrames& frames, FontCache& fonts, int scale) {

@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include <span>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/raster/fonts.h"
@@ -24,22 +25,25 @@ void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& label
 // together show exactly what PaintForm1 paints, from the bottom up:
 //  1. the picture, enlarged scale x scale by the renderer (nearest pixel);
 //  2. each see-through label's box: the enlarged picture under it with its
-//     text over it, opaque, painted for every picture;
-//  3. the overlay, painted only when a text or the scale changes: the window
-//     background around the picture and the opaque labels, fully opaque, and
-//     fully transparent everywhere else, so that blending it is exact on any
-//     renderer.
-// A see-through label must come before every opaque label it overlaps in
-// the paint order, as it does in the game window.
+//     text over it, painted for every picture;
+//  3. the overlay's rectangles (Form1OverlayRects), painted only when a text
+//     or the scale changes: the window background right of and below the
+//     picture, and the opaque labels.
+// Every layer is copied as it is, with no blending, so that any renderer
+// shows the same pixels. A see-through label must come before every opaque
+// label it overlaps in the paint order, as it does in the game window.
 std::span<const LabelLayout* const> Form1SeeThroughLabels();
 // Paints the see-through `label`'s box (LabelRect at `scale`, which is
 // `out`'s size): `picture` enlarged under it, then its text.
 void PaintSeeThroughLabel(SDL_Surface* out, const LabelLayout& label, SDL_Surface* picture,
                           const Form1Labels& labels, FontCache& fonts, int scale);
-// Paints the overlay into `out` (ARGB8888, the client area's size); the
-// picture is `picture_w` x `picture_h` pixels before enlarging.
-void PaintForm1Overlay(SDL_Surface* out, int picture_w, int picture_h, const Form1Labels& labels,
-                       FontCache& fonts, int scale);
+// Paints the overlay into `out` (the client area's size): what its
+// rectangles show.
+void PaintForm1Overlay(SDL_Surface* out, const Form1Labels& labels, FontCache& fonts, int scale);
+// The overlay's rectangles for a picture of `picture_w` x `picture_h`
+// pixels before enlarging, in client-area pixels, in paint order.
+std::vector<SDL_Rect> Form1OverlayRects(int picture_w, int picture_h, const Form1Labels& labels,
+                                        int scale);
 
 // Paints Form2's client area (313 x 162 at scale 1) into `out`.
 void PaintForm2(SDL_Surface* out, const MenuFrames& frames, FontCache& fonts, int scale = 1);

@@ -1,6 +1,9 @@
 #include "platform/sdl/form1_presenter.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "platform/raster/label_painter.h"
 #include "platform/raster/window_painter.h"
@@ -53,17 +56,32 @@ bool DrawsWithoutGpu(SDL_Renderer* renderer) {
   return false;
 }
 
+// Whether the machine has a GPU as Linux shows one: a DRM device.
+bool HasGpuDevice() {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with("card") || name.starts_with("renderD")) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::unique_ptr<Form1Presenter> Form1Presenter::Create(SDL_Window* window, std::string& error) {
-  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
-  // OpenGL on the CPU only costs more than SDL's own software renderer, and
-  // Mesa's may fail hard on a window another program destroyed. A renderer
-  // the player chose (SDL_RENDER_DRIVER) stays.
-  if (renderer != nullptr && SDL_GetHint(SDL_HINT_RENDER_DRIVER) == nullptr &&
-      DrawsWithoutGpu(renderer)) {
-    SDL_DestroyRenderer(renderer);
-    renderer = nullptr;
+  // OpenGL on the CPU only costs more than SDL's own software renderer (and
+  // some 70 MB of memory for Mesa's), and Mesa's may fail hard on a window
+  // another program destroyed: without a GPU, or when OpenGL turns out to
+  // draw on the CPU after all, the software renderer it is. A renderer the
+  // player chose (SDL_RENDER_DRIVER) stays.
+  const bool chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER) != nullptr;
+  SDL_Renderer* renderer = nullptr;
+  if (chosen || HasGpuDevice()) {
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (renderer != nullptr && !chosen && DrawsWithoutGpu(renderer)) {
+      SDL_DestroyRenderer(renderer);
+      renderer = nullptr;
+    }
   }
   if (renderer == nullptr) {
     const int count = SDL_GetNumRenderDrivers();
@@ -100,7 +118,7 @@ const char* Form1Presenter::renderer_name() const {
 }
 
 // A texture of `w` x `h` pixels, made anew when its size differs.
-bool Form1Presenter::Ready(SDL_Texture*& texture, int w, int h, SDL_BlendMode blend) {
+bool Form1Presenter::Ready(SDL_Texture*& texture, int w, int h) {
   int now_w = 0, now_h = 0;
   if (texture != nullptr && SDL_QueryTexture(texture, nullptr, nullptr, &now_w, &now_h) == 0 &&
       now_w == w && now_h == h) {
@@ -112,7 +130,8 @@ bool Form1Presenter::Ready(SDL_Texture*& texture, int w, int h, SDL_BlendMode bl
   if (texture == nullptr) return false;
   // Every picture pixel becomes a scale x scale block.
   SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
-  SDL_SetTextureBlendMode(texture, blend);
+  // Copied as they are: blending could alter colours.
+  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
   return true;
 }
 
@@ -128,7 +147,7 @@ bool Form1Presenter::Draw(SDL_Surface* picture, const Form1Labels& labels, FontC
   // caller presents only once the window has its size.
   const SDL_Point at{(out_w - cw) / 2, (out_h - ch) / 2};
 
-  if (!Ready(picture_, picture->w, picture->h, SDL_BLENDMODE_NONE)) return false;
+  if (!Ready(picture_, picture->w, picture->h)) return false;
   SDL_Surface* argb = picture->format->format == SDL_PIXELFORMAT_ARGB8888
                           ? picture
                           : SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_ARGB8888, 0);
@@ -138,28 +157,31 @@ bool Form1Presenter::Draw(SDL_Surface* picture, const Form1Labels& labels, FontC
   SDL_UnlockSurface(argb);
   if (argb != picture) SDL_FreeSurface(argb);
 
-  // The overlay covers the whole client area; repainted only when needed.
+  // The overlay is repainted only when a text or the scale changes.
   if (overlay_image_ == nullptr || overlay_image_->w != cw || overlay_image_->h != ch) {
     SDL_FreeSurface(overlay_image_);
     overlay_image_ = NewArgb(cw, ch);
     overlay_scale_ = 0;
   }
-  if (overlay_image_ == nullptr || !Ready(overlay_, cw, ch, SDL_BLENDMODE_BLEND)) return false;
+  if (overlay_image_ == nullptr || !Ready(overlay_, cw, ch)) return false;
   if (overlay_scale_ != scale || !(overlay_labels_ == labels)) {
-    PaintForm1Overlay(overlay_image_, picture->w, picture->h, labels, fonts, scale);
+    PaintForm1Overlay(overlay_image_, labels, fonts, scale);
     SDL_UpdateTexture(overlay_, nullptr, overlay_image_->pixels, overlay_image_->pitch);
     overlay_labels_ = labels;
     overlay_scale_ = scale;
   }
 
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
+  // Black around the client area, where the output is larger (fullscreen).
+  if (out_w != cw || out_h != ch) {
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+  }
   const SDL_Rect picture_at{at.x, at.y, picture->w * scale, picture->h * scale};
   SDL_RenderCopy(renderer_, picture_, nullptr, &picture_at);
 
   // The see-through labels' text is blended over this picture on the CPU,
   // with the very blend the headless frames use.
-  if (!Ready(see_through_, BoxesWidth(scale), BoxesHeight(scale), SDL_BLENDMODE_NONE)) {
+  if (!Ready(see_through_, BoxesWidth(scale), BoxesHeight(scale))) {
     return false;
   }
   int left = 0;
@@ -178,8 +200,12 @@ bool Form1Presenter::Draw(SDL_Surface* picture, const Form1Labels& labels, FontC
     left += box.w;
   }
 
-  const SDL_Rect client{at.x, at.y, cw, ch};
-  return SDL_RenderCopy(renderer_, overlay_, nullptr, &client) == 0;
+  bool drawn = true;
+  for (const SDL_Rect& rect : Form1OverlayRects(picture->w, picture->h, labels, scale)) {
+    const SDL_Rect on_screen{at.x + rect.x, at.y + rect.y, rect.w, rect.h};
+    drawn = SDL_RenderCopy(renderer_, overlay_, &rect, &on_screen) == 0 && drawn;
+  }
+  return drawn;
 }
 
 void Form1Presenter::Present() {

@@ -43,7 +43,7 @@ class Form1Presenter {
 
  private:
   explicit Form1Presenter(SDL_Renderer* renderer);
-  bool Ready(SDL_Texture*& texture, int w, int h, SDL_BlendMode blend);
+  bool Ready(SDL_Texture*& texture, int w, int h);
 
   SDL_Renderer* renderer_;
   bool vsync_ = false;

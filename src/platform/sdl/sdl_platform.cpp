@@ -163,7 +163,7 @@ struct SdlPlatform::Impl {
   void Pause();
   void ResumeIfBack();
   InputEvent ReadTick(bool focused, bool take_presses = true);
-  bool FrameDue(int64_t now) const;
+  std::optional<int64_t> NextFrameAt(int64_t now) const;
   int64_t FrameLead() const;
   bool Held(int vk, std::optional<XKeymap>& keys);
 
@@ -327,7 +327,8 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
       frames.SetEnabled(smooth, tick_us);
       continue;
     }
-    if (FrameDue(now)) {
+    const std::optional<int64_t> frame_at = NextFrameAt(now);
+    if (frame_at && *frame_at <= now) {
       frames.BeginRun();
       const InputEvent held = ReadTick(FocusOnOurs(), false);
       const double alpha =
@@ -356,9 +357,7 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
     if (resize_until) Earliest(next, now + kResizePollUs);
     if (!in_tick) Earliest(next, timer1.deadline());
     if (menu != nullptr) Earliest(next, menu_timer.deadline());
-    if (!in_tick && menu == nullptr && frames.deadline()) {
-      Earliest(next, *frames.deadline() - FrameLead());
-    }
+    Earliest(next, frame_at);
     if (WaitEventUntil(event, next)) HandleEvent(event);
   }
 }
@@ -465,19 +464,22 @@ bool SdlPlatform::Impl::Held(int vk, std::optional<XKeymap>& keys) {
   return false;
 }
 
-// A picture between ticks is drawn outside every tick and menu, and only
-// where the next tick is not about to draw its own. A present that waits
-// for the display's refresh may take a whole refresh period: then no
-// picture starts within that period (and a little) of the tick, so that the
-// wait never delays it.
-bool SdlPlatform::Impl::FrameDue(int64_t now) const {
-  if (in_tick || menu != nullptr || handlers == nullptr || paused ||
-      !frames.Due(now + FrameLead())) {
-    return false;
-  }
-  const int64_t period = frames.period_us();
+// When the next picture between ticks is to be drawn, from `now` on:
+// outside every tick and menu, and only where the next tick is not about to
+// draw its own. A present that waits for the display's refresh may take a
+// whole refresh period: then no picture starts within that period (and a
+// little) of the tick, so that the wait never delays it. Nothing when the
+// next tick comes first.
+std::optional<int64_t> SdlPlatform::Impl::NextFrameAt(int64_t now) const {
+  const std::optional<int64_t> frame = frames.deadline();
   const std::optional<int64_t> tick = timer1.deadline();
-  return tick && *tick - now > (screen->vsync() ? period + period / 8 : period / 4);
+  if (in_tick || menu != nullptr || handlers == nullptr || paused || !frame || !tick) {
+    return std::nullopt;
+  }
+  const int64_t at = std::max(*frame - FrameLead(), now);
+  const int64_t period = frames.period_us();
+  if (*tick - at <= (screen->vsync() ? period + period / 8 : period / 4)) return std::nullopt;
+  return at;
 }
 
 // With presents that wait for the display's refresh, the refresh paces the
