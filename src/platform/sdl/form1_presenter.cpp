@@ -98,6 +98,11 @@ std::unique_ptr<Form1Presenter> Form1Presenter::Create(SDL_Window* window, std::
   }
   std::unique_ptr<Form1Presenter> presenter(new Form1Presenter(renderer));
   SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {
+    // SDL's software renderer only imitates the refresh, with a sleep after
+    // the present: the game's own frame timer paces the pictures more evenly.
+    SDL_RenderSetVSync(renderer, 0);
+  }
   presenter->vsync_ =
       SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
   return presenter;
