@@ -78,8 +78,8 @@ constexpr SettingsKey kKeys[] = {
     {"fullscreen", "yes or no", ParseYesNo<&Settings::fullscreen>,
      FormatYesNo<&Settings::fullscreen>},
     {"pause", "yes or no", ParseYesNo<&Settings::pause>, FormatYesNo<&Settings::pause>},
-    {"ghost", "yes or no", ParseYesNo<&Settings::ghost>, FormatYesNo<&Settings::ghost>},
     {"motion", "smooth or original", ParseMotion, FormatMotion},
+    {"ghost", "yes or no", ParseYesNo<&Settings::ghost>, FormatYesNo<&Settings::ghost>},
 };
 
 std::string_view Trim(std::string_view s) {
