@@ -26,6 +26,7 @@ cleanup() {
 trap cleanup EXIT
 # The game's remembered settings live here, never in the tester's own folder.
 export XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME=$work/data
 
 # Label rectangles at 96 dpi, as ImageMagick rectangles (x0,y0 x1,y1, last
 # pixel included): where the text may be rendered at the higher resolution.
