@@ -38,26 +38,37 @@ void RaceLines::AddCheckIfDue(bool at_end) {
   if (ticks_unchecked_ == 0) return;
   if (!at_end && ticks_unchecked_ < kTicksPerCheck) return;
   lines_.push_back(FormatCheckLine(RaceCheck::Of(race_)));
+  bytes_ += lines_.back().size() + 1;
   ticks_unchecked_ = 0;
 }
 
 void RaceLines::Take(const InputEvent& e, bool menu_open) {
+  if (overflowed_) return;
   // As the recorder: the check of the state after the last tick goes before
   // the next line read with the menu closed.
   if (!menu_open) AddCheckIfDue(false);
   lines_.push_back(FormatScriptLine(e));
+  bytes_ += lines_.back().size() + 1;
   if (e.kind == InputEvent::kTick) ++ticks_unchecked_;
+  if (bytes_ > kMaxBytes) {
+    overflowed_ = true;
+    lines_ = {};
+  }
 }
 
 void RaceLines::StartRace(bool at_load) {
   lines_.clear();
+  bytes_ = 0;
+  overflowed_ = false;
   ticks_unchecked_ = 0;
   if (at_load) return;
   lines_ = RaceStartLines(race_);
+  for (const std::string& line : lines_) bytes_ += line.size() + 1;
   ticks_unchecked_ = 1;  // the tick that opened the menu
 }
 
 std::string RaceLines::RecordingText(const std::string& header) const {
+  if (overflowed_) return {};
   std::string text = "version " + std::to_string(kRecordingFormat) + "\n# " + header + "\n";
   for (const std::string& line : lines_) text += line + '\n';
   if (ticks_unchecked_ > 0) text += FormatCheckLine(RaceCheck::Of(race_)) + '\n';

@@ -3,6 +3,7 @@
 // own: one that plays from a fresh start of the game to the finish.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,13 @@ class RaceLines {
   // or to none for the race of the game's load.
   void StartRace(bool at_load);
   // The race so far as a recording: `version`, the comment `header`, the
-  // lines, and a check of the race as it stands now.
+  // lines, and a check of the race as it stands now. Empty for a race whose
+  // lines outgrew kMaxBytes (hours of play): those are not kept.
   std::string RecordingText(const std::string& header) const;
+
+  // At most this many bytes of lines are kept for one race, some four
+  // hours of ticks; a kept run is read back whole by the next race.
+  static constexpr std::size_t kMaxBytes = 16 * 1024 * 1024;
 
  private:
   void AddCheckIfDue(bool at_end);
@@ -38,6 +44,8 @@ class RaceLines {
   const RaceState& race_;
   std::vector<std::string> lines_;
   long ticks_unchecked_ = 0;  // tick lines since the last check line
+  std::size_t bytes_ = 0;     // of the lines kept
+  bool overflowed_ = false;   // the race's lines outgrew kMaxBytes and were dropped
 };
 
 }  // namespace quorvel

@@ -66,7 +66,9 @@ RaceRecords::~RaceRecords() {
 }
 
 void RaceRecords::Take(const InputEvent& e, bool menu_open) {
-  lines_.Take(e, menu_open);
+  // After the finish the race stands still until the next start, which
+  // drops whatever came meanwhile.
+  if (!finished_) lines_.Take(e, menu_open);
 }
 
 void RaceRecords::AfterEvent() {
@@ -77,6 +79,7 @@ void RaceRecords::AfterEvent() {
 }
 
 void RaceRecords::StartRace(bool at_load) {
+  finished_ = false;
   lines_.StartRace(at_load);
   platform_.SetStatusText("");
   game_.s.ghost = nullptr;
@@ -109,6 +112,7 @@ void RaceRecords::StartRace(bool at_load) {
 }
 
 void RaceRecords::Finish(const RaceTimes& times) {
+  finished_ = true;
   const RecordKey key{game_.s.CourseChoice, game_.s.CarChoice};
   NewRecords news;
   if (records_ && IsRecordKey(key)) {
@@ -126,6 +130,10 @@ void RaceRecords::Finish(const RaceTimes& times) {
 void RaceRecords::KeepBestRun(const RecordKey& key) {
   const std::string path = setup_.dir + "/" + BestRunFileName(key);
   const std::string text = lines_.RecordingText(setup_.header);
+  if (text.empty()) {
+    setup_.warn("the best run is not kept: it is too long to keep");
+    return;
+  }
   // Kept only if it plays to this very finish from a fresh start.
   std::string error;
   if (GhostRun::Load(text, error) == nullptr) {

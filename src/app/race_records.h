@@ -56,7 +56,8 @@ class RaceRecords {
   RaceTiming timing_;
   RaceLines lines_;
   std::unique_ptr<GhostRun> ghost_;
-  bool loaded_ = false;  // the load's race has been seen
+  bool loaded_ = false;    // the load's race has been seen
+  bool finished_ = false;  // the race has reached the finish
 };
 
 // The line shown at the finish: "ゴール 52.16秒（新記録） ベストラップ

@@ -276,7 +276,9 @@ check "a recording cut by SIGTERM replays ($(grep -c '^tick' "$work/killed.rec")
   bash -c "(($(grep -c '^tick' "$work/killed.rec") >= 5)) && '$sim' <'$work/killed.rec' >/dev/null"
 
 # --- the ghost: a best run kept by quorvel-sim --records races beside the
-# car, as a magenta outline no course uses; a replay has none ---
+# car, as a magenta outline no course uses; a replay has none. A data folder
+# of its own: the other steps race no ghost ---
+export XDG_DATA_HOME=$work/ghost_data
 "$sim" --records "$XDG_DATA_HOME/quorvel" \
   <"$(dirname "$0")/../recordings/course1-race.rec" >/dev/null
 check "quorvel-sim --records keeps the best run of course 1 (status $?)" \
@@ -303,6 +305,7 @@ check "a replay races no ghost" test "$(colour_count "$work/replay_ghost.png" FF
 stop_game
 check "the records are as quorvel-sim left them" \
   cmp -s "$work/records.before" "$XDG_DATA_HOME/quorvel/records"
+export XDG_DATA_HOME=$work/data
 
 # --- the title-bar close button ---
 start_game
