@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/race_records.h"
 #include "app/records_file.h"
 #include "support/scratch.h"
 
@@ -97,6 +98,16 @@ TEST(RecordsFile, SecondsToTheHundredthFromWholeTicks) {
                                                    {1250, "100.00"},
                                                    {999999999, "79999999.92"}};
   for (const auto& [ticks, text] : cases) EXPECT_EQ(SecondsText(ticks), text) << ticks;
+}
+
+TEST(RecordsFile, TheFinishLineTellsBothTimesAndWhichAreNew) {
+  const RaceTimes times{652, {230, 213, 209}};
+  const std::pair<NewRecords, const char*> cases[] = {
+      {{false, false}, "ゴール 52.16秒 ベストラップ 16.72秒"},
+      {{true, false}, "ゴール 52.16秒（新記録） ベストラップ 16.72秒"},
+      {{false, true}, "ゴール 52.16秒 ベストラップ 16.72秒（新記録）"},
+  };
+  for (const auto& [news, text] : cases) EXPECT_EQ(FinishText(times, news), text);
 }
 
 TEST(RecordsFile, AGarbledFileIsKeptAsideAndTheRecordsStartAfresh) {
