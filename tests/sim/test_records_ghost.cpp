@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "app/ghost_run.h"
+#include "app/input_script.h"
+#include "app/race_records.h"
+#include "platform/headless/headless_platform.h"
 #include "race/frame_tick.h"
 #include "race/game.h"
 #include "race/start_up.h"
@@ -82,6 +85,56 @@ TEST(RecordsGhost, ARecordIsSetOnlyWhenBeaten) {
       EXPECT_EQ(after.substr(after.find('\n') + 1, 18), own_line.substr(0, 18));
     }
   }
+}
+
+// The game's own wiring, as quorvel_main has it: the times at the finish go
+// to the title line, and the next race on that course has its ghost.
+TEST(RecordsGhost, TheFinishTellsTheTimesAndTheNextRaceHasItsGhost) {
+  const testing::ScratchDir dir("records-title");
+  Game g;
+  HeadlessPlatform platform(64, 64);
+  std::vector<std::string> warnings;
+  RaceRecordsSetup setup;
+  setup.dir = dir.path().string();
+  setup.header = "test";
+  setup.today = [] { return std::string("2026-12-08"); };
+  setup.warn = [&warnings](const std::string& w) { warnings.push_back(w); };
+  RaceRecords records(g, platform, setup);
+  Form1_Load(g, platform);
+  records.AfterEvent();
+  EXPECT_EQ(g.s.ghost, nullptr);
+  std::istringstream lines(Kept("course1-race.rec"));
+  for (std::string line; std::getline(lines, line) && g.s.Lap != 4;) {
+    ScriptCommand c;
+    std::string error;
+    ASSERT_TRUE(ParseScriptLine(line, c, error)) << line;
+    if (c.kind != ScriptCommand::kEvent || c.event.kind != InputEvent::kTick) continue;
+    records.Take(c.event, false);
+    Timer1_Timer(g, platform, c.event);
+    records.AfterEvent();
+  }
+  ASSERT_EQ(g.s.Lap, 4);
+  const std::string text = platform.status_text();
+  EXPECT_EQ(text.rfind("ゴール " + SecondsText(g.s.Ticks) + "秒（新記録） ベストラップ ", 0), 0u)
+      << text;
+  const std::string new_record = "秒（新記録）";
+  EXPECT_EQ(text.substr(text.size() - new_record.size()), new_record) << text;
+  EXPECT_TRUE(warnings.empty()) << warnings[0];
+
+  // A new race on course 1 from the menu: the title is plain again and the
+  // kept run is its ghost.
+  platform.SetMenuSource([n = 0]() mutable -> std::optional<InputEvent> {
+    const int16_t keys[] = {kVkDown, kVkDown, kVkLeft, kVkReturn};
+    return InputEvent::Key(keys[n++ % 4]);
+  });
+  InputEvent enter;
+  enter.keys = kTickEnter;
+  records.Take(enter, false);
+  Timer1_Timer(g, platform, enter);
+  records.AfterEvent();
+  EXPECT_EQ(g.s.Ticks, -40);
+  EXPECT_EQ(platform.status_text(), "");
+  EXPECT_NE(g.s.ghost, nullptr);
 }
 
 TEST(RecordsGhost, TheKeptBestRunPlaysToItsFinishWithItsChecks) {
