@@ -1,4 +1,4 @@
-// What a live race keeps and shows beyond the design's picture: the times at
+// What a live race keeps and shows beyond the race view: the times at
 // the finish (in the window's title), the records file, the kept best run of
 // each course and car, and that run raced against as a ghost. It watches the
 // game from outside, before each event and after each tick; the race itself
