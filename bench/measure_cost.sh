@@ -11,6 +11,8 @@ set -euo pipefail
 game=$(realpath "${1:-build/quorvel}")
 seconds=${QUORVEL_COST_SECONDS:-20}
 work=$(mktemp -d)
+# No records or ghost of the measurer's own.
+export XDG_DATA_HOME=$work/data
 xvfb_pid=""
 game_pid=""
 cleanup() {

@@ -12,7 +12,7 @@ seconds=${1:-60}
 shift || true
 harnesses=("$@")
 if ((${#harnesses[@]} == 0)); then
-  harnesses=(script settings command_line)
+  harnesses=(script settings command_line records)
 fi
 scripts/setup.sh
 
@@ -22,7 +22,7 @@ cmake --build build-fuzz -j 2 --target "${harnesses[@]/#/fuzz_}"
 
 # Longest input tried, in bytes: a script of some 250 lines (a few ms under
 # the sanitizers); longer ones mostly repeat what these reach.
-declare -A max_len=([script]=2048 [settings]=4096 [command_line]=512)
+declare -A max_len=([script]=2048 [settings]=4096 [command_line]=512 [records]=1024)
 status=0
 for h in "${harnesses[@]}"; do
   crashes=tests/fuzz/crashes/$h

@@ -15,6 +15,14 @@ std::string ConfigDir() {
   return std::string(home) + "/.config/quorvel";
 }
 
+std::string DataDir() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/quorvel";
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') return {};
+  return std::string(home) + "/.local/share/quorvel";
+}
+
 bool MakeFolders(const std::string& dir) {
   // Top down: each mkdir needs its parent. A folder that is already there,
   // or a link to one, is fine; anything else in the way fails below.

@@ -11,6 +11,11 @@ namespace quorvel {
 // XDG_CONFIG_HOME nor HOME gives a place for it.
 std::string ConfigDir();
 
+// The folder of the game's data: the records and the kept best runs, in
+// $XDG_DATA_HOME/quorvel or ~/.local/share/quorvel (a relative
+// XDG_DATA_HOME is ignored likewise); empty without XDG_DATA_HOME or HOME.
+std::string DataDir();
+
 // Creates `dir` and every missing folder above it, each new one 0700 as the
 // XDG folders are meant to be (less what the umask takes away). False with
 // errno set when one cannot be made.

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstddef>
 
+#include "app/config_dir.h"
 #include "app/quoted_text.h"
 #include "app/settings_file.h"
 
@@ -26,6 +27,9 @@ enum OptionCode : int {
   kRecord,
   kReplay,
   kMotion,
+  kGhost,
+  kNoGhost,
+  kRecords,
 };
 
 constexpr option kOptions[] = {
@@ -34,6 +38,9 @@ constexpr option kOptions[] = {
     {"motion", required_argument, nullptr, kMotion},
     {"record", required_argument, nullptr, kRecord},
     {"replay", required_argument, nullptr, kReplay},
+    {"ghost", no_argument, nullptr, kGhost},
+    {"no-ghost", no_argument, nullptr, kNoGhost},
+    {"records", no_argument, nullptr, kRecords},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -41,7 +48,7 @@ constexpr option kOptions[] = {
 
 constexpr const char* kUsageLine =
     "usage: quorvel [--scale N] [--fullscreen] [--motion smooth|original] "
-    "[--record FILE | --replay FILE] [--help] [--version]";
+    "[--ghost | --no-ghost] [--record FILE | --replay FILE] [--records] [--help] [--version]";
 
 std::string NameOf(int code) {
   for (const option& o : kOptions) {
@@ -125,6 +132,13 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, st
       case kFullscreen:
         o.fullscreen = true;
         break;
+      case kGhost:
+      case kNoGhost:
+        o.ghost = code == kGhost;
+        break;
+      case kRecords:
+        o.records = true;
+        break;
       case kScale: {
         int scale = 0;
         if (!ParseScale(value, scale)) {
@@ -167,6 +181,7 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, st
 
 std::string GameUsage() {
   const std::string settings = SettingsPath();
+  const std::string records = DataDir();
   return "Usage: quorvel [OPTION]...\n"
          "A small racing game: three laps round a flat course.\n"
          "\n"
@@ -175,7 +190,11 @@ std::string GameUsage() {
          "  --motion M       smooth: pictures at the display's rate (the default);\n"
          "                   original: only the race's 12.5 pictures a second\n"
          "  --record FILE    write the race's input to FILE as a quorvel-sim script\n"
-         "  --replay FILE    play a recording back in the window (Esc ends it)\n"
+         "  --replay FILE    play a recording back in the window (Esc ends it); a\n"
+         "                   replay sets no record and has no ghost\n"
+         "  --ghost          race against the ghost of the best run (the default)\n"
+         "  --no-ghost       race without it\n"
+         "  --records        print the best times of each course and car and exit\n"
          "  --help           show this help and exit\n"
          "  --version        show the version and exit\n"
          "\n"
@@ -190,7 +209,11 @@ std::string GameUsage() {
          (settings.empty()
               ? std::string("Settings are not kept: neither XDG_CONFIG_HOME nor HOME is set.\n")
               : "Settings are kept in " + Quoted(settings, kMaxQuotedPathChars) +
-                    ";\npad mappings in SDL's format can go beside it in gamecontrollerdb.txt.\n");
+                    ";\npad mappings in SDL's format can go beside it in gamecontrollerdb.txt.\n") +
+         (records.empty()
+              ? std::string("Records are not kept: neither XDG_DATA_HOME nor HOME is set.\n")
+              : "Records and best runs are kept in " + Quoted(records, kMaxQuotedPathChars) +
+                    ".\n");
 }
 
 std::string GameVersionLine() {

@@ -1,5 +1,6 @@
 // The game's command line: `quorvel [--scale N] [--fullscreen]
-// [--record FILE | --replay FILE]`, plus --help and --version. Parsing only;
+// [--motion M] [--ghost | --no-ghost] [--record FILE | --replay FILE]`, plus
+// --records, --help and --version. Parsing only;
 // nothing here opens a file or a window, so a bad command line is reported
 // before any window appears.
 #pragma once
@@ -24,6 +25,9 @@ struct GameOptions {
   // Pictures between ticks (smooth) or only the ticks' (original); nothing =
   // remembered, or smooth.
   std::optional<bool> smooth;
+  // Race against the kept best run's ghost; nothing = remembered, or yes.
+  std::optional<bool> ghost;
+  bool records = false;     // print the records and stop (status 0)
   std::string record_path;  // empty = no recording
   std::string replay_path;  // empty = play normally
 };

@@ -17,10 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "app/config_dir.h"
 #include "app/game_options.h"
 #include "app/input_recorder.h"
 #include "app/input_replay.h"
 #include "app/quoted_text.h"
+#include "app/race_records.h"
+#include "app/records_file.h"
 #include "app/settings_file.h"
 #include "platform/sdl/sdl_platform.h"
 #include "race/game.h"
@@ -46,6 +49,44 @@ int PrintOutput(const std::string& text) {
   std::fprintf(stderr, "quorvel: cannot write the output: %s\n", std::strerror(errno));
   return 1;
 }
+
+// Today's date (UTC), as the records keep it.
+std::string Today() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char day[16];
+  std::strftime(day, sizeof day, "%Y-%m-%d", &utc);
+  return day;
+}
+
+void Warn(const std::string& warning) {
+  std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
+}
+
+// The game window's handlers with the records kept beside them: the times,
+// the records and the ghost are looked after once the load and each tick
+// are done.
+class RecordsHandlers final : public quorvel::GameWindowHandlers {
+ public:
+  RecordsHandlers(quorvel::Form1Handlers& form1, quorvel::RaceRecords& records)
+      : form1_(form1), records_(records) {}
+  void Form_Load() override {
+    form1_.Form_Load();
+    records_.AfterEvent();
+  }
+  void Timer1_Timer(const quorvel::InputEvent& tick) override {
+    form1_.Timer1_Timer(tick);
+    records_.AfterEvent();
+  }
+  void Form_PaintBetweenTicks(double alpha, const quorvel::InputEvent& held) override {
+    form1_.Form_PaintBetweenTicks(alpha, held);
+  }
+
+ private:
+  quorvel::Form1Handlers& form1_;
+  quorvel::RaceRecords& records_;
+};
 
 void ReportRecordingFailure(const std::string& name, const std::string& why) {
   std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n", name.c_str(), why.c_str());
@@ -98,6 +139,12 @@ int main(int argc, char** argv) {
   }
   if (options.help) return PrintOutput(quorvel::GameUsage());
   if (options.version) return PrintOutput(quorvel::GameVersionLine() + "\n");
+  if (options.records) {
+    std::vector<std::string> warnings;
+    const quorvel::RecordsFile records = quorvel::RecordsFile::Open(quorvel::DataDir(), warnings);
+    for (const std::string& warning : warnings) Warn(warning);
+    return PrintOutput(quorvel::RecordsTableText(records.table()));
+  }
   const std::string record_name =
       quorvel::Quoted(options.record_path, quorvel::kMaxQuotedPathChars);
   const std::string replay_name =
@@ -210,7 +257,34 @@ int main(int argc, char** argv) {
   if (replay != nullptr) {
     preview = [&replay](const quorvel::InputEvent& held) { return replay->Preview(held); };
   }
-  int status = platform->Run(form1, filter, preview);
+  // Only a race played live keeps records and has a ghost; a replay shows
+  // the recording as it was, and sets no record.
+  std::unique_ptr<quorvel::RaceRecords> records;
+  std::unique_ptr<RecordsHandlers> records_handlers;
+  if (replay == nullptr) {
+    quorvel::RaceRecordsSetup setup;
+    setup.dir = quorvel::DataDir();
+    if (setup.dir.empty()) {
+      Warn("neither XDG_DATA_HOME nor HOME is set: no records are kept");
+    }
+    setup.ghost = options.ghost.value_or(settings.values().ghost);
+    setup.header = quorvel::GameVersionLine() + " best run";
+    setup.today = Today;
+    setup.warn = Warn;
+    records = std::make_unique<quorvel::RaceRecords>(game, *platform, std::move(setup));
+    records_handlers = std::make_unique<RecordsHandlers>(form1, *records);
+    filter = [&records, taken = std::move(filter)](const quorvel::InputEvent& live,
+                                                   bool menu_open) {
+      const std::optional<quorvel::InputEvent> e =
+          taken ? taken(live, menu_open) : quorvel::LiveInput(live, menu_open);
+      if (e) records->Take(*e, menu_open);
+      return e;
+    };
+  }
+  quorvel::GameWindowHandlers& handlers =
+      records_handlers != nullptr ? static_cast<quorvel::GameWindowHandlers&>(*records_handlers)
+                                  : form1;
+  int status = platform->Run(handlers, filter, preview);
   if (recorder != nullptr) {
     // A failed write has been reported as it happened.
     if (!recorder->Finish(form1.Unloaded())) status = 1;

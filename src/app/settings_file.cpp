@@ -12,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "app/atomic_file.h"
 #include "app/config_dir.h"
 #include "app/game_options.h"
 #include "app/quoted_text.h"
@@ -22,13 +23,6 @@ namespace {
 
 constexpr std::size_t kMaxFileBytes = 4096;  // a real file is about 40 bytes
 constexpr int kMaxLineWarnings = 5;          // then one line for the rest
-// A temporary file left this long (seconds) without a writer's lock is a
-// killed save's. The margin covers the instant between a writer creating its
-// file and locking it.
-constexpr std::time_t kStaleTempSeconds = 60;
-constexpr std::string_view kTempSuffix = ".tmp";
-constexpr int kTempRandomChars = 6;  // mkostemps's XXXXXX
-constexpr int kMaxLinkHops = 40;     // as the kernel's own limit
 
 // One setting: its key, what it takes (for warnings), and how its value is
 // read and written. A new setting is a field of Settings and a row below.
@@ -85,6 +79,7 @@ constexpr SettingsKey kKeys[] = {
      FormatYesNo<&Settings::fullscreen>},
     {"pause", "yes or no", ParseYesNo<&Settings::pause>, FormatYesNo<&Settings::pause>},
     {"motion", "smooth or original", ParseMotion, FormatMotion},
+    {"ghost", "yes or no", ParseYesNo<&Settings::ghost>, FormatYesNo<&Settings::ghost>},
 };
 
 std::string_view Trim(std::string_view s) {
@@ -168,83 +163,6 @@ ReadResult ReadSettingsText(const std::string& path, std::string& text, std::str
     return ReadResult::kUnusable;
   }
   return ReadResult::kRead;
-}
-
-// The file a save replaces: `path`, or what its chain of symbolic links ends
-// at (which need not exist yet), so that a link into a folder kept in version
-// control stays a link. False with errno set on a loop.
-bool FollowLinks(const std::string& path, std::string& target) {
-  namespace fs = std::filesystem;
-  fs::path at = path;
-  for (int hops = 0; hops < kMaxLinkHops; ++hops) {
-    std::error_code error;
-    const fs::path next = fs::read_symlink(at, error);
-    if (error) {  // not a link, or nothing there
-      target = at.string();
-      return true;
-    }
-    at = next.is_absolute() ? next : at.parent_path() / next;
-  }
-  errno = ELOOP;
-  return false;
-}
-
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-mode_t CurrentUmask() {
-  // Read by setting it; it is put back at once.
-  const mode_t mask = umask(0);
-  umask(mask);
-  return mask;
-}
-
-bool IsTempName(std::string_view name, std::string_view base) {
-  if (name.size() != base.size() + 1 + kTempRandomChars + kTempSuffix.size() ||
-      name.substr(0, base.size()) != base || name[base.size()] != '.' ||
-      name.substr(name.size() - kTempSuffix.size()) != kTempSuffix) {
-    return false;
-  }
-  for (const char c : name.substr(base.size() + 1, kTempRandomChars)) {
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Removes the temporary files that saves of `base` killed before their
-// rename left in `folder`: ours by name and owner, old, and with no writer
-// holding their lock (a running game's save holds it until its rename).
-void RemoveStaleTemps(const std::string& folder, const std::string& base) {
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return;
-  const std::time_t now = std::time(nullptr);
-  while (const dirent* entry = readdir(dir)) {
-    if (!IsTempName(entry->d_name, base)) continue;
-    const int fd =
-        openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) continue;
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
-        now - st.st_mtime >= kStaleTempSeconds && flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      unlinkat(dirfd(dir), entry->d_name, 0);
-    }
-    close(fd);
-  }
-  closedir(dir);
-}
-
-std::string Why(const std::string& what, const std::string& path, int error_number) {
-  return "cannot " + what + " " + Quoted(path, kMaxQuotedPathChars) + " (" +
-         std::strerror(error_number) + ")";
 }
 
 }  // namespace
@@ -339,55 +257,23 @@ SettingsFile SettingsFile::Load(const std::string& path, std::vector<std::string
 
 bool SettingsFile::Save(const Settings& settings, std::string& error) {
   if (path_.empty() || !read_ || settings == values_) return true;
-  std::string target;
-  if (!FollowLinks(path_, target)) {
-    error = Why("follow the link", path_, errno);
-    return false;
-  }
-  const auto slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
-  const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1);
-  if (!MakeFolders(folder)) {
-    error = Why("create the folder", folder, errno);
-    return false;
-  }
-  RemoveStaleTemps(folder, base);
+  FileTarget place;
+  if (!PrepareFileTarget(path_, place, error)) return false;
   // The file as it is now: the player may have edited it while the game ran.
   std::string text, why;
-  const ReadResult now = ReadSettingsText(target, text, why);
+  const ReadResult now = ReadSettingsText(place.target, text, why);
   if (now == ReadResult::kUnusable) {
-    error = "cannot read " + Quoted(target, kMaxQuotedPathChars) + " (" + why +
+    error = "cannot read " + Quoted(place.target, kMaxQuotedPathChars) + " (" + why +
             "); leaving it as it is";
     return false;
   }
   const std::string updated = UpdatedSettingsText(text, values_, settings);
   if (updated.size() > kMaxFileBytes) {  // the next start would not read it
-    error = "not writing " + Quoted(target, kMaxQuotedPathChars) + ": it would grow past 4 KiB";
+    error =
+        "not writing " + Quoted(place.target, kMaxQuotedPathChars) + ": it would grow past 4 KiB";
     return false;
   }
-  struct stat old {};
-  const mode_t mode = now == ReadResult::kRead && stat(target.c_str(), &old) == 0
-                          ? old.st_mode & 07777
-                          : 0666 & ~CurrentUmask();
-  // A name of its own for each writer: two games saving at once each rename
-  // a whole file of their own over the old one.
-  std::string temp =
-      folder + base + "." + std::string(kTempRandomChars, 'X') + std::string(kTempSuffix);
-  const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
-  if (fd < 0) {
-    error = Why("write in", folder, errno);
-    return false;
-  }
-  const bool written =
-      flock(fd, LOCK_EX) == 0 && fchmod(fd, mode) == 0 && WriteAll(fd, updated) && fsync(fd) == 0;
-  const int write_errno = errno;
-  if (!written || rename(temp.c_str(), target.c_str()) != 0) {
-    error = Why("write", target, written ? errno : write_errno);
-    unlink(temp.c_str());
-    close(fd);
-    return false;
-  }
-  close(fd);  // the lock goes with it, after the rename
+  if (!ReplaceFileAtomically(place, updated, error)) return false;
   values_ = settings;
   return true;
 }

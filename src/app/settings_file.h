@@ -5,6 +5,7 @@
 //   fullscreen = no     (or yes)
 //   pause = yes         (or no: the race goes on while the game is in the background)
 //   motion = smooth     (or original: only the ticks' 12.5 pictures a second)
+//   ghost = yes         (or no: no ghost of the kept best run on the road)
 //
 // Blank lines, `#` comment lines, spaces around `=`, CRLF line ends and a last
 // line without a newline are all fine. A line the game does not understand
@@ -30,6 +31,7 @@ struct Settings {
   bool fullscreen = false;
   bool pause = true;   // the race pauses while the game is minimised or in the background
   bool smooth = true;  // pictures between ticks at the display's rate
+  bool ghost = true;   // race against the kept best run of the course and car
   friend bool operator==(const Settings&, const Settings&) = default;
 };
 

@@ -7,16 +7,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <new>
+#include <sstream>
 #include <string>
 #include <system_error>
 
 #include "app/game_options.h"
+#include "app/ghost_run.h"
 #include "app/input_script.h"
 #include "app/quoted_text.h"
+#include "app/race_records.h"
 #include "app/state_json.h"
 #include "platform/headless/headless_platform.h"
 #include "race/between_ticks.h"
@@ -36,7 +41,8 @@ constexpr int kExitBad = 2;
 #endif
 
 constexpr const char* kUsageLine =
-    "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] [--subframes N] < SCRIPT";
+    "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] [--subframes N] "
+    "[--records DIR] [--ghost FILE] < SCRIPT";
 
 // A script line that is malformed or does not fit the current state:
 // "line N: what is wrong".
@@ -69,12 +75,14 @@ constexpr const char* kSurfaceRange =
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
   // getopt_long's codes, above any character; "+": stop at the first word
   // that is not an option, ":": tell a missing value from an unknown option.
-  enum { kSurface = 256, kDrawLog, kFrames, kSubframes, kHelp, kVersion };
+  enum { kSurface = 256, kDrawLog, kFrames, kSubframes, kHelp, kVersion, kRecords, kGhost };
   static constexpr option kOptions[] = {
       {"surface", required_argument, nullptr, kSurface},
       {"draw-log", no_argument, nullptr, kDrawLog},
       {"frames", required_argument, nullptr, kFrames},
       {"subframes", required_argument, nullptr, kSubframes},
+      {"records", required_argument, nullptr, kRecords},
+      {"ghost", required_argument, nullptr, kGhost},
       {"help", no_argument, nullptr, kHelp},
       {"version", no_argument, nullptr, kVersion},
       {nullptr, 0, nullptr, 0},
@@ -125,6 +133,15 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
         }
         o.frames_dir = value;
         break;
+      case kRecords:
+      case kGhost:
+        if (value.empty() ||
+            (LooksLikeOption(value) && optarg == argv[static_cast<std::size_t>(optind - 1)])) {
+          error = code == kRecords ? "--records takes a directory" : "--ghost takes a recording";
+          return false;
+        }
+        (code == kRecords ? o.records_dir : o.ghost_path) = value;
+        break;
       case kDrawLog:
         o.draw_log = true;
         break;
@@ -138,8 +155,10 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
       case ':':
         if (optopt == kSurface) {
           error = kSurfaceRange;
-        } else if (optopt == kFrames) {
-          error = "--frames takes a directory";
+        } else if (optopt == kFrames || optopt == kRecords) {
+          error = optopt == kFrames ? "--frames takes a directory" : "--records takes a directory";
+        } else if (optopt == kGhost) {
+          error = "--ghost takes a recording";
         } else {
           error = "--subframes takes a whole number from 1 to 16";
         }
@@ -197,9 +216,48 @@ class Sim {
     return false;
   }
 
+  // The records and the ghost, when asked for: false with one line in
+  // `error` for a ghost recording that cannot be read or does not replay.
+  bool SetRecords(FILE* err, std::string& error) {
+    if (options_.records_dir.empty() && options_.ghost_path.empty()) return true;
+    RaceRecordsSetup setup;
+    setup.dir = options_.records_dir;
+    if (!options_.ghost_path.empty()) {
+      const std::string name = Quoted(options_.ghost_path, kMaxQuotedPathChars);
+      std::ifstream in(options_.ghost_path, std::ios::binary);
+      std::ostringstream text;
+      text << in.rdbuf();
+      if (!in || std::filesystem::is_directory(options_.ghost_path)) {
+        error = name + ": cannot read it";
+        return false;
+      }
+      std::string why;
+      if (GhostRun::Load(text.str(), why) == nullptr) {
+        error = name + ": does not replay: " + why;
+        return false;
+      }
+      setup.ghost_text = text.str();
+    }
+    setup.header = std::string("quorvel-sim ") + QUORVEL_VERSION + " best run";
+    setup.today = [] {
+      const std::time_t now = std::time(nullptr);
+      std::tm utc{};
+      gmtime_r(&now, &utc);
+      char day[16];
+      std::strftime(day, sizeof day, "%Y-%m-%d", &utc);
+      return std::string(day);
+    };
+    setup.warn = [err](const std::string& w) {
+      std::fprintf(err, "quorvel-sim: warning: %s\n", w.c_str());
+    };
+    records_ = std::make_unique<RaceRecords>(game_, platform_, std::move(setup));
+    return true;
+  }
+
   // Returns the exit status; throws ScriptError.
   int Run() {
     Form1_Load(game_, platform_);
+    if (records_) records_->AfterEvent();
     PrintState("load", 0);
     InputEvent e;
     for (bool more = Next(false, e); more;) {
@@ -211,7 +269,9 @@ class Sim {
         return 0;
       }
       event_ = "tick";
+      if (records_) records_->Take(e, false);
       Timer1_Timer(game_, platform_, e);
+      if (records_) records_->AfterEvent();
       PrintState(event_, event_line_);
       if (game_.form1.Unloaded) return 0;
       const bool moving = options_.subframes > 1 && MovesBetweenTicks(game_);
@@ -283,12 +343,14 @@ class Sim {
     if (!Next(true, e)) throw EndOfScript{};
     event_ = e.kind == InputEvent::kKey ? "key" : "poll";
     event_line_ = script_.line_number();
+    if (records_) records_->Take(e, true);
     return e;
   }
 
   SimOptions options_;
   HeadlessPlatform platform_;
   Game game_;
+  std::unique_ptr<RaceRecords> records_;  // after game_: it lets go of the ghost first
   InputScript script_;
   FILE* out_;
   const char* event_ = "tick";
@@ -347,6 +409,11 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
                      "  --frames DIR   write every frame as DIR/frame-000001.png, ...\n"
                      "  --subframes N  N pictures per tick: the tick's, then N-1 between it and\n"
                      "                 the next (frame-000001s01.png, ...); 1 to 16, default 1\n"
+                     "  --records DIR  read and update the records in DIR as the game does, and\n"
+                     "                 keep the best run of each course and car there; its\n"
+                     "                 ghost runs in the races that follow\n"
+                     "  --ghost FILE   race against the recording FILE as a ghost; the draw\n"
+                     "                 log shows its marker as \"ring\" operations\n"
                      "  --help         show this help and exit\n"
                      "  --version      show the version and exit\n");
       } else {
@@ -371,6 +438,10 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
               std::to_string(options.height) + " drawing surface";
     }
     if (!frames_set) {
+      std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
+      return kExitBad;
+    }
+    if (!sim->SetRecords(err, error)) {
       std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
       return kExitBad;
     }

@@ -15,8 +15,10 @@ struct SimOptions {
   int width = 337;  // the real game window's drawing surface, pixels
   int height = 337;
   bool draw_log = false;
-  std::string frames_dir;  // empty: no frames written
-  int subframes = 1;       // pictures per tick: the tick's own, then those between ticks
+  std::string frames_dir;   // empty: no frames written
+  int subframes = 1;        // pictures per tick: the tick's own, then those between ticks
+  std::string records_dir;  // empty: no records read or kept
+  std::string ghost_path;   // a recording raced against as a ghost; empty: none
 };
 
 // Reads quorvel-sim's arguments (without the program name). False with a
@@ -31,7 +33,9 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, 
 // frame cannot be written (one line on `err` saying why). Script lines are
 // read from the descriptor `script_fd`, at most 4096 bytes each; `out` is
 // flushed whenever the script has to be waited for (nullptr: standard output
-// was closed, and the first write fails).
+// was closed, and the first write fails). A --ghost recording that cannot be
+// read or does not replay is a bad file (status 2). With --records, warnings
+// about the records go to `err`, one line each.
 int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE* err);
 
 }  // namespace quorvel

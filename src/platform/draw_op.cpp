@@ -6,9 +6,9 @@
 namespace quorvel {
 
 std::string DrawLogText(const DrawOp& op) {
-  static constexpr const char* kNames[] = {"rect",   "fill",  "pen",    "poly",
-                                           "circle", "clear", "refresh"};
-  static constexpr int kFloats[] = {4, 0, 0, 0, 3, 0, 0};
+  static constexpr const char* kNames[] = {"rect",   "fill",  "pen",     "poly",
+                                           "circle", "clear", "refresh", "ring"};
+  static constexpr int kFloats[] = {4, 0, 0, 0, 3, 0, 0, 3};
   std::string text = "[\"";
   text += kNames[op.kind];
   text += '"';

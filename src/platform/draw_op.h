@@ -14,10 +14,10 @@ namespace quorvel {
 // Only the fields of its kind are meaningful; the others stay zero so that
 // whole ops compare equal.
 struct DrawOp {
-  enum Kind : uint8_t { kRect, kFill, kPen, kPoly, kCircle, kClear, kRefresh };
+  enum Kind : uint8_t { kRect, kFill, kPen, kPoly, kCircle, kClear, kRefresh, kRing };
   Kind kind = kRefresh;
-  std::array<float, 4> args{};  // rect: x, y, w, h; circle: x, y, r (pixels)
-  Colour colour = 0;            // rect, fill, pen, circle outline, clear
+  std::array<float, 4> args{};  // rect: x, y, w, h; circle, ring: x, y, r (pixels)
+  Colour colour = 0;            // rect, fill, pen, circle and ring outline, clear
   std::array<PolyPoint, 3> points{};
 
   static DrawOp Rect(float x, float y, float w, float h, Colour c) {
@@ -30,6 +30,9 @@ struct DrawOp {
   }
   static DrawOp Circle(float x, float y, float r, Colour outline) {
     return {.kind = kCircle, .args = {x, y, r, 0}, .colour = outline};
+  }
+  static DrawOp Ring(float x, float y, float r, Colour outline) {
+    return {.kind = kRing, .args = {x, y, r, 0}, .colour = outline};
   }
   static DrawOp Clear(Colour c) { return {.kind = kClear, .colour = c}; }
   static DrawOp Refresh() { return {}; }
@@ -54,6 +57,9 @@ class DrawOpSurface : public Surface {
   void SetPenColor(Colour colour) final { Draw(DrawOp::Pen(colour)); }
   void Circle(float x, float y, float r, Colour outline) final {
     Draw(DrawOp::Circle(x, y, r, outline));
+  }
+  void CircleOutline(float x, float y, float r, Colour outline) final {
+    Draw(DrawOp::Ring(x, y, r, outline));
   }
   void Polygon(const PolyPoint points[3]) final {
     Draw(DrawOp::Poly(points[0], points[1], points[2]));

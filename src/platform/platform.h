@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "ui/game_window.h"
 
@@ -103,6 +104,9 @@ class Surface {
   // Circle at centre (x, y) with radius r pixels, filled with the fill
   // colour and outlined in `outline`.
   virtual void Circle(float x, float y, float r, Colour outline) = 0;
+  // The outline of that circle alone, one pixel wide in `outline`: what is
+  // inside stays as it was. Leaves the fill colour alone.
+  virtual void CircleOutline(float x, float y, float r, Colour outline) = 0;
   // Triangle filled with the fill colour and outlined with the pen colour;
   // the outline's pixels belong to the shape.
   virtual void Polygon(const PolyPoint points[3]) = 0;
@@ -167,6 +171,9 @@ class Platform {
   virtual void UnloadGameWindow() = 0;
   // Blocks the game for `ms` milliseconds.
   virtual void Sleep(int ms) = 0;
+  // A line about the race for the player, shown outside the race view (the
+  // game window's title); empty shows none. Nothing by default.
+  virtual void SetStatusText(const std::string& /*text*/) {}
 };
 
 }  // namespace quorvel

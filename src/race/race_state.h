@@ -10,6 +10,8 @@
 
 namespace quorvel {
 
+class GhostCar;
+
 // One checkpoint gate. Field order matters: the courses list them this way.
 struct GateRec {
   int16_t RespawnX = 0;  // restart point after a crash, world units
@@ -52,6 +54,10 @@ struct RaceState {
 
   std::vector<GateRec> Gates;  // lower bound 0; upper bound = size() - 1
   GateRec StartGate{};
+
+  // Not the race's own: the kept best run to draw beside the car, or none.
+  // The scene drawing asks it for its pose; the race never reads it.
+  GhostCar* ghost = nullptr;
 };
 
 }  // namespace quorvel

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "race/ghost_car.h"
 #include "render/draw_ground_triangle.h"
 #include "render/nearest_int32.h"
 #include "render/project_point.h"
@@ -19,6 +21,9 @@ constexpr Colour kGroundColour = 0;
 constexpr Colour kBeginnerMarkerColour = 0x00008000;
 constexpr Colour kAdvancedMarkerColour = 255;
 constexpr Colour kMarkerOutlineColour = 0x00FFFFFF;
+// Magenta, a colour neither course nor the sky uses, so the ghost's outline
+// shows on every road colour.
+constexpr Colour kGhostOutlineColour = 0x00FF00FF;
 constexpr float kMarkerEyeHeight = 4.0f;  // world units, whatever the road's eye height
 constexpr std::string_view kLapSuffix = "周目";
 
@@ -38,6 +43,22 @@ void SetLapText(std::string& out, int32_t lap) {
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, lap);
   out.assign(buffer, result.ptr);
   out.append(kLapSuffix);
+}
+
+// The ghost car's marker as outlines only, at the place and size the car's
+// own marker would have there (projected at the marker's height), where its
+// race stands at this race's clock. A ghost behind the eye or too far to
+// the side is not drawn.
+void DrawGhostMarker(const RaceState& s, GhostCar& ghost, Surface& picture, float width) {
+  const std::optional<GhostPose> pose = ghost.PoseAt(s.Ticks);
+  if (!pose) return;
+  int32_t x = 0;
+  int32_t y = 0;
+  if (!ProjectPoint(s, width, pose->x, pose->y, x, y, kMarkerEyeHeight)) return;
+  picture.CircleOutline(static_cast<float>(x), static_cast<float>(y - 20.0), 20,
+                        kGhostOutlineColour);
+  picture.CircleOutline(static_cast<float>(x - pose->Steer / 2.0), static_cast<float>(y - 12.0), 5,
+                        kGhostOutlineColour);
 }
 
 }  // namespace
@@ -71,6 +92,8 @@ void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
     DrawGroundTriangle(s, picture, corners[0], corners[1], corners[2], corners[3], corners[4],
                        corners[5], course_depth, EyeHeight);
   }
+
+  if (s.ghost != nullptr) DrawGhostMarker(s, *s.ghost, picture, width);
 
   // The car always lies in view from the eye, so the result is not needed.
   int32_t car_x = 0;

@@ -39,8 +39,9 @@ TEST(GameOptions, AcceptedAndRefusedCommandLines) {
       {"--record", ""},
       {"--record=", ""},
       {"--bogus",
-       "![--scale N] [--fullscreen] [--motion smooth|original] [--record FILE | --replay FILE] "
-       "[--help] [--version]"},
+       "![--scale N] [--fullscreen] [--motion smooth|original] [--ghost | --no-ghost] "
+       "[--record FILE | --replay FILE] [--records] [--help] [--version]"},
+      {"--no-ghost=1", "!--no-ghost takes no value"},
       {"race.txt", ""},
       {"--fullscreen race.txt", "!'race.txt'"},
       {"-x", "!'-x'"},

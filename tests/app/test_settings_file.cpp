@@ -52,23 +52,25 @@ TEST(SettingsFile, LinesReadWithWarningsAndKeptOnSave) {
        {},
        "",
        {2, false, true},
-       "scale = 2\nfullscreen = no\npause = yes\nmotion = smooth\n"},
+       "scale = 2\nfullscreen = no\npause = yes\nmotion = smooth\nghost = yes\n"},
       {"# mine\n\n  scale=3 \r\nfullscreen = yes",
        {3, true, true},
        "",
        {3, false, true},
-       "# mine\n\n  scale=3 \r\nfullscreen = no\npause = yes\nmotion = smooth\n"},
+       "# mine\n\n  scale=3 \r\nfullscreen = no\npause = yes\nmotion = smooth\nghost = yes\n"},
       // Unknown key, bad value, no "=", a repeat (the first line counts).
       {"volume = 3\nscale = 17\nfullscreen\nscale = 2\npause = no\nfullscreen = yes\n",
        {std::nullopt, true, false},
        "1 2 3 4",
        {4, true, false},
-       "volume = 3\nscale = 4\nfullscreen\npause = no\nfullscreen = yes\nmotion = smooth\n"},
+       "volume = 3\nscale = 4\nfullscreen\npause = no\nfullscreen = yes\nmotion = smooth\nghost = "
+       "yes\n"},
       {"pause = maybe\r\n=\n\xff\x1b[2J\n",
        {},
        "1 2 3",
        {std::nullopt, true, true},
-       "pause = maybe\r\n=\n\xff\x1b[2J\nscale = auto\nfullscreen = yes\nmotion = smooth\n"},
+       "pause = maybe\r\n=\n\xff\x1b[2J\nscale = auto\nfullscreen = yes\nmotion = smooth\nghost = "
+       "yes\n"},
       {"a\nb\nc\nd\ne\nf\ng\nscale = 16\n",
        {16, false, true},
        "1 2 3 4 5 +2",
@@ -136,7 +138,7 @@ TEST(SettingsFile, SavesThroughLinksWithTheUmaskAndCleansUpOnlyStaleTemps) {
   EXPECT_TRUE(fs::is_symlink(root / "a/settings"));
   EXPECT_EQ(Read(dotfiles / "settings"),
             "# in version control\nscale = 2\n# added meanwhile\nfullscreen = no\npause = "
-            "no\nmotion = smooth\n");
+            "no\nmotion = smooth\nghost = yes\n");
   EXPECT_FALSE(fs::exists(killed));
   for (const char* name : {"settings.Zz99Yy.tmp", "settings.backup", "settings.Ab12C.tmp"}) {
     EXPECT_TRUE(fs::exists(dotfiles / name)) << name;

@@ -25,8 +25,10 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-# The game's remembered settings live here, never in the tester's own folder.
+# The game's remembered settings, records and best runs live here, never in
+# the tester's own folders.
 export XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME=$work/data
 
 # Number of pixels of colour #RRGGBB in a PNG.
 colour_count() {
@@ -273,6 +275,38 @@ kill -TERM "$game_pid"
 wait_game_exit
 check "a recording cut by SIGTERM replays ($(grep -c '^tick' "$work/killed.rec") ticks)" \
   bash -c "(($(grep -c '^tick' "$work/killed.rec") >= 5)) && '$sim' <'$work/killed.rec' >/dev/null"
+
+# --- the ghost: a best run kept by quorvel-sim --records races beside the
+# car, as a magenta outline no course uses; a replay has none. A data folder
+# of its own: the other steps race no ghost ---
+export XDG_DATA_HOME=$work/ghost_data
+"$sim" --records "$XDG_DATA_HOME/quorvel" \
+  <"$(dirname "$0")/../recordings/course1-race.rec" >/dev/null
+check "quorvel-sim --records keeps the best run of course 1 (status $?)" \
+  test -s "$XDG_DATA_HOME/quorvel/best-course1-beginner.rec"
+cp "$XDG_DATA_HOME/quorvel/records" "$work/records.before"
+ghost_seen() {  # ghost_seen PNG: the outline's colour below the horizon
+  shot "$wid" "$1" && convert "$1" -crop 337x169+0+168 +repage "$1.ground.png" &&
+    (($(colour_count "$1.ground.png" FF00FF) > 0))
+}
+# The car stands at the start; the ghost drives off once the countdown is over.
+start_game
+check "the ghost's outline shows on the road after the countdown" \
+  wait_for 10 ghost_seen "$work/ghost.png"
+stop_game
+start_game --no-ghost
+sleep 5
+shot "$wid" "$work/no_ghost.png"
+check "--no-ghost: no outline" test "$(colour_count "$work/no_ghost.png" FF00FF)" -eq 0
+stop_game
+start_game --replay "$XDG_DATA_HOME/quorvel/best-course1-beginner.rec"
+sleep 5
+shot "$wid" "$work/replay_ghost.png"
+check "a replay races no ghost" test "$(colour_count "$work/replay_ghost.png" FF00FF)" -eq 0
+stop_game
+check "the records are as quorvel-sim left them" \
+  cmp -s "$work/records.before" "$XDG_DATA_HOME/quorvel/records"
+export XDG_DATA_HOME=$work/data
 
 # --- the title-bar close button ---
 start_game

@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   quorvel::Settings after = before;
   if (size & 1) after.fullscreen = !after.fullscreen;
   if (size & 2) after.pause = !after.pause;
+  if (size & 8) after.ghost = !after.ghost;
   if (size & 4) after.scale = after.scale ? std::nullopt : std::optional<int>(1 + size % 16);
   const std::string saved = quorvel::UpdatedSettingsText(text, before, after);
   std::vector<std::string> again;

@@ -164,6 +164,18 @@ TEST_F(SdlWindows, CloseEndsASleepOrAMenuVisitAtOnce) {
   }
 }
 
+TEST_F(SdlWindows, TheGamesLineAboutTheRaceFollowsTheCaptionInTheTitle) {
+  Handlers handlers;
+  std::vector<std::string> titles;
+  handlers.tick = [&](int n) {
+    platform_->SetStatusText(n == 1 ? "ゴール 52.16秒（新記録）" : "");
+    titles.push_back(SDL_GetWindowTitle(platform_->game_window()));
+    if (n == 2) platform_->UnloadGameWindow();
+  };
+  EXPECT_EQ(platform_->Run(handlers), 0);
+  EXPECT_EQ(titles, (std::vector<std::string>{"Quorvel — ゴール 52.16秒（新記録）", "Quorvel"}));
+}
+
 TEST_F(SdlWindows, ModalMenuGetsKeysAndTimer) {
   SDL_Window* game = platform_->game_window();
   RecordingMenu menu;

@@ -17,6 +17,7 @@ struct HeadlessPlatform::Impl {
   std::function<std::optional<InputEvent>()> menu_source;
 
   Form1Labels labels;
+  std::string status_text;
   MenuFrames menu_frames;
   int draws = 0;
   int slept_ms = 0;
@@ -57,6 +58,14 @@ void HeadlessPlatform::ResetCounters() {
 
 const Form1Labels& HeadlessPlatform::labels() const {
   return impl_->labels;
+}
+
+const std::string& HeadlessPlatform::status_text() const {
+  return impl_->status_text;
+}
+
+void HeadlessPlatform::SetStatusText(const std::string& text) {
+  impl_->status_text = text;
 }
 
 MenuFrames HeadlessPlatform::last_menu_frames() const {

@@ -250,8 +250,11 @@ void FillPixels(const PixelBuffer& image, const PixelRect& rect, uint32_t value)
   }
 }
 
-void RasterCircle(const PixelBuffer& image, float x, float y, float r, Colour fill,
-                  Colour outline) {
+namespace {
+
+// A disc and its outline; `inside` nullptr leaves the interior as it is.
+void PaintDisc(const PixelBuffer& image, float x, float y, float r, const uint32_t* inside,
+               uint32_t ring) {
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r) || r < 0) return;
   const int width = image.width;
   const double cx = x;
@@ -277,8 +280,6 @@ void RasterCircle(const PixelBuffer& image, float x, float y, float r, Colour fi
   };
   const int first = static_cast<int>(std::max(std::floor(cy - reach), 0.0));
   const int last = static_cast<int>(std::min(std::ceil(cy + reach), image.height - 1.0));
-  const uint32_t inside = PixelValue(fill);
-  const uint32_t ring = PixelValue(outline);
   auto paint = [&](int py, int from, int until, uint32_t value) {
     from = std::max(from, 0);
     until = std::min(until, width);
@@ -294,7 +295,7 @@ void RasterCircle(const PixelBuffer& image, float x, float y, float r, Colour fi
       const int in_left = std::max({left + 1, above.first, below.first});
       const int in_right = std::min({right - 1, above.second, below.second});
       if (in_left < in_right) {
-        paint(py, in_left, in_right, inside);
+        if (inside != nullptr) paint(py, in_left, in_right, *inside);
         paint(py, left, in_left, ring);
         paint(py, in_right, right, ring);
       } else {
@@ -304,6 +305,18 @@ void RasterCircle(const PixelBuffer& image, float x, float y, float r, Colour fi
     above = here;
     here = below;
   }
+}
+
+}  // namespace
+
+void RasterCircle(const PixelBuffer& image, float x, float y, float r, Colour fill,
+                  Colour outline) {
+  const uint32_t inside = PixelValue(fill);
+  PaintDisc(image, x, y, r, &inside, PixelValue(outline));
+}
+
+void RasterRing(const PixelBuffer& image, float x, float y, float r, Colour outline) {
+  PaintDisc(image, x, y, r, nullptr, PixelValue(outline));
 }
 
 }  // namespace quorvel

@@ -74,5 +74,7 @@ void FillPixels(const PixelBuffer& image, const PixelRect& rect, uint32_t value)
 // neighbour outside the disc in `outline`, the others in `fill`. Nothing for
 // a negative or non-finite value.
 void RasterCircle(const PixelBuffer& image, float x, float y, float r, Colour fill, Colour outline);
+// The outline of RasterCircle's disc alone; the pixels inside stay.
+void RasterRing(const PixelBuffer& image, float x, float y, float r, Colour outline);
 
 }  // namespace quorvel

@@ -79,6 +79,9 @@ struct RasterSurface::Impl {
         case DrawOp::kCircle:
           RasterCircle(pixels, a[0], a[1], a[2], op_fill, op.colour);
           break;
+        case DrawOp::kRing:
+          RasterRing(pixels, a[0], a[1], a[2], op.colour);
+          break;
         case DrawOp::kPoly:
           RasterPolygon(pixels, op.points.data(), op_fill, op_pen);
           break;
@@ -145,6 +148,7 @@ void RasterSurface::Draw(const DrawOp& op) {
       if (!MissesImage(s.pixels, op.points.data(), 3)) s.Record(op);
       return;
     case DrawOp::kCircle:
+    case DrawOp::kRing:
       s.Record(op);
       return;
     case DrawOp::kClear:

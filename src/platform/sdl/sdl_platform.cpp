@@ -149,6 +149,8 @@ struct SdlPlatform::Impl {
   uint8_t pressed = 0;
   // Enter went into an Alt+Enter: it is not the game's until released.
   bool return_taken = false;
+  // The game's line about the race, shown in the title after the caption.
+  std::string status_text;
 
   // Unloaded, closed, or a window of the game destroyed by another program,
   // which counts as closing it.
@@ -162,6 +164,7 @@ struct SdlPlatform::Impl {
   bool Away(bool focused) const;
   void Pause();
   void ResumeIfBack();
+  void ShowTitle();
   InputEvent ReadTick(bool focused, bool take_presses = true);
   std::optional<int64_t> NextFrameAt(int64_t now) const;
   int64_t FrameLead() const;
@@ -516,7 +519,7 @@ void SdlPlatform::Impl::Pause() {
   paused = true;
   pressed = 0;
   timer1.SetEnabled(false, 0);
-  SDL_SetWindowTitle(form1->window(), (std::string(kForm1.caption) + kPausedSuffix).c_str());
+  ShowTitle();
 }
 
 // Back from a pause: the first tick comes one whole period after this
@@ -524,7 +527,7 @@ void SdlPlatform::Impl::Pause() {
 void SdlPlatform::Impl::ResumeIfBack() {
   if (!paused || Away(FocusOnOurs())) return;
   paused = false;
-  SDL_SetWindowTitle(form1->window(), kForm1.caption);
+  ShowTitle();
   timer1.SetEnabled(timer1_on, MonotonicMicros());
 }
 
@@ -577,6 +580,21 @@ void SdlPlatform::SetTimer1Enabled(bool enabled) {
 
 void SdlPlatform::UnloadGameWindow() {
   impl_->unloaded = true;
+}
+
+// The caption, the game's line about the race and, while paused, why the
+// race stands: "Quorvel — ゴール 52.16秒 (一時停止中)".
+void SdlPlatform::Impl::ShowTitle() {
+  std::string title = kForm1.caption;
+  if (!status_text.empty()) title += " — " + status_text;
+  if (paused) title += kPausedSuffix;
+  SDL_SetWindowTitle(form1->window(), title.c_str());
+}
+
+void SdlPlatform::SetStatusText(const std::string& text) {
+  if (text == impl_->status_text) return;
+  impl_->status_text = text;
+  impl_->ShowTitle();
 }
 
 void SdlPlatform::Sleep(int ms) {

@@ -97,6 +97,7 @@ class SdlPlatform final : public Platform {
   void UnloadGameWindow() override;
   // Keeps the windows painted while it waits; a close request ends it early.
   void Sleep(int ms) override;
+  void SetStatusText(const std::string& text) override;
 
  private:
   struct Impl;

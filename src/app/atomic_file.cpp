@@ -1,0 +1,151 @@
+#include "app/atomic_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "app/config_dir.h"
+#include "app/quoted_text.h"
+
+namespace quorvel {
+
+namespace {
+
+// A temporary file left this long (seconds) without a writer's lock is a
+// killed save's. The margin covers the instant between a writer creating its
+// file and locking it.
+constexpr std::time_t kStaleTempSeconds = 60;
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr int kTempRandomChars = 6;  // mkostemps's XXXXXX
+constexpr int kMaxLinkHops = 40;     // as the kernel's own limit
+
+// The file a save replaces: `path`, or what its chain of symbolic links ends
+// at (which need not exist yet), so that a link into a folder kept in version
+// control stays a link. False with errno set on a loop.
+bool FollowLinks(const std::string& path, std::string& target) {
+  namespace fs = std::filesystem;
+  fs::path at = path;
+  for (int hops = 0; hops < kMaxLinkHops; ++hops) {
+    std::error_code error;
+    const fs::path next = fs::read_symlink(at, error);
+    if (error) {  // not a link, or nothing there
+      target = at.string();
+      return true;
+    }
+    at = next.is_absolute() ? next : at.parent_path() / next;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+mode_t CurrentUmask() {
+  // Read by setting it; it is put back at once.
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
+
+bool IsTempName(std::string_view name, std::string_view base) {
+  if (name.size() != base.size() + 1 + kTempRandomChars + kTempSuffix.size() ||
+      name.substr(0, base.size()) != base || name[base.size()] != '.' ||
+      name.substr(name.size() - kTempSuffix.size()) != kTempSuffix) {
+    return false;
+  }
+  for (const char c : name.substr(base.size() + 1, kTempRandomChars)) {
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Removes the temporary files that saves of `base` killed before their
+// rename left in `folder`: ours by name and owner, old, and with no writer
+// holding their lock (a running game's save holds it until its rename).
+void RemoveStaleTemps(const std::string& folder, const std::string& base) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = readdir(dir)) {
+    if (!IsTempName(entry->d_name, base)) continue;
+    const int fd =
+        openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+        now - st.st_mtime >= kStaleTempSeconds && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    close(fd);
+  }
+  closedir(dir);
+}
+
+std::string Why(const std::string& what, const std::string& path, int error_number) {
+  return "cannot " + what + " " + Quoted(path, kMaxQuotedPathChars) + " (" +
+         std::strerror(error_number) + ")";
+}
+
+}  // namespace
+
+bool PrepareFileTarget(const std::string& path, FileTarget& out, std::string& error) {
+  if (!FollowLinks(path, out.target)) {
+    error = Why("follow the link", path, errno);
+    return false;
+  }
+  const auto slash = out.target.rfind('/');
+  out.folder = slash == std::string::npos ? "./" : out.target.substr(0, slash + 1);
+  out.base = out.target.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (!MakeFolders(out.folder)) {
+    error = Why("create the folder", out.folder, errno);
+    return false;
+  }
+  RemoveStaleTemps(out.folder, out.base);
+  return true;
+}
+
+bool ReplaceFileAtomically(const FileTarget& place, std::string_view text, std::string& error) {
+  struct stat old {};
+  const mode_t mode =
+      stat(place.target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~CurrentUmask();
+  // A name of its own for each writer: two games saving at once each rename
+  // a whole file of their own over the old one.
+  std::string temp = place.folder + place.base + "." + std::string(kTempRandomChars, 'X') +
+                     std::string(kTempSuffix);
+  const int fd = mkostemps(temp.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
+  if (fd < 0) {
+    error = Why("write in", place.folder, errno);
+    return false;
+  }
+  const bool written =
+      flock(fd, LOCK_EX) == 0 && fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+  const int write_errno = errno;
+  if (!written || rename(temp.c_str(), place.target.c_str()) != 0) {
+    error = Why("write", place.target, written ? errno : write_errno);
+    unlink(temp.c_str());
+    close(fd);
+    return false;
+  }
+  close(fd);  // the lock goes with it, after the rename
+  return true;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,149 @@
+#include "app/race_records.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "app/atomic_file.h"
+#include "app/quoted_text.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr std::size_t kMaxRunBytes = 16 * 1024 * 1024;  // a race is some 30 to 100 KB
+
+// The whole of a kept run; false with errno set (ENOENT: there is none).
+bool ReadRun(const std::string& path, std::string& text) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  text.clear();
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int e = errno;
+      close(fd);
+      errno = e;
+      return false;
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+    if (text.size() > kMaxRunBytes) {
+      close(fd);
+      errno = EFBIG;
+      return false;
+    }
+  }
+  close(fd);
+  return true;
+}
+
+}  // namespace
+
+std::string FinishText(const RaceTimes& times, const NewRecords& news) {
+  constexpr const char* kNew = "（新記録）";
+  return "ゴール " + SecondsText(times.race) + "秒" + (news.race ? kNew : "") + " ベストラップ " +
+         SecondsText(times.best_lap()) + "秒" + (news.lap ? kNew : "");
+}
+
+RaceRecords::RaceRecords(Game& game, Platform& platform, RaceRecordsSetup setup)
+    : game_(game), platform_(platform), setup_(std::move(setup)), lines_(game.s) {
+  if (!setup_.dir.empty()) {
+    std::vector<std::string> warnings;
+    records_ = RecordsFile::Open(setup_.dir, warnings);
+    for (const std::string& w : warnings) setup_.warn(w);
+  }
+}
+
+RaceRecords::~RaceRecords() {
+  if (game_.s.ghost == ghost_.get()) game_.s.ghost = nullptr;
+}
+
+void RaceRecords::Take(const InputEvent& e, bool menu_open) {
+  // After the finish the race stands still until the next start, which
+  // drops whatever came meanwhile.
+  if (!finished_) lines_.Take(e, menu_open);
+}
+
+void RaceRecords::AfterEvent() {
+  const std::optional<RaceTimes> finished = timing_.Observe(game_.s);
+  if (timing_.started()) StartRace(!loaded_);
+  loaded_ = true;
+  if (finished) Finish(*finished);
+}
+
+void RaceRecords::StartRace(bool at_load) {
+  finished_ = false;
+  lines_.StartRace(at_load);
+  platform_.SetStatusText("");
+  game_.s.ghost = nullptr;
+  ghost_.reset();
+  if (!setup_.ghost) return;
+  std::string text, where;
+  if (setup_.ghost_text) {
+    text = *setup_.ghost_text;
+  } else {
+    const std::string name = BestRunFileName({game_.s.CourseChoice, game_.s.CarChoice});
+    if (setup_.dir.empty() || name.empty()) return;
+    const std::string path = setup_.dir + "/" + name;
+    where = Quoted(path, kMaxQuotedPathChars);
+    if (!ReadRun(path, text)) {
+      if (errno != ENOENT) {
+        setup_.warn("cannot read the best run " + where + " (" + std::strerror(errno) +
+                    "); racing without its ghost");
+      }
+      return;
+    }
+  }
+  std::string error;
+  ghost_ = GhostRun::Load(text, error);
+  if (ghost_ == nullptr) {
+    setup_.warn("the best run " + where + " does not replay (" + error +
+                "); racing without its ghost");
+    return;
+  }
+  game_.s.ghost = ghost_.get();
+}
+
+void RaceRecords::Finish(const RaceTimes& times) {
+  finished_ = true;
+  const RecordKey key{game_.s.CourseChoice, game_.s.CarChoice};
+  NewRecords news;
+  if (records_ && IsRecordKey(key)) {
+    std::vector<std::string> warnings;
+    std::string error;
+    const bool saved =
+        records_->Update(key, times.race, times.best_lap(), setup_.today(), news, warnings, error);
+    for (const std::string& w : warnings) setup_.warn(w);
+    if (!saved) setup_.warn("the records are not kept: " + error);
+    if (saved && news.race) KeepBestRun(key);
+  }
+  platform_.SetStatusText(FinishText(times, news));
+}
+
+void RaceRecords::KeepBestRun(const RecordKey& key) {
+  const std::string path = setup_.dir + "/" + BestRunFileName(key);
+  const std::string text = lines_.RecordingText(setup_.header);
+  if (text.empty()) {
+    setup_.warn("the best run is not kept: it is too long to keep");
+    return;
+  }
+  // Kept only if it plays to this very finish from a fresh start.
+  std::string error;
+  if (GhostRun::Load(text, error) == nullptr) {
+    setup_.warn("the best run is not kept: it does not replay (" + error + ")");
+    return;
+  }
+  FileTarget place;
+  if (!PrepareFileTarget(path, place, error) || !ReplaceFileAtomically(place, text, error)) {
+    setup_.warn("the best run is not kept: " + error);
+  }
+}
+
+}  // namespace quorvel

@@ -1,0 +1,311 @@
+#include "app/records_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "app/atomic_file.h"
+#include "app/quoted_text.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr std::size_t kMaxFileBytes = 64 * 1024;  // four lines fill some 120 bytes
+constexpr int32_t kMaxTicks = 999999999;
+constexpr const char* kFileName = "records";
+constexpr const char* kHeader =
+    "# Quorvel's best times: course car race lap date (times in ticks of 80 ms, date UTC)\n";
+
+struct Name {
+  int32_t value;
+  const char* word;   // in the file
+  const char* shown;  // to the player
+};
+constexpr Name kCourses[] = {{0, "1", "コース1"}, {1, "2", "コース2"}};
+constexpr Name kCars[] = {{3, "beginner", "初心者用車"}, {4, "advanced", "上級者用車"}};
+
+const Name* Find(const auto& names, std::string_view word) {
+  for (const Name& n : names) {
+    if (word == n.word) return &n;
+  }
+  return nullptr;
+}
+
+const Name* FindValue(const auto& names, int32_t value) {
+  for (const Name& n : names) {
+    if (value == n.value) return &n;
+  }
+  return nullptr;
+}
+
+bool ParseTicks(std::string_view word, int32_t& out) {
+  const auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), out);
+  return ec == std::errc() && ptr == word.data() + word.size() && out >= 1 && out <= kMaxTicks &&
+         word[0] != '+' && !(word.size() > 1 && word[0] == '0');
+}
+
+bool IsDate(std::string_view word) {
+  if (word.size() != 10 || word[4] != '-' || word[7] != '-') return false;
+  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+    if (word[i] < '0' || word[i] > '9') return false;
+  }
+  const int month = (word[5] - '0') * 10 + (word[6] - '0');
+  const int day = (word[8] - '0') * 10 + (word[9] - '0');
+  return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+}
+
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t at = 0;
+  while (at < line.size()) {
+    if (line[at] == ' ' || line[at] == '\t') {
+      ++at;
+      continue;
+    }
+    std::size_t end = at;
+    while (end < line.size() && line[end] != ' ' && line[end] != '\t') ++end;
+    words.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
+
+// Pads `text` with spaces to `columns` terminal columns: a character of
+// three or more bytes in UTF-8 (the kana and kanji here) takes two.
+std::string Padded(const std::string& text, std::size_t columns) {
+  std::size_t width = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t bytes = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    width += bytes >= 3 ? 2 : 1;
+    i += bytes;
+  }
+  return text + std::string(width < columns ? columns - width : 0, ' ');
+}
+
+enum class ReadResult { kMissing, kRead, kUnusable };
+
+ReadResult ReadText(const std::string& path, std::string& text, std::string& why) {
+  // Non-blocking: a FIFO in its place must not stop the game.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return ReadResult::kMissing;
+    why = std::strerror(errno);
+    return ReadResult::kUnusable;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_size > static_cast<off_t>(kMaxFileBytes)) {
+    close(fd);
+    why = "not a records file (a regular file of at most 64 KiB)";
+    return ReadResult::kUnusable;
+  }
+  text.assign(kMaxFileBytes + 1, '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = std::strerror(errno);
+      close(fd);
+      return ReadResult::kUnusable;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  text.resize(got);
+  if (got > kMaxFileBytes) {
+    why = "not a records file (a regular file of at most 64 KiB)";
+    return ReadResult::kUnusable;
+  }
+  return ReadResult::kRead;
+}
+
+// Moves `path` aside as PATH.garbled-YYYYMMDD-HHMMSS (UTC), never over
+// another file: a second one within the same second gets "-2", and so on.
+bool MoveAside(const std::string& path, std::string& moved_to) {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
+  for (int n = 1; n <= 100; ++n) {
+    moved_to = path + ".garbled-" + stamp + (n > 1 ? "-" + std::to_string(n) : "");
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, moved_to.c_str(), RENAME_NOREPLACE) == 0) {
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsRecordKey(const RecordKey& key) {
+  return FindValue(kCourses, key.first) != nullptr && FindValue(kCars, key.second) != nullptr;
+}
+
+bool ParseRecords(std::string_view text, RecordTable& out, std::string& error) {
+  RecordTable table;
+  int line_number = 0;
+  while (!text.empty()) {
+    ++line_number;
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::vector<std::string_view> words = Words(line);
+    if (words.empty() || words[0][0] == '#') continue;
+    const std::string where = "line " + std::to_string(line_number) + ": ";
+    if (words.size() != 5) {
+      error = where + "a record has five words: course car race lap date";
+      return false;
+    }
+    const Name* course = Find(kCourses, words[0]);
+    const Name* car = Find(kCars, words[1]);
+    BestTimes times;
+    if (course == nullptr || car == nullptr) {
+      error = where + "no such course and car (course 1 or 2, car beginner or advanced)";
+      return false;
+    }
+    if (!ParseTicks(words[2], times.race) || !ParseTicks(words[3], times.lap)) {
+      error = where + "the times are whole numbers of ticks from 1 to 999999999";
+      return false;
+    }
+    if (!IsDate(words[4])) {
+      error = where + "the date is YYYY-MM-DD";
+      return false;
+    }
+    times.date = std::string(words[4]);
+    if (!table.emplace(RecordKey{course->value, car->value}, times).second) {
+      error = where + "this course and car have a record above";
+      return false;
+    }
+  }
+  out = std::move(table);
+  return true;
+}
+
+std::string FormatRecords(const RecordTable& table) {
+  std::string text = kHeader;
+  for (const auto& [key, times] : table) {
+    const Name* course = FindValue(kCourses, key.first);
+    const Name* car = FindValue(kCars, key.second);
+    if (course == nullptr || car == nullptr) continue;
+    text += std::string(course->word) + " " + car->word + " " + std::to_string(times.race) + " " +
+            std::to_string(times.lap) + " " + times.date + "\n";
+  }
+  return text;
+}
+
+NewRecords MergeRecord(RecordTable& table, const RecordKey& key, int32_t race, int32_t lap,
+                       const std::string& date) {
+  NewRecords news;
+  const auto it = table.find(key);
+  if (it == table.end()) {
+    table[key] = BestTimes{race, lap, date};
+    return {true, true};
+  }
+  BestTimes& best = it->second;
+  news.race = race < best.race;
+  news.lap = lap < best.lap;
+  if (news.race) best.race = race;
+  if (news.lap) best.lap = lap;
+  if (news.race || news.lap) best.date = date;
+  return news;
+}
+
+std::string SecondsText(int32_t ticks) {
+  // 8 hundredths a tick, in 64 bits: no rounding anywhere.
+  const int64_t hundredths = int64_t{ticks} * 8;
+  const int64_t whole = hundredths / 100;
+  const int64_t part = (hundredths < 0 ? -hundredths : hundredths) % 100;
+  char text[32];
+  std::snprintf(text, sizeof text, "%s%lld.%02lld", hundredths < 0 && whole == 0 ? "-" : "",
+                static_cast<long long>(whole), static_cast<long long>(part));
+  return text;
+}
+
+std::string RecordsTableText(const RecordTable& table) {
+  if (table.empty()) return "記録はまだありません\n";
+  const auto row = [](const std::string& course, const std::string& car, const std::string& race,
+                      const std::string& lap, const std::string& date) {
+    return Padded(course, 9) + Padded(car, 12) + Padded(race, 14) + Padded(lap, 14) + date + "\n";
+  };
+  std::string text = row("コース", "車", "ベストタイム", "ベストラップ", "日付");
+  for (const auto& [key, times] : table) {
+    const Name* course = FindValue(kCourses, key.first);
+    const Name* car = FindValue(kCars, key.second);
+    if (course == nullptr || car == nullptr) continue;
+    text += row(course->shown, car->shown, SecondsText(times.race) + "秒",
+                SecondsText(times.lap) + "秒", times.date);
+  }
+  return text;
+}
+
+std::string BestRunFileName(const RecordKey& key) {
+  const Name* course = FindValue(kCourses, key.first);
+  const Name* car = FindValue(kCars, key.second);
+  if (course == nullptr || car == nullptr) return {};
+  return std::string("best-course") + course->word + "-" + car->word + ".rec";
+}
+
+RecordsFile RecordsFile::Open(const std::string& dir, std::vector<std::string>& warnings) {
+  RecordsFile file;
+  file.dir_ = dir;
+  file.writable_ = file.Load(warnings);
+  return file;
+}
+
+bool RecordsFile::Load(std::vector<std::string>& warnings) {
+  table_.clear();
+  if (dir_.empty()) return false;
+  const std::string path = dir_ + "/" + kFileName;
+  const std::string name = Quoted(path, kMaxQuotedPathChars);
+  std::string text, why;
+  switch (ReadText(path, text, why)) {
+    case ReadResult::kMissing:
+      return true;
+    case ReadResult::kRead:
+      if (ParseRecords(text, table_, why)) return true;
+      break;
+    case ReadResult::kUnusable:
+      break;
+  }
+  std::string moved_to;
+  if (!MoveAside(path, moved_to)) {
+    warnings.push_back("cannot read the records " + name + " (" + why + ") nor move it aside (" +
+                       std::strerror(errno) + "); no records are kept");
+    return false;
+  }
+  warnings.push_back("the records " + name + " could not be used (" + why + "); kept as " +
+                     Quoted(moved_to, kMaxQuotedPathChars) + ", and the records start afresh");
+  return true;
+}
+
+bool RecordsFile::Update(const RecordKey& key, int32_t race, int32_t lap, const std::string& date,
+                         NewRecords& news, std::vector<std::string>& warnings, std::string& error) {
+  news = {};
+  if (dir_.empty()) return true;
+  // Another game may have set records since this one started.
+  writable_ = Load(warnings);
+  if (!writable_) {
+    error = "the records are not kept";
+    return false;
+  }
+  news = MergeRecord(table_, key, race, lap, date);
+  if (!news.race && !news.lap) return true;
+  FileTarget place;
+  return PrepareFileTarget(dir_ + "/" + kFileName, place, error) &&
+         ReplaceFileAtomically(place, FormatRecords(table_), error);
+}
+
+}  // namespace quorvel
