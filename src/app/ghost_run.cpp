@@ -67,6 +67,7 @@ struct GhostRun::Impl {
   std::size_t next = 0;
   bool ended = false;  // the recording has run out, stopped fitting, or closed the game
   std::string error;
+  Ending ending;
 
   // Carries out the next command that moves the game; false once the
   // recording has ended.
@@ -155,6 +156,8 @@ std::unique_ptr<GhostRun> GhostRun::Load(std::string_view text, std::string& err
     error = impl->error;
     return nullptr;
   }
+  const RaceState& end = impl->game.s;
+  impl->ending = {end.CourseChoice, end.CarChoice, end.Lap == kFinishedLap};
   impl->Start();
   return std::unique_ptr<GhostRun>(new GhostRun(std::move(impl)));
 }
@@ -165,6 +168,10 @@ std::optional<GhostPose> GhostRun::PoseAt(int32_t ticks) {
   }
   if (s.game.s.Ticks < ticks) return std::nullopt;
   return GhostPose{s.game.s.Pos[0], s.game.s.Pos[1], s.game.s.Steer};
+}
+
+const GhostRun::Ending& GhostRun::ending() const {
+  return impl_->ending;
 }
 
 int32_t GhostRun::ticks() const {

@@ -25,6 +25,15 @@ class GhostRun final : public GhostCar {
 
   std::optional<GhostPose> PoseAt(int32_t ticks) override;
 
+  // How the recording's race stood when it had been played through: its
+  // course and car (menu items) and whether it reached the finish.
+  struct Ending {
+    int32_t CourseChoice = 0;
+    int32_t CarChoice = 0;
+    bool finished = false;
+  };
+  const Ending& ending() const;
+
   // The ghost's own race clock now (ticks).
   int32_t ticks() const;
 

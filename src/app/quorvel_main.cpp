@@ -140,9 +140,16 @@ int main(int argc, char** argv) {
   if (options.help) return PrintOutput(quorvel::GameUsage());
   if (options.version) return PrintOutput(quorvel::GameVersionLine() + "\n");
   if (options.records) {
+    // Only reading: a file the game cannot use stays where it is.
+    const std::string dir = quorvel::DataDir();
+    if (dir.empty()) {
+      Warn("neither XDG_DATA_HOME nor HOME is set: no records are kept");
+      return 1;
+    }
     std::vector<std::string> warnings;
-    const quorvel::RecordsFile records = quorvel::RecordsFile::Open(quorvel::DataDir(), warnings);
+    const quorvel::RecordsFile records = quorvel::RecordsFile::Open(dir, warnings, false);
     for (const std::string& warning : warnings) Warn(warning);
+    if (!warnings.empty()) return 1;
     return PrintOutput(quorvel::RecordsTableText(records.table()));
   }
   const std::string record_name =

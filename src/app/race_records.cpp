@@ -14,11 +14,10 @@
 namespace quorvel {
 
 namespace {
-
 constexpr std::size_t kMaxRunBytes = 16 * 1024 * 1024;  // a race is some 30 to 100 KB
+}  // namespace
 
-// The whole of a kept run; false with errno set (ENOENT: there is none).
-bool ReadRun(const std::string& path, std::string& text) {
+bool ReadBestRun(const std::string& path, std::string& text) {
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   text.clear();
@@ -43,8 +42,6 @@ bool ReadRun(const std::string& path, std::string& text) {
   close(fd);
   return true;
 }
-
-}  // namespace
 
 std::string FinishText(const RaceTimes& times, const NewRecords& news) {
   constexpr const char* kNew = "（新記録）";
@@ -93,7 +90,7 @@ void RaceRecords::StartRace(bool at_load) {
     if (setup_.dir.empty() || name.empty()) return;
     const std::string path = setup_.dir + "/" + name;
     where = Quoted(path, kMaxQuotedPathChars);
-    if (!ReadRun(path, text)) {
+    if (!ReadBestRun(path, text)) {
       if (errno != ENOENT) {
         setup_.warn("cannot read the best run " + where + " (" + std::strerror(errno) +
                     "); racing without its ghost");
@@ -106,6 +103,17 @@ void RaceRecords::StartRace(bool at_load) {
   if (ghost_ == nullptr) {
     setup_.warn("the best run " + where + " does not replay (" + error +
                 "); racing without its ghost");
+    return;
+  }
+  // A kept run (not one given as --ghost) is raced against only if it is a
+  // whole race of this course and car: a file copied over it may be any
+  // recording.
+  const GhostRun::Ending& end = ghost_->ending();
+  if (!setup_.ghost_text && (!end.finished || end.CourseChoice != game_.s.CourseChoice ||
+                             end.CarChoice != game_.s.CarChoice)) {
+    setup_.warn("the best run " + where +
+                " is not a finished race of this course and car; racing without its ghost");
+    ghost_.reset();
     return;
   }
   game_.s.ghost = ghost_.get();
@@ -121,7 +129,10 @@ void RaceRecords::Finish(const RaceTimes& times) {
     const bool saved =
         records_->Update(key, times.race, times.best_lap(), setup_.today(), news, warnings, error);
     for (const std::string& w : warnings) setup_.warn(w);
-    if (!saved) setup_.warn("the records are not kept: " + error);
+    if (!saved) {
+      setup_.warn("the records are not kept: " + error);
+      news = {};  // nothing new was kept
+    }
     if (saved && news.race) KeepBestRun(key);
   }
   platform_.SetStatusText(FinishText(times, news));
@@ -130,19 +141,22 @@ void RaceRecords::Finish(const RaceTimes& times) {
 void RaceRecords::KeepBestRun(const RecordKey& key) {
   const std::string path = setup_.dir + "/" + BestRunFileName(key);
   const std::string text = lines_.RecordingText(setup_.header);
-  if (text.empty()) {
-    setup_.warn("the best run is not kept: it is too long to keep");
-    return;
-  }
   // Kept only if it plays to this very finish from a fresh start.
   std::string error;
-  if (GhostRun::Load(text, error) == nullptr) {
-    setup_.warn("the best run is not kept: it does not replay (" + error + ")");
-    return;
+  if (text.empty()) {
+    error = "it is too long to keep";
+  } else if (GhostRun::Load(text, error) == nullptr) {
+    error = "it does not replay (" + error + ")";
+  } else {
+    FileTarget place;
+    if (PrepareFileTarget(path, place, error) && ReplaceFileAtomically(place, text, error)) return;
   }
-  FileTarget place;
-  if (!PrepareFileTarget(path, place, error) || !ReplaceFileAtomically(place, text, error)) {
-    setup_.warn("the best run is not kept: " + error);
+  setup_.warn("the best run is not kept: " + error);
+  // The run kept before is no longer the record's: no ghost slower than the
+  // record it stands for.
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+    setup_.warn("the earlier best run " + Quoted(path, kMaxQuotedPathChars) +
+                " cannot be removed (" + std::strerror(errno) + ")");
   }
 }
 

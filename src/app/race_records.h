@@ -60,6 +60,11 @@ class RaceRecords {
   bool finished_ = false;  // the race has reached the finish
 };
 
+// The whole of a kept run (at most 16 MB; a race is some 30 to 100 KB),
+// without waiting on a FIFO; false with errno set (ENOENT: there is none,
+// EFBIG: too large).
+bool ReadBestRun(const std::string& path, std::string& text);
+
 // The line shown at the finish: "ゴール 52.16秒（新記録） ベストラップ
 // 17.04秒", with "（新記録）" after each time that is a new record.
 std::string FinishText(const RaceTimes& times, const NewRecords& news);

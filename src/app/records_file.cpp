@@ -142,6 +142,11 @@ bool MoveAside(const std::string& path, std::string& moved_to) {
     if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, moved_to.c_str(), RENAME_NOREPLACE) == 0) {
       return true;
     }
+    // A file system without RENAME_NOREPLACE: a hard link refuses to
+    // replace too.
+    if (errno == EINVAL && link(path.c_str(), moved_to.c_str()) == 0) {
+      return unlink(path.c_str()) == 0;
+    }
     if (errno != EEXIST) return false;
   }
   return false;
@@ -258,14 +263,15 @@ std::string BestRunFileName(const RecordKey& key) {
   return std::string("best-course") + course->word + "-" + car->word + ".rec";
 }
 
-RecordsFile RecordsFile::Open(const std::string& dir, std::vector<std::string>& warnings) {
+RecordsFile RecordsFile::Open(const std::string& dir, std::vector<std::string>& warnings,
+                              bool move_aside) {
   RecordsFile file;
   file.dir_ = dir;
-  file.writable_ = file.Load(warnings);
+  file.writable_ = file.Load(warnings, move_aside) && move_aside;
   return file;
 }
 
-bool RecordsFile::Load(std::vector<std::string>& warnings) {
+bool RecordsFile::Load(std::vector<std::string>& warnings, bool move_aside) {
   table_.clear();
   if (dir_.empty()) return false;
   const std::string path = dir_ + "/" + kFileName;
@@ -279,6 +285,11 @@ bool RecordsFile::Load(std::vector<std::string>& warnings) {
       break;
     case ReadResult::kUnusable:
       break;
+  }
+  table_.clear();  // whatever was read before the fault
+  if (!move_aside) {
+    warnings.push_back("the records " + name + " cannot be used (" + why + ")");
+    return false;
   }
   std::string moved_to;
   if (!MoveAside(path, moved_to)) {

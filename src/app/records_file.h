@@ -72,7 +72,10 @@ class RecordsFile {
   // or is garbled is moved aside as records.garbled-YYYYMMDD-HHMMSS (UTC,
   // now), with one warning (no prefix, no newline); one that cannot even be
   // moved is left alone, with one warning, and no record is written to it.
-  static RecordsFile Open(const std::string& dir, std::vector<std::string>& warnings);
+  // With `move_aside` false (only reading, as --records does) such a file is
+  // left alone with one warning, and there are no records.
+  static RecordsFile Open(const std::string& dir, std::vector<std::string>& warnings,
+                          bool move_aside = true);
 
   const RecordTable& table() const { return table_; }
   const std::string& dir() const { return dir_; }
@@ -86,7 +89,7 @@ class RecordsFile {
 
  private:
   // Reads the file into table_; false when it may not be written.
-  bool Load(std::vector<std::string>& warnings);
+  bool Load(std::vector<std::string>& warnings, bool move_aside = true);
 
   std::string dir_;
   bool writable_ = false;

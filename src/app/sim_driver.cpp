@@ -9,11 +9,9 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <new>
-#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -224,19 +222,17 @@ class Sim {
     setup.dir = options_.records_dir;
     if (!options_.ghost_path.empty()) {
       const std::string name = Quoted(options_.ghost_path, kMaxQuotedPathChars);
-      std::ifstream in(options_.ghost_path, std::ios::binary);
-      std::ostringstream text;
-      text << in.rdbuf();
-      if (!in || std::filesystem::is_directory(options_.ghost_path)) {
-        error = name + ": cannot read it";
+      std::string text;
+      if (!ReadBestRun(options_.ghost_path, text)) {
+        error = name + ": cannot read it: " + std::strerror(errno);
         return false;
       }
       std::string why;
-      if (GhostRun::Load(text.str(), why) == nullptr) {
+      if (GhostRun::Load(text, why) == nullptr) {
         error = name + ": does not replay: " + why;
         return false;
       }
-      setup.ghost_text = text.str();
+      setup.ghost_text = std::move(text);
     }
     setup.header = std::string("quorvel-sim ") + QUORVEL_VERSION + " best run";
     setup.today = [] {
@@ -441,7 +437,13 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
       std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
       return kExitBad;
     }
-    if (!sim->SetRecords(err, error)) {
+    bool records_set = false;
+    try {
+      records_set = sim->SetRecords(err, error);
+    } catch (const std::bad_alloc&) {
+      error = "not enough memory for the ghost's recording";
+    }
+    if (!records_set) {
       std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
       return kExitBad;
     }

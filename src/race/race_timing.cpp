@@ -24,10 +24,12 @@ std::optional<RaceTimes> RaceTiming::Observe(const RaceState& s) {
   if (started_) {
     lap_begin_.fill(0);
   } else if (seen_ && s.Lap > lap_ && s.Lap >= 1 && s.Lap <= kFinishedLap) {
-    lap_begin_[static_cast<std::size_t>(s.Lap)] = step_tick;
+    // The race ends at the clock the player sees at the finish: a crash in
+    // the finishing step counts, as it does on the time label.
+    lap_begin_[static_cast<std::size_t>(s.Lap)] = s.Lap == kFinishedLap ? s.Ticks : step_tick;
     if (s.Lap == kFinishedLap) {
       RaceTimes t;
-      t.race = step_tick;
+      t.race = s.Ticks;
       for (std::size_t i = 0; i < t.laps.size(); ++i)
         t.laps[i] = lap_begin_[i + 2] - lap_begin_[i + 1];
       finished = t;

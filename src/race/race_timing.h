@@ -12,10 +12,11 @@ namespace quorvel {
 
 // The times of a race that reached the finish.
 struct RaceTimes {
-  // The race clock at the finish: `Ticks` of the step that completed the
-  // third lap, crash penalties included. The clock reads 0 one step after
-  // the first race step (which runs at -1), so this is the time the race
-  // clock shows, and the same offset holds for every race.
+  // The race clock at the finish: `Ticks` after the step that completed the
+  // third lap, crash penalties included (one in that very step too). The
+  // clock reads 0 one step after the first race step (which runs at -1), so
+  // this is the time the race clock shows, and the same offset holds for
+  // every race.
   int32_t race = 0;
   // Each lap from the tick it began to the tick the next began; lap 1
   // begins when the clock reads 0, the others when `Lap` was raised to

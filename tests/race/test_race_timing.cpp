@@ -36,10 +36,11 @@ TEST(RaceTiming, TimesFromTheStepsThatRaiseTheLap) {
        {{5, 0}, {9, 1}, {109, 2}, {209, 3}, {309, 4}},
        RaceTimes{309, {100, 100, 100}}},
       // The step at 150 crossed the line and then crashed: the clock reads
-      // 189, the lap began at 150; the finishing step crashed likewise.
+      // 189, the lap began at 150. The finishing step crashed likewise: the
+      // race ends at the 339 the clock shows.
       {"crashes on the line",
        {{100, 2}, {189, 3, true}, {339, 4, true}},
-       RaceTimes{300, {100, 50, 150}}},
+       RaceTimes{339, {100, 50, 189}}},
       {"no finish", {{100, 2}, {200, 3}, {400, 3}}, std::nullopt},
   };
   for (const Case& c : cases) {

@@ -41,6 +41,17 @@ std::string Field(const std::string& line, const std::string& key) {
   return line.substr(from, line.find_first_of(",}]", from) - from);
 }
 
+// The best run quorvel-sim --records keeps of course1-race.rec (course 1,
+// beginner car), made once for the tests that race against it.
+const std::string& KeptBestRun() {
+  static const std::string best = [] {
+    const testing::ScratchDir dir("records-kept");
+    testing::RunSimOn(Kept("course1-race.rec"), {"--records", dir.path().string()});
+    return ReadFile(dir / "best-course1-beginner.rec");
+  }();
+  return best;
+}
+
 std::string LastLine(const std::string& text) {
   const std::size_t end = text.find_last_not_of('\n');
   return text.substr(text.rfind('\n', end) + 1, end - text.rfind('\n', end));
@@ -206,10 +217,8 @@ class PoseLog final : public GhostCar {
 };
 
 TEST(RecordsGhost, TheGhostIsWhereTheKeptRunIsTickForTickAcrossACrash) {
-  const testing::ScratchDir dir("records-ghost");
-  ASSERT_EQ(testing::RunSimOn(Kept("course1-race.rec"), {"--records", dir.path().string()}).status,
-            0);
-  const std::string best = ReadFile(dir / "best-course1-beginner.rec");
+  const std::string& best = KeptBestRun();
+  ASSERT_FALSE(best.empty());
   // The kept run played on its own: its pose after each tick.
   struct Step {
     int32_t ticks;
@@ -257,8 +266,7 @@ TEST(RecordsGhost, TheGhostIsWhereTheKeptRunIsTickForTickAcrossACrash) {
 
 TEST(RecordsGhost, TheDrawLogShowsTheGhostAndTheStateLinesStayAsTheyWere) {
   const testing::ScratchDir dir("records-draw");
-  ASSERT_EQ(testing::RunSimOn(Kept("course1-race.rec"), {"--records", dir.path().string()}).status,
-            0);
+  std::ofstream(dir / "best-course1-beginner.rec") << KeptBestRun();
   std::string idle;
   for (int i = 0; i < 60; ++i) idle += "tick\n";
   const testing::SimOutput plain = testing::RunSimOn(idle, {"--draw-log"});
@@ -287,6 +295,29 @@ TEST(RecordsGhost, TheDrawLogShowsTheGhostAndTheStateLinesStayAsTheyWere) {
   const testing::SimOutput bad = testing::RunSimOn(idle, {"--ghost", (dir / "newer.rec").string()});
   EXPECT_EQ(bad.status, 2);
   EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+}
+
+// A kept run that is not a whole race of this course and car costs one
+// warning and no ghost; the race goes on.
+TEST(RecordsGhost, AKeptRunThatDoesNotReplayToItsFinishIsNoGhost) {
+  const std::string& best = KeptBestRun();
+  const std::size_t check = best.find("\ncheck ") + 7;
+  const std::string damaged[] = {
+      best.substr(0, best.size() / 2),                                   // cut off: no finish
+      "version 2" + best.substr(best.find('\n')),                        // a newer format
+      best.substr(0, check) + "0" + best.substr(best.find(' ', check)),  // a check that fails
+  };
+  std::string idle;
+  for (int i = 0; i < 60; ++i) idle += "tick\n";
+  for (const std::string& run : damaged) {
+    const testing::ScratchDir dir("records-damaged");
+    std::ofstream(dir / "best-course1-beginner.rec") << run;
+    const testing::SimOutput out =
+        testing::RunSimOn(idle, {"--draw-log", "--records", dir.path().string()});
+    EXPECT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), 1) << out.err;
+    EXPECT_EQ(out.out.find("\"ring\""), std::string::npos) << run.substr(0, 40);
+  }
 }
 
 }  // namespace

@@ -59,8 +59,9 @@ bool DrawsWithoutGpu(SDL_Renderer* renderer) {
 // Whether the machine has a GPU as Linux shows one: a DRM device.
 bool HasGpuDevice() {
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
-    const std::string name = entry.path().filename().string();
+  for (std::filesystem::directory_iterator it("/dev/dri", error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
     if (name.starts_with("card") || name.starts_with("renderD")) return true;
   }
   return false;
