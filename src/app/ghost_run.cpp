@@ -1,5 +1,7 @@
 #include "app/ghost_run.h"
 
+#include <cmath>
+#include <deque>
 #include <utility>
 #include <vector>
 
@@ -68,6 +70,10 @@ struct GhostRun::Impl {
   bool ended = false;  // the recording has run out, stopped fitting, or closed the game
   std::string error;
   Ending ending;
+  // The ghost's race clock and pose after its last few steps, oldest first:
+  // a picture between ticks looks one tick ahead, and the tick that follows
+  // still finds its own pose here.
+  std::deque<std::pair<int32_t, GhostPose>> recent;
 
   // Carries out the next command that moves the game; false once the
   // recording has ended.
@@ -124,6 +130,24 @@ struct GhostRun::Impl {
     next = 0;
     ended = false;
     Form1_Load(game, platform);
+    recent.clear();
+    Note();
+  }
+
+  void Note() {
+    constexpr std::size_t kKept = 8;
+    recent.emplace_back(game.s.Ticks, GhostPose{game.s.Pos[0], game.s.Pos[1], game.s.Steer});
+    if (recent.size() > kKept) recent.pop_front();
+  }
+
+  // The first of the recent steps whose clock reads `ticks` or more, once
+  // the race has stepped on that far; nothing once it has ended before.
+  const std::pair<int32_t, GhostPose>* At(int32_t ticks) {
+    while (recent.back().first < ticks && game.s.Lap != kFinishedLap && Step()) Note();
+    for (const auto& step : recent) {
+      if (step.first >= ticks) return &step;
+    }
+    return nullptr;
   }
 };
 
@@ -163,11 +187,21 @@ std::unique_ptr<GhostRun> GhostRun::Load(std::string_view text, std::string& err
 }
 
 std::optional<GhostPose> GhostRun::PoseAt(int32_t ticks) {
-  Impl& s = *impl_;
-  while (s.game.s.Ticks < ticks && s.game.s.Lap != kFinishedLap && s.Step()) {
-  }
-  if (s.game.s.Ticks < ticks) return std::nullopt;
-  return GhostPose{s.game.s.Pos[0], s.game.s.Pos[1], s.game.s.Steer};
+  const auto* at = impl_->At(ticks);
+  if (at == nullptr) return std::nullopt;
+  return at->second;
+}
+
+std::optional<GhostPose> GhostRun::PoseBetween(int32_t ticks, double alpha) {
+  const auto* at = impl_->At(ticks);
+  if (at == nullptr) return std::nullopt;
+  const std::pair<int32_t, GhostPose> from = *at;  // At may drop it from the recent steps
+  const auto* to = impl_->At(ticks + 1);
+  if (to == nullptr || from.first != ticks || to->first != ticks + 1) return from.second;
+  const auto blend = [alpha](double a, double b) { return a + alpha * (b - a); };
+  return GhostPose{static_cast<float>(blend(from.second.x, to->second.x)),
+                   static_cast<float>(blend(from.second.y, to->second.y)),
+                   static_cast<int16_t>(std::lround(blend(from.second.Steer, to->second.Steer)))};
 }
 
 const GhostRun::Ending& GhostRun::ending() const {

@@ -24,6 +24,7 @@ class GhostRun final : public GhostCar {
   static std::unique_ptr<GhostRun> Load(std::string_view text, std::string& error);
 
   std::optional<GhostPose> PoseAt(int32_t ticks) override;
+  std::optional<GhostPose> PoseBetween(int32_t ticks, double alpha) override;
 
   // How the recording's race stood when it had been played through: its
   // course and car (menu items) and whether it reached the finish.

@@ -1,12 +1,30 @@
 #include "race/between_ticks.h"
 
+#include <optional>
+
 #include "race/car_motion.h"
 #include "race/frame_tick.h"
+#include "race/ghost_car.h"
 #include "render/draw_scene.h"
 
 namespace quorvel {
 
 namespace {
+
+// The ghost as a picture between ticks shows it: part of the way to its
+// next tick's place, as the car is.
+class GhostBetweenTicks final : public GhostCar {
+ public:
+  GhostBetweenTicks(GhostCar& ghost, double alpha) : ghost_(ghost), alpha_(alpha) {}
+  std::optional<GhostPose> PoseAt(int32_t ticks) override {
+    return ghost_.PoseBetween(ticks, alpha_);
+  }
+
+ private:
+  GhostCar& ghost_;
+  double alpha_;
+};
+
 constexpr int32_t kFinishedLap = 4;
 constexpr int32_t kFirstMovingTicks = -2;  // the next tick runs the first race step
 constexpr float kEyeHeight = 4.0f;         // world units
@@ -35,6 +53,8 @@ void DrawBetweenTicks(const Game& g, Surface& picture, const InputEvent& held, d
   next.Pos[0] = static_cast<float>(blend(now.Pos[0], m.NewX));
   next.Pos[1] = static_cast<float>(blend(now.Pos[1], m.NewY));
   next.Heading = static_cast<float>(blend(now.Heading, next.Heading));
+  std::optional<GhostBetweenTicks> ghost;
+  if (now.ghost != nullptr) next.ghost = &ghost.emplace(*now.ghost, alpha);
   DrawScenePicture(next, steer, lean, picture, kEyeHeight);
   picture.Refresh();
 }

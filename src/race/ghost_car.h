@@ -26,6 +26,13 @@ class GhostCar {
   // 39 ticks ahead, and it waits there). Nothing once its race is over or
   // has stopped.
   virtual std::optional<GhostPose> PoseAt(int32_t ticks) = 0;
+  // For a picture between the ticks `ticks` and `ticks` + 1, `alpha` (0 to 1)
+  // of the way: the pose at `ticks` moved that part of the way to the next
+  // tick's, where the ghost's race steps on by one tick (not across a crash
+  // of its own, nor while it waits); else the pose at `ticks`.
+  virtual std::optional<GhostPose> PoseBetween(int32_t ticks, double /*alpha*/) {
+    return PoseAt(ticks);
+  }
 };
 
 }  // namespace quorvel

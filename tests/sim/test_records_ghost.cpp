@@ -255,6 +255,18 @@ TEST(RecordsGhost, TheGhostIsWhereTheKeptRunIsTickForTickAcrossACrash) {
   }
   ASSERT_TRUE(crashed);
   ASSERT_GT(log.asked.size(), 100u);
+  // Between ticks it is part of the way to its next tick's place, and holds
+  // where its own race does not step on by one (its crash, its waiting).
+  const std::unique_ptr<GhostRun> between = GhostRun::Load(best, error);
+  for (std::size_t i = 0; i + 1 < alone.size() && alone[i].ticks < 400; ++i) {
+    const auto& [from, to] = std::pair(alone[i], alone[i + 1]);
+    const GhostPose half = *between->PoseBetween(from.ticks, 0.5);
+    const bool steps = to.ticks == from.ticks + 1 && from.ticks >= -39;
+    EXPECT_EQ(half.x,
+              steps ? static_cast<float>(from.pose.x + 0.5 * (double{to.pose.x} - from.pose.x))
+                    : between->PoseAt(from.ticks)->x)
+        << from.ticks;
+  }
   for (const auto& [ticks, pose] : log.asked) {
     const auto at = std::find_if(alone.begin(), alone.end(),
                                  [t = ticks](const Step& s) { return s.ticks >= t; });
