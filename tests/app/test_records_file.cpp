@@ -17,10 +17,7 @@ namespace {
 constexpr RecordKey kCourse1Beginner{0, 3};
 constexpr RecordKey kCourse2Advanced{1, 4};
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing::ReadFile;
 
 TEST(RecordsFile, ReadsRecordsAndNamesTheFirstBadLine) {
   struct Case {
@@ -89,18 +86,7 @@ TEST(RecordsFile, ATimeIsARecordOnlyWhenItBeatsTheKeptOne) {
   EXPECT_EQ(again, table);
 }
 
-TEST(RecordsFile, SecondsToTheHundredthFromWholeTicks) {
-  const std::pair<int32_t, const char*> cases[] = {{0, "0.00"},
-                                                   {1, "0.08"},
-                                                   {12, "0.96"},
-                                                   {13, "1.04"},
-                                                   {652, "52.16"},
-                                                   {1250, "100.00"},
-                                                   {999999999, "79999999.92"}};
-  for (const auto& [ticks, text] : cases) EXPECT_EQ(SecondsText(ticks), text) << ticks;
-}
-
-TEST(RecordsFile, TheFinishLineTellsBothTimesAndWhichAreNew) {
+TEST(RecordsFile, TheFinishLineTellsBothTimesToTheHundredthAndWhichAreNew) {
   const RaceTimes times{652, {230, 213, 209}};
   const std::pair<NewRecords, const char*> cases[] = {
       {{false, false}, "ゴール 52.16秒 ベストラップ 16.72秒"},
@@ -108,13 +94,25 @@ TEST(RecordsFile, TheFinishLineTellsBothTimesAndWhichAreNew) {
       {{false, true}, "ゴール 52.16秒 ベストラップ 16.72秒（新記録）"},
   };
   for (const auto& [news, text] : cases) EXPECT_EQ(FinishText(times, news), text);
+  // Whole hundredths from whole ticks of 80 ms, however large.
+  for (const auto& [ticks, text] : {std::pair<int32_t, const char*>{0, "0.00"},
+                                    {13, "1.04"},
+                                    {1250, "100.00"},
+                                    {999999999, "79999999.92"}}) {
+    EXPECT_EQ(SecondsText(ticks), text) << ticks;
+  }
 }
 
 TEST(RecordsFile, AGarbledFileIsKeptAsideAndTheRecordsStartAfresh) {
   const testing::ScratchDir dir("records-garbled");
   const std::string garbage = "1 beginner 652 210 2026-12-08\nnot a record\n";
   std::ofstream(dir / "records") << garbage;
+  // Only reading, as --records does: the file stays where it is.
   std::vector<std::string> warnings;
+  EXPECT_TRUE(RecordsFile::Open(dir.path().string(), warnings, false).table().empty());
+  EXPECT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(ReadFile(dir / "records"), garbage);
+  warnings.clear();
   RecordsFile file = RecordsFile::Open(dir.path().string(), warnings);
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("line 2"), std::string::npos) << warnings[0];

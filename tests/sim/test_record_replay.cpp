@@ -27,6 +27,7 @@
 #include "race/frame_tick.h"
 #include "race/game.h"
 #include "race/start_up.h"
+#include "support/scratch.h"
 #include "support/sim_run.h"
 
 namespace quorvel {
@@ -37,10 +38,7 @@ std::filesystem::path TempPath(const std::string& name) {
          ("quorvel-" + std::to_string(::getpid()) + "-" + name);
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing::ReadFile;
 
 // Random keys, stick and buttons; Enter and button 1 rare enough that races
 // happen between the menu visits, Enter in the menu rarer still so that the

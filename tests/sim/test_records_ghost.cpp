@@ -24,10 +24,7 @@
 namespace quorvel {
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing::ReadFile;
 
 std::string Kept(const std::string& name) {
   return ReadFile(std::filesystem::path(QUORVEL_SOURCE_DIR) / "tests/recordings" / name);

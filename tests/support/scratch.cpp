@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace quorvel::testing {
 
@@ -32,6 +34,11 @@ CommandResult RunCommand(const std::string& command) {
   const int status = pclose(p);
   if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
   return r;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace quorvel::testing

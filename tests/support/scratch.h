@@ -1,5 +1,5 @@
 // Test helpers for the world outside the process: a scratch folder of the
-// test's own, and a shell command's status and output.
+// test's own, a shell command's status and output, a file's text.
 #pragma once
 
 #include <filesystem>
@@ -33,5 +33,8 @@ struct CommandResult {
 
 // Runs `command` with /bin/sh and waits for it.
 CommandResult RunCommand(const std::string& command);
+
+// The whole of a file; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
 
 }  // namespace quorvel::testing
