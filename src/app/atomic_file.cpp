@@ -148,4 +148,40 @@ bool ReplaceFileAtomically(const FileTarget& place, std::string_view text, std::
   return true;
 }
 
+ReadResult ReadOwnFile(const std::string& path, std::size_t max_bytes, const char* not_own,
+                       std::string& text, std::string& why) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return ReadResult::kMissing;
+    why = std::strerror(errno);
+    return ReadResult::kUnusable;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(max_bytes)) {
+    close(fd);
+    why = not_own;
+    return ReadResult::kUnusable;
+  }
+  text.assign(max_bytes + 1, '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = std::strerror(errno);
+      close(fd);
+      return ReadResult::kUnusable;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  text.resize(got);
+  if (got > max_bytes) {
+    why = not_own;
+    return ReadResult::kUnusable;
+  }
+  return ReadResult::kRead;
+}
+
 }  // namespace quorvel

@@ -1,11 +1,23 @@
-// Replacing one of the game's own small files so that a reader, or a game
-// that is killed meanwhile, sees the old file or the new one, whole.
+// Reading one of the game's own files (settings, records, best runs) without
+// ever waiting on whatever stands in its place, and replacing one so that a
+// reader, or a game that is killed meanwhile, sees the old file or the new
+// one, whole.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace quorvel {
+
+enum class ReadResult { kMissing, kRead, kUnusable };
+
+// The whole text of the file at `path`, through links. Non-blocking: a FIFO
+// or a device in its place never stops the game. kUnusable with a short
+// reason in `why`: the system's, or `not_own` when it is not a regular file
+// of at most `max_bytes`.
+ReadResult ReadOwnFile(const std::string& path, std::size_t max_bytes, const char* not_own,
+                       std::string& text, std::string& why);
 
 // Where a save of a file goes: the file at the end of the path's chain of
 // symbolic links (so a link into a folder kept in version control stays a

@@ -1,6 +1,5 @@
 #include "app/race_records.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,30 +16,9 @@ namespace {
 constexpr std::size_t kMaxRunBytes = 16 * 1024 * 1024;  // a race is some 30 to 100 KB
 }  // namespace
 
-bool ReadBestRun(const std::string& path, std::string& text) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  text.clear();
-  char buffer[64 * 1024];
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int e = errno;
-      close(fd);
-      errno = e;
-      return false;
-    }
-    if (n == 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-    if (text.size() > kMaxRunBytes) {
-      close(fd);
-      errno = EFBIG;
-      return false;
-    }
-  }
-  close(fd);
-  return true;
+ReadResult ReadBestRun(const std::string& path, std::string& text, std::string& why) {
+  return ReadOwnFile(path, kMaxRunBytes, "not a recording (a regular file of at most 16 MB)", text,
+                     why);
 }
 
 std::string FinishText(const RaceTimes& times, const NewRecords& news) {
@@ -90,12 +68,16 @@ void RaceRecords::StartRace(bool at_load) {
     if (setup_.dir.empty() || name.empty()) return;
     const std::string path = setup_.dir + "/" + name;
     where = Quoted(path, kMaxQuotedPathChars);
-    if (!ReadBestRun(path, text)) {
-      if (errno != ENOENT) {
-        setup_.warn("cannot read the best run " + where + " (" + std::strerror(errno) +
+    std::string why;
+    switch (ReadBestRun(path, text, why)) {
+      case ReadResult::kMissing:
+        return;
+      case ReadResult::kUnusable:
+        setup_.warn("cannot read the best run " + where + " (" + why +
                     "); racing without its ghost");
-      }
-      return;
+        return;
+      case ReadResult::kRead:
+        break;
     }
   }
   std::string error;

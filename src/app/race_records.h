@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/atomic_file.h"
 #include "app/ghost_run.h"
 #include "app/race_lines.h"
 #include "app/records_file.h"
@@ -60,10 +61,9 @@ class RaceRecords {
   bool finished_ = false;  // the race has reached the finish
 };
 
-// The whole of a kept run (at most 16 MB; a race is some 30 to 100 KB),
-// without waiting on a FIFO; false with errno set (ENOENT: there is none,
-// EFBIG: too large).
-bool ReadBestRun(const std::string& path, std::string& text);
+// The whole of a kept run, as ReadOwnFile reads it: a regular file of at
+// most 16 MB (a race is some 30 to 100 KB).
+ReadResult ReadBestRun(const std::string& path, std::string& text, std::string& why);
 
 // The line shown at the finish: "ゴール 52.16秒（新記録） ベストラップ
 // 17.04秒", with "（新記録）" after each time that is a new record.

@@ -1,7 +1,6 @@
 #include "app/records_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -88,45 +87,6 @@ std::string Padded(const std::string& text, std::size_t columns) {
     i += bytes;
   }
   return text + std::string(width < columns ? columns - width : 0, ' ');
-}
-
-enum class ReadResult { kMissing, kRead, kUnusable };
-
-ReadResult ReadText(const std::string& path, std::string& text, std::string& why) {
-  // Non-blocking: a FIFO in its place must not stop the game.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return ReadResult::kMissing;
-    why = std::strerror(errno);
-    return ReadResult::kUnusable;
-  }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      st.st_size > static_cast<off_t>(kMaxFileBytes)) {
-    close(fd);
-    why = "not a records file (a regular file of at most 64 KiB)";
-    return ReadResult::kUnusable;
-  }
-  text.assign(kMaxFileBytes + 1, '\0');
-  std::size_t got = 0;
-  while (got < text.size()) {
-    const ssize_t n = read(fd, text.data() + got, text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      why = std::strerror(errno);
-      close(fd);
-      return ReadResult::kUnusable;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  close(fd);
-  text.resize(got);
-  if (got > kMaxFileBytes) {
-    why = "not a records file (a regular file of at most 64 KiB)";
-    return ReadResult::kUnusable;
-  }
-  return ReadResult::kRead;
 }
 
 // Moves `path` aside as PATH.garbled-YYYYMMDD-HHMMSS (UTC), never over
@@ -277,7 +237,8 @@ bool RecordsFile::Load(std::vector<std::string>& warnings, bool move_aside) {
   const std::string path = dir_ + "/" + kFileName;
   const std::string name = Quoted(path, kMaxQuotedPathChars);
   std::string text, why;
-  switch (ReadText(path, text, why)) {
+  switch (ReadOwnFile(path, kMaxFileBytes, "not a records file (a regular file of at most 64 KiB)",
+                      text, why)) {
     case ReadResult::kMissing:
       return true;
     case ReadResult::kRead:

@@ -1,9 +1,7 @@
 #include "app/settings_file.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,7 +20,8 @@ namespace quorvel {
 namespace {
 
 constexpr std::size_t kMaxFileBytes = 4096;  // a real file is about 40 bytes
-constexpr int kMaxLineWarnings = 5;          // then one line for the rest
+constexpr const char* kNotASettingsFile = "not a settings file (a regular file of at most 4 KiB)";
+constexpr int kMaxLineWarnings = 5;  // then one line for the rest
 
 // One setting: its key, what it takes (for warnings), and how its value is
 // read and written. A new setting is a field of Settings and a row below.
@@ -122,49 +121,6 @@ Line ReadLine(std::string_view raw) {
   return {nullptr, {}, Quoted(name) + " is not a setting"};
 }
 
-enum class ReadResult { kMissing, kRead, kUnusable };
-
-// The file's whole text, through a link if it is one. kUnusable with a
-// short reason in `why` when it is there but is not a regular file of at
-// most kMaxFileBytes that can be read.
-ReadResult ReadSettingsText(const std::string& path, std::string& text, std::string& why) {
-  // Non-blocking: a FIFO or a device in its place must not stop the game
-  // before any window opens.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return ReadResult::kMissing;
-    why = std::strerror(errno);
-    return ReadResult::kUnusable;
-  }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      st.st_size > static_cast<off_t>(kMaxFileBytes)) {
-    close(fd);
-    why = "not a settings file (a regular file of at most 4 KiB)";
-    return ReadResult::kUnusable;
-  }
-  text.assign(kMaxFileBytes + 1, '\0');
-  std::size_t got = 0;
-  while (got < text.size()) {
-    const ssize_t n = read(fd, text.data() + got, text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      why = std::strerror(errno);
-      close(fd);
-      return ReadResult::kUnusable;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  close(fd);
-  text.resize(got);
-  if (got > kMaxFileBytes) {  // grew since fstat
-    why = "not a settings file (a regular file of at most 4 KiB)";
-    return ReadResult::kUnusable;
-  }
-  return ReadResult::kRead;
-}
-
 }  // namespace
 
 Settings ParseSettings(std::string_view text, std::vector<std::string>& warnings) {
@@ -236,7 +192,7 @@ SettingsFile SettingsFile::Load(const std::string& path, std::vector<std::string
   }
   const std::string name = Quoted(path, kMaxQuotedPathChars);
   std::string text, why;
-  switch (ReadSettingsText(path, text, why)) {
+  switch (ReadOwnFile(path, kMaxFileBytes, kNotASettingsFile, text, why)) {
     case ReadResult::kMissing:
       file.read_ = true;
       break;
@@ -261,7 +217,7 @@ bool SettingsFile::Save(const Settings& settings, std::string& error) {
   if (!PrepareFileTarget(path_, place, error)) return false;
   // The file as it is now: the player may have edited it while the game ran.
   std::string text, why;
-  const ReadResult now = ReadSettingsText(place.target, text, why);
+  const ReadResult now = ReadOwnFile(place.target, kMaxFileBytes, kNotASettingsFile, text, why);
   if (now == ReadResult::kUnusable) {
     error = "cannot read " + Quoted(place.target, kMaxQuotedPathChars) + " (" + why +
             "); leaving it as it is";

@@ -222,12 +222,12 @@ class Sim {
     setup.dir = options_.records_dir;
     if (!options_.ghost_path.empty()) {
       const std::string name = Quoted(options_.ghost_path, kMaxQuotedPathChars);
-      std::string text;
-      if (!ReadBestRun(options_.ghost_path, text)) {
-        error = name + ": cannot read it: " + std::strerror(errno);
+      std::string text, why;
+      if (ReadBestRun(options_.ghost_path, text, why) != ReadResult::kRead) {
+        error =
+            name + ": cannot read it: " + (why.empty() ? std::string(std::strerror(ENOENT)) : why);
         return false;
       }
-      std::string why;
       if (GhostRun::Load(text, why) == nullptr) {
         error = name + ": does not replay: " + why;
         return false;

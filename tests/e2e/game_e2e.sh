@@ -451,15 +451,18 @@ whole_picture() {  # whole_picture IMAGE: sets shot_size
 start_game --scale 16
 sleep 0.3
 step=0
-for key in F11 F11 ctrl+minus ctrl+plus; do
+for key_size in F11:1280x1024 F11:678x678 ctrl+minus:339x339 ctrl+plus:678x678; do
   step=$((step + 1))
-  mkdir "$work/shots-$step"
-  xdotool key "$key"
+  mkdir -p "$work/shots-$step/settled"
+  timeout 5 xdotool windowfocus --sync "$wid"
+  xdotool key "${key_size%%:*}"
   "$grab_frames" "$wid" 25 "$work/shots-$step"
-  sleep 0.3
+  # A slow build may take longer than the shots: the last ones at the size.
+  wait_for 3 sized "${key_size#*:}"
+  "$grab_frames" "$wid" 3 "$work/shots-$step/settled"
 done
 bad_shots="" shot_sizes=""
-for f in "$work"/shots-*/shot-*.ppm; do
+for f in "$work"/shots-*/shot-*.ppm "$work"/shots-*/settled/shot-*.ppm; do
   whole_picture "$f" || bad_shots+=" ${f#"$work"/}:$shot_size"
   [[ $shot_sizes == *"$shot_size"* ]] || shot_sizes+=" $shot_size"
 done
@@ -529,7 +532,7 @@ for i in $(seq 20); do
   wait_game_exit
   [[ $exit_status == running ]] && kill "$game_pid" && wait "$game_pid" 2>/dev/null
   [[ $exit_status != 0 || -s $work/game.err ]] &&
-    bad_quits+=" ${ways[i % 5]}:$exit_status:$(head -c 100 "$work/game.err")"
+    bad_quits+=" ${ways[i % 5]}:$exit_status:$(head -c 300 "$work/game.err")"
   game_pid=""
 done
 check "20 quits in a row: status 0, nothing on stderr (failed:${bad_quits:- none})" \

@@ -61,6 +61,12 @@ bool MarkGone(unsigned long id) {
 // the game treats as a close; any other error keeps its old meaning.
 int FilterXError(Display* display, XErrorEvent* event) {
   if (tolerate_glx && event->request_code == glx_opcode) return 0;
+  // A request about no window at all (None), as SDL makes one while another
+  // program destroys the game window: nothing of the game's is wrong.
+  if ((event->error_code == BadWindow || event->error_code == BadDrawable) &&
+      event->resourceid == 0) {
+    return 0;
+  }
   if ((event->error_code == BadWindow || event->error_code == BadDrawable ||
        event->error_code == glx_bad_drawable) &&
       MarkGone(event->resourceid)) {
