@@ -5,6 +5,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <X11/Xresource.h>
 
 #include <cmath>
@@ -61,8 +62,11 @@ bool MarkGone(unsigned long id) {
 // the game treats as a close; any other error keeps its old meaning.
 int FilterXError(Display* display, XErrorEvent* event) {
   if (tolerate_glx && event->request_code == glx_opcode) return 0;
-  // A request about no window at all (None), as SDL makes one while another
-  // program destroys the game window: nothing of the game's is wrong.
+  // SDL asks where a window lies (TranslateCoordinates) as it handles the
+  // events of windows that another program may destroy meanwhile, and has
+  // been seen to ask about no window at all: the answer only moves SDL's
+  // idea of a position, so its failure is no fault of the game's.
+  if (event->error_code == BadWindow && event->request_code == X_TranslateCoords) return 0;
   if ((event->error_code == BadWindow || event->error_code == BadDrawable) &&
       event->resourceid == 0) {
     return 0;
