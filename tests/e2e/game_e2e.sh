@@ -2,7 +2,7 @@
 # End-to-end test of the real game binary as a player meets it: a private
 # Xvfb display, keys sent through XTest (xdotool), screenshots checked pixel
 # by pixel (ImageMagick). Usage: game_e2e.sh QUORVEL SEND_WM_DELETE QUORVEL_SIM
-# COUNT_PICTURES GRAB_FRAMES
+# COUNT_PICTURES GRAB_FRAMES WINDOWS_GONE
 set -uo pipefail
 source "$(dirname "$0")/../support/checks.sh"
 source "$(dirname "$0")/x_queries.sh"
@@ -12,6 +12,7 @@ send_wm_delete=$2
 sim=$3
 count_pictures=$4
 grab_frames=$5
+windows_gone=$6
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
@@ -307,6 +308,13 @@ stop_game
 check "the records are as quorvel-sim left them" \
   cmp -s "$work/records.before" "$XDG_DATA_HOME/quorvel/records"
 export XDG_DATA_HOME=$work/data
+
+# Windows that another program resizes and destroys just before the game
+# presents to them end the game quietly.
+"$windows_gone" >"$work/gone.out" 2>&1
+gone_status=$?
+check "windows destroyed as SDL redoes them: status 0 (got $gone_status), nothing said ($(head -c 200 "$work/gone.out"))" \
+  test "$gone_status" = 0 -a ! -s "$work/gone.out"
 
 # --- the title-bar close button ---
 start_game

@@ -8,11 +8,15 @@ if(X11_FOUND)
   # Counts the distinct pictures the game shows, from inside it (LD_PRELOAD).
   add_library(count_pictures MODULE tests/e2e/count_pictures.c)
   target_link_libraries(count_pictures PRIVATE PkgConfig::SDL2 ${CMAKE_DL_LIBS})
+  # Windows destroyed by another program just as SDL redoes their resources.
+  add_executable(windows_gone tests/e2e/windows_gone.cpp)
+  target_link_libraries(windows_gone PRIVATE quorvel_sdl)
   if(TARGET quorvel)
     add_test(NAME e2e_real_window
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/game_e2e.sh $<TARGET_FILE:quorvel>
               $<TARGET_FILE:send_wm_delete> $<TARGET_FILE:quorvel-sim>
-              $<TARGET_FILE:count_pictures> $<TARGET_FILE:grab_frames>)
+              $<TARGET_FILE:count_pictures> $<TARGET_FILE:grab_frames>
+              $<TARGET_FILE:windows_gone>)
     set_tests_properties(e2e_real_window PROPERTIES TIMEOUT 240 RUN_SERIAL TRUE LABELS e2e)
   endif()
 endif()

@@ -58,6 +58,13 @@ bool MarkGone(unsigned long id) {
   return false;
 }
 
+bool AnyGone() {
+  for (const Watched& w : watched) {
+    if (w.gone) return true;
+  }
+  return false;
+}
+
 // A window of ours that the server no longer knows is a window gone, which
 // the game treats as a close; any other error keeps its old meaning.
 int FilterXError(Display* display, XErrorEvent* event) {
@@ -76,6 +83,10 @@ int FilterXError(Display* display, XErrorEvent* event) {
       MarkGone(event->resourceid)) {
     return 0;
   }
+  // SDL makes a new drawing context (GC) for a window whenever its size
+  // changes; made for a window already gone, it never exists, and freeing it
+  // later fails. Nothing is lost by that.
+  if (event->error_code == BadGC && event->request_code == X_FreeGC && AnyGone()) return 0;
   return previous_handler != nullptr ? previous_handler(display, event) : 0;
 }
 
