@@ -7,20 +7,26 @@
 
 namespace quorvel {
 
-std::string ConfigDir() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+namespace {
+
+// The game's folder in the XDG base folder named by `variable`, or under
+// HOME at `in_home` when the variable is unset or relative.
+std::string XdgFolder(const char* variable, const char* in_home) {
+  const char* xdg = std::getenv(variable);
   if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/quorvel";
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] == '\0') return {};
-  return std::string(home) + "/.config/quorvel";
+  return std::string(home) + in_home;
+}
+
+}  // namespace
+
+std::string ConfigDir() {
+  return XdgFolder("XDG_CONFIG_HOME", "/.config/quorvel");
 }
 
 std::string DataDir() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/quorvel";
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] == '\0') return {};
-  return std::string(home) + "/.local/share/quorvel";
+  return XdgFolder("XDG_DATA_HOME", "/.local/share/quorvel");
 }
 
 bool MakeFolders(const std::string& dir) {

@@ -50,16 +50,6 @@ int PrintOutput(const std::string& text) {
   return 1;
 }
 
-// Today's date (UTC), as the records keep it.
-std::string Today() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char day[16];
-  std::strftime(day, sizeof day, "%Y-%m-%d", &utc);
-  return day;
-}
-
 void Warn(const std::string& warning) {
   std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
 }
@@ -276,7 +266,6 @@ int main(int argc, char** argv) {
     }
     setup.ghost = options.ghost.value_or(settings.values().ghost);
     setup.header = quorvel::GameVersionLine() + " best run";
-    setup.today = Today;
     setup.warn = Warn;
     records = std::make_unique<quorvel::RaceRecords>(game, *platform, std::move(setup));
     records_handlers = std::make_unique<RecordsHandlers>(form1, *records);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <utility>
 #include <vector>
 
@@ -11,6 +12,15 @@
 #include "app/quoted_text.h"
 
 namespace quorvel {
+
+std::string TodayUtc() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char day[16];
+  std::strftime(day, sizeof day, "%Y-%m-%d", &utc);
+  return day;
+}
 
 namespace {
 constexpr std::size_t kMaxRunBytes = 16 * 1024 * 1024;  // a race is some 30 to 100 KB

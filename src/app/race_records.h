@@ -20,15 +20,18 @@
 
 namespace quorvel {
 
+// Today's date as the records keep it: YYYY-MM-DD, UTC.
+std::string TodayUtc();
+
 struct RaceRecordsSetup {
   std::string dir;  // the records' folder; empty: none are read or kept
   bool ghost = true;
   // A recording to race against in place of the kept best runs (quorvel-sim
   // --ghost), already known to replay.
   std::optional<std::string> ghost_text;
-  std::string header;                            // comment line of a kept run
-  std::function<std::string()> today;            // YYYY-MM-DD, UTC
-  std::function<void(const std::string&)> warn;  // one line, no prefix
+  std::string header;                             // comment line of a kept run
+  std::function<std::string()> today = TodayUtc;  // YYYY-MM-DD, UTC
+  std::function<void(const std::string&)> warn;   // one line, no prefix
 };
 
 class RaceRecords {

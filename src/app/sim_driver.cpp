@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -89,6 +88,14 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
   const std::vector<std::string>& words = line.words;
   const std::vector<char*>& argv = line.argv;
   const int argc = line.argc();
+  // What a missing or mistaken value of the option `c` is told with.
+  const auto takes = [](int c) {
+    return c == kSurface   ? kSurfaceRange
+           : c == kFrames  ? "--frames takes a directory"
+           : c == kRecords ? "--records takes a directory"
+           : c == kGhost   ? "--ghost takes a recording"
+                           : "--subframes takes a whole number from 1 to 16";
+  };
   const auto unknown = [&](int at) {
     error =
         "unknown option " + Quoted(words[static_cast<std::size_t>(at)]) + " (" + kUsageLine + ")";
@@ -107,25 +114,25 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
         if (optind >= argc || !ParseSize(value, o.width) ||
             !ParseSize(words[static_cast<std::size_t>(optind++)], o.height) ||
             int64_t{o.width} * o.height > kMaxSurfacePixels) {
-          error = kSurfaceRange;
+          error = takes(code);
           return false;
         }
         break;
       case kSubframes:
         if (!ParseSize(value, o.subframes) || o.subframes > 16) {
-          error = "--subframes takes a whole number from 1 to 16";
+          error = takes(code);
           return false;
         }
         break;
       case kFrames:
         if (value.empty()) {
-          error = "--frames takes a directory";
+          error = takes(code);
           return false;
         }
         // `--frames --draw-log` forgot the folder: no folder named after an
         // option is made (./--draw-log names one on purpose).
         if (LooksLikeOption(value) && optarg == argv[static_cast<std::size_t>(optind - 1)]) {
-          error = "--frames takes a directory, not the option " + Quoted(value) +
+          error = std::string(takes(code)) + ", not the option " + Quoted(value) +
                   " (put ./ before a folder of that name)";
           return false;
         }
@@ -135,7 +142,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
       case kGhost:
         if (value.empty() ||
             (LooksLikeOption(value) && optarg == argv[static_cast<std::size_t>(optind - 1)])) {
-          error = code == kRecords ? "--records takes a directory" : "--ghost takes a recording";
+          error = takes(code);
           return false;
         }
         (code == kRecords ? o.records_dir : o.ghost_path) = value;
@@ -151,15 +158,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
         o.version = true;
         break;
       case ':':
-        if (optopt == kSurface) {
-          error = kSurfaceRange;
-        } else if (optopt == kFrames || optopt == kRecords) {
-          error = optopt == kFrames ? "--frames takes a directory" : "--records takes a directory";
-        } else if (optopt == kGhost) {
-          error = "--ghost takes a recording";
-        } else {
-          error = "--subframes takes a whole number from 1 to 16";
-        }
+        error = takes(optopt);
         return false;
       default:
         return unknown(word);
@@ -235,14 +234,6 @@ class Sim {
       setup.ghost_text = std::move(text);
     }
     setup.header = std::string("quorvel-sim ") + QUORVEL_VERSION + " best run";
-    setup.today = [] {
-      const std::time_t now = std::time(nullptr);
-      std::tm utc{};
-      gmtime_r(&now, &utc);
-      char day[16];
-      std::strftime(day, sizeof day, "%Y-%m-%d", &utc);
-      return std::string(day);
-    };
     setup.warn = [err](const std::string& w) {
       std::fprintf(err, "quorvel-sim: warning: %s\n", w.c_str());
     };
