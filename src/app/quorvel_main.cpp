@@ -7,24 +7,21 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/config_dir.h"
-#include "app/game_options.h"
-#include "app/input_recorder.h"
-#include "app/input_replay.h"
-#include "app/quoted_text.h"
+#include "app/options.h"
 #include "app/race_records.h"
+#include "app/recording.h"
 #include "app/records_file.h"
 #include "app/settings_file.h"
+#include "base/own_files.h"
+#include "base/text.h"
 #include "platform/sdl/sdl_platform.h"
 #include "race/game.h"
 #include "race/game_window_handlers.h"
@@ -33,12 +30,7 @@ namespace {
 
 // The recording's first line: the game's version and when it was made (UTC).
 std::string RecordingHeader() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char when[32];
-  std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return quorvel::GameVersionLine() + " recording, " + when;
+  return quorvel::GameVersionLine() + " recording, " + quorvel::UtcStamp("%Y-%m-%dT%H:%M:%SZ");
 }
 
 // The --help or --version text on standard output: 0, or 1 with one line
@@ -53,30 +45,6 @@ int PrintOutput(const std::string& text) {
 void Warn(const std::string& warning) {
   std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
 }
-
-// The game window's handlers with the records kept beside them: the times,
-// the records and the ghost are looked after once the load and each tick
-// are done.
-class RecordsHandlers final : public quorvel::GameWindowHandlers {
- public:
-  RecordsHandlers(quorvel::Form1Handlers& form1, quorvel::RaceRecords& records)
-      : form1_(form1), records_(records) {}
-  void Form_Load() override {
-    form1_.Form_Load();
-    records_.AfterEvent();
-  }
-  void Timer1_Timer(const quorvel::InputEvent& tick) override {
-    form1_.Timer1_Timer(tick);
-    records_.AfterEvent();
-  }
-  void Form_PaintBetweenTicks(double alpha, const quorvel::InputEvent& held) override {
-    form1_.Form_PaintBetweenTicks(alpha, held);
-  }
-
- private:
-  quorvel::Form1Handlers& form1_;
-  quorvel::RaceRecords& records_;
-};
 
 void ReportRecordingFailure(const std::string& name, const std::string& why) {
   std::fprintf(stderr, "quorvel: cannot write the recording %s: %s\n", name.c_str(), why.c_str());
@@ -224,9 +192,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   quorvel::Game game;
-  std::unique_ptr<quorvel::InputRecorder> recorder;
-  std::unique_ptr<quorvel::InputReplay> replay;
-  quorvel::InputFilter filter;
   if (create_record) {
     record_fd = open(options.record_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (record_fd < 0) {
@@ -235,52 +200,33 @@ int main(int argc, char** argv) {
     }
     if (!TakeRecording(record_fd, record_name)) return 2;
   }
+  // The input's way into the game: a recording played back or the devices,
+  // then the recorder, then the records. Only a race played live keeps
+  // records and has a ghost; a replay shows the recording as it was.
+  quorvel::InputTaps taps;
+  std::unique_ptr<quorvel::RecordingReplay> replay;
+  if (replay_fd >= 0) replay = std::make_unique<quorvel::RecordingReplay>(replay_fd, game.s);
+  std::unique_ptr<quorvel::RecordingWriter> recorder;
   if (record_fd >= 0) {
     // The one line comes at the first failure, while the game goes on.
-    recorder = std::make_unique<quorvel::InputRecorder>(
+    recorder = std::make_unique<quorvel::RecordingWriter>(
         record_fd, game.s, RecordingHeader(),
         [&record_name](const std::string& why) { ReportRecordingFailure(record_name, why); });
-    filter = [&recorder](const quorvel::InputEvent& live, bool menu_open) {
-      return recorder->Take(live, menu_open);
-    };
-  } else if (replay_fd >= 0) {
-    replay = std::make_unique<quorvel::InputReplay>(replay_fd, game.s);
-    filter = [&replay](const quorvel::InputEvent& live, bool menu_open) {
-      return replay->Take(live, menu_open);
-    };
+    taps.Add(*recorder);
   }
-  quorvel::Form1Handlers form1(game, *platform);
-  quorvel::InputPreview preview;
-  if (replay != nullptr) {
-    preview = [&replay](const quorvel::InputEvent& held) { return replay->Preview(held); };
-  }
-  // Only a race played live keeps records and has a ghost; a replay shows
-  // the recording as it was, and sets no record.
   std::unique_ptr<quorvel::RaceRecords> records;
-  std::unique_ptr<RecordsHandlers> records_handlers;
   if (replay == nullptr) {
     quorvel::RaceRecordsSetup setup;
     setup.dir = quorvel::DataDir();
-    if (setup.dir.empty()) {
-      Warn("neither XDG_DATA_HOME nor HOME is set: no records are kept");
-    }
+    if (setup.dir.empty()) Warn("neither XDG_DATA_HOME nor HOME is set: no records are kept");
     setup.ghost = options.ghost.value_or(settings.values().ghost);
     setup.header = quorvel::GameVersionLine() + " best run";
     setup.warn = Warn;
     records = std::make_unique<quorvel::RaceRecords>(game, *platform, std::move(setup));
-    records_handlers = std::make_unique<RecordsHandlers>(form1, *records);
-    filter = [&records, taken = std::move(filter)](const quorvel::InputEvent& live,
-                                                   bool menu_open) {
-      const std::optional<quorvel::InputEvent> e =
-          taken ? taken(live, menu_open) : quorvel::LiveInput(live, menu_open);
-      if (e) records->Take(*e, menu_open);
-      return e;
-    };
+    taps.Add(*records);
   }
-  quorvel::GameWindowHandlers& handlers =
-      records_handlers != nullptr ? static_cast<quorvel::GameWindowHandlers&>(*records_handlers)
-                                  : form1;
-  int status = platform->Run(handlers, filter, preview);
+  quorvel::Form1Handlers form1(game, *platform);
+  int status = platform->Run(form1, taps, replay.get());
   if (recorder != nullptr) {
     // A failed write has been reported as it happened.
     if (!recorder->Finish(form1.Unloaded())) status = 1;

@@ -1,34 +1,63 @@
 #include "app/race_records.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <utility>
 #include <vector>
 
-#include "app/atomic_file.h"
-#include "app/quoted_text.h"
+#include "base/text.h"
 
 namespace quorvel {
 
-std::string TodayUtc() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char day[16];
-  std::strftime(day, sizeof day, "%Y-%m-%d", &utc);
-  return day;
+namespace {
+
+constexpr int32_t kCourse2 = 1;
+constexpr int32_t kAdvancedCar = 4;
+
+InputEvent TickWith(uint8_t keys, std::optional<JoyReading> joy) {
+  InputEvent e = InputEvent::Of(InputEvent::kTick);
+  e.keys = keys;
+  e.joy = joy;
+  return e;
 }
 
-namespace {
-constexpr std::size_t kMaxRunBytes = 16 * 1024 * 1024;  // a race is some 30 to 100 KB
+InputEvent PollWith(uint32_t buttons) {
+  InputEvent e = InputEvent::Of(InputEvent::kPoll);
+  e.joy = JoyReading{kStickNeutral, kStickNeutral, buttons};
+  return e;
+}
+
 }  // namespace
 
-ReadResult ReadBestRun(const std::string& path, std::string& text, std::string& why) {
-  return ReadOwnFile(path, kMaxRunBytes, "not a recording (a regular file of at most 16 MB)", text,
-                     why);
+std::vector<InputEvent> RaceStartEvents(const RaceState& s) {
+  // A start from the menu leaves a latch pressed: Enter's when Enter
+  // confirmed it, button 1's when the button did.
+  const bool by_button = !s.EnterLatch && s.JoyButtonLatch;
+  const JoyReading button1{kStickNeutral, kStickNeutral, kJoyButton1};
+  std::vector<InputEvent> events;
+  if (by_button) {
+    events.push_back(TickWith(0, button1));
+  } else {
+    events.push_back(
+        TickWith(kTickEnter, s.JoyButtonLatch ? std::optional(button1) : std::nullopt));
+  }
+  // The cursor opens on course 1; moving along a row chooses.
+  if (s.CourseChoice == kCourse2) events.push_back(InputEvent::Key(kVkRight));
+  events.push_back(InputEvent::Key(kVkDown));
+  if (s.CarChoice == kAdvancedCar) events.push_back(InputEvent::Key(kVkRight));
+  events.push_back(InputEvent::Key(kVkDown));  // onto "キャンセル"
+  events.push_back(InputEvent::Key(kVkLeft));  // onto "ゲームスタート"
+  if (by_button) {
+    events.push_back(PollWith(0));
+    events.push_back(PollWith(kJoyButton1));
+  } else {
+    events.push_back(InputEvent::Key(kVkReturn));
+  }
+  return events;
 }
 
 std::string FinishText(const RaceTimes& times, const NewRecords& news) {
@@ -38,7 +67,7 @@ std::string FinishText(const RaceTimes& times, const NewRecords& news) {
 }
 
 RaceRecords::RaceRecords(Game& game, Platform& platform, RaceRecordsSetup setup)
-    : game_(game), platform_(platform), setup_(std::move(setup)), lines_(game.s) {
+    : game_(game), platform_(platform), setup_(std::move(setup)), lines_(game.s, setup_.header) {
   if (!setup_.dir.empty()) {
     std::vector<std::string> warnings;
     records_ = RecordsFile::Open(setup_.dir, warnings);
@@ -47,65 +76,83 @@ RaceRecords::RaceRecords(Game& game, Platform& platform, RaceRecordsSetup setup)
 }
 
 RaceRecords::~RaceRecords() {
-  if (game_.s.ghost == ghost_.get()) game_.s.ghost = nullptr;
+  StopGhost();
 }
 
-void RaceRecords::Take(const InputEvent& e, bool menu_open) {
+void RaceRecords::Before(const InputEvent& e, bool menu_open) {
   // After the finish the race stands still until the next start, which
   // drops whatever came meanwhile.
-  if (!finished_) lines_.Take(e, menu_open);
+  if (!finished_) lines_.Before(e, menu_open);
 }
 
-void RaceRecords::AfterEvent() {
+void RaceRecords::AfterTick() {
   const std::optional<RaceTimes> finished = timing_.Observe(game_.s);
   if (timing_.started()) StartRace(!loaded_);
   loaded_ = true;
   if (finished) Finish(*finished);
+  // A kept run that stops fitting on the way (a check that fails) ends its
+  // ghost there, with one warning.
+  if (ghost_ != nullptr && !ghost_->error().empty()) {
+    setup_.warn(ghost_name_ + " does not replay (" + ghost_->error() + "); its ghost stops there");
+    StopGhost();
+  }
 }
 
 void RaceRecords::StartRace(bool at_load) {
   finished_ = false;
-  lines_.StartRace(at_load);
-  platform_.SetStatusText("");
-  game_.s.ghost = nullptr;
-  ghost_.reset();
-  if (!setup_.ghost) return;
-  std::string text, where;
-  if (setup_.ghost_text) {
-    text = *setup_.ghost_text;
-  } else {
-    const std::string name = BestRunFileName({game_.s.CourseChoice, game_.s.CarChoice});
-    if (setup_.dir.empty() || name.empty()) return;
-    const std::string path = setup_.dir + "/" + name;
-    where = Quoted(path, kMaxQuotedPathChars);
-    std::string why;
-    switch (ReadBestRun(path, text, why)) {
-      case ReadResult::kMissing:
-        return;
-      case ReadResult::kUnusable:
-        setup_.warn("cannot read the best run " + where + " (" + why +
-                    "); racing without its ghost");
-        return;
-      case ReadResult::kRead:
-        break;
+  lines_.Restart();
+  if (!at_load) {
+    for (const InputEvent& e : RaceStartEvents(game_.s)) {
+      lines_.Before(e, e.kind != InputEvent::kTick);
     }
   }
-  std::string error;
-  ghost_ = GhostRun::Load(text, error);
-  if (ghost_ == nullptr) {
-    setup_.warn("the best run " + where + " does not replay (" + error +
+  platform_.SetStatusText("");
+  StopGhost();
+  if (setup_.ghost) StartGhost();
+}
+
+void RaceRecords::StopGhost() {
+  if (game_.s.ghost == ghost_.get()) game_.s.ghost = nullptr;
+  ghost_.reset();
+  if (ghost_fd_ >= 0) close(ghost_fd_);
+  ghost_fd_ = -1;
+}
+
+void RaceRecords::StartGhost() {
+  const bool kept = setup_.ghost_path.empty();
+  std::string path = setup_.ghost_path;
+  if (kept) {
+    const std::string name = BestRunFileName({game_.s.CourseChoice, game_.s.CarChoice});
+    if (setup_.dir.empty() || name.empty()) return;
+    path = setup_.dir + "/" + name;
+  }
+  ghost_name_ = (kept ? "the best run " : "the ghost ") + Quoted(path, kMaxQuotedPathChars);
+  // Not blocking: a FIFO in its place never stops the game.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = errno;
+    if (fd >= 0) close(fd);
+    if (fd < 0 && error == ENOENT && kept) return;
+    setup_.warn("cannot read " + ghost_name_ + " (" +
+                (fd < 0 ? std::strerror(error) : "not a recording (a regular file)") +
                 "); racing without its ghost");
     return;
   }
-  // A kept run (not one given as --ghost) is raced against only if it is a
-  // whole race of this course and car: a file copied over it may be any
-  // recording.
-  const GhostRun::Ending& end = ghost_->ending();
-  if (!setup_.ghost_text && (!end.finished || end.CourseChoice != game_.s.CourseChoice ||
-                             end.CarChoice != game_.s.CarChoice)) {
-    setup_.warn("the best run " + where +
-                " is not a finished race of this course and car; racing without its ghost");
-    ghost_.reset();
+  ghost_fd_ = fd;
+  ghost_ = std::make_unique<Ghost>(RecordingReader(fd));
+  if (!ghost_->error().empty()) {
+    setup_.warn(ghost_name_ + " does not replay (" + ghost_->error() +
+                "); racing without its ghost");
+    StopGhost();
+    return;
+  }
+  // A kept run is raced against only if it is a race of this course and
+  // car: a file copied over it may be any recording.
+  if (kept && (ghost_->CourseChoice() != game_.s.CourseChoice ||
+               ghost_->CarChoice() != game_.s.CarChoice)) {
+    setup_.warn(ghost_name_ + " is not a race of this course and car; racing without its ghost");
+    StopGhost();
     return;
   }
   game_.s.ghost = ghost_.get();
@@ -132,13 +179,11 @@ void RaceRecords::Finish(const RaceTimes& times) {
 
 void RaceRecords::KeepBestRun(const RecordKey& key) {
   const std::string path = setup_.dir + "/" + BestRunFileName(key);
-  const std::string text = lines_.RecordingText(setup_.header);
-  // Kept only if it plays to this very finish from a fresh start.
+  // The race just played, from a fresh start of the game to this finish.
+  const std::string text = lines_.text();
   std::string error;
   if (text.empty()) {
-    error = "it is too long to keep";
-  } else if (GhostRun::Load(text, error) == nullptr) {
-    error = "it does not replay (" + error + ")";
+    error = lines_.error();
   } else {
     FileTarget place;
     if (PrepareFileTarget(path, place, error) && ReplaceFileAtomically(place, text, error)) return;

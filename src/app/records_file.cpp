@@ -1,16 +1,11 @@
 #include "app/records_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
-#include "app/atomic_file.h"
-#include "app/quoted_text.h"
+#include "base/own_files.h"
+#include "base/text.h"
 
 namespace quorvel {
 
@@ -44,10 +39,9 @@ const Name* FindValue(const auto& names, int32_t value) {
   return nullptr;
 }
 
+// A time as the game writes it: no leading zero.
 bool ParseTicks(std::string_view word, int32_t& out) {
-  const auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), out);
-  return ec == std::errc() && ptr == word.data() + word.size() && out >= 1 && out <= kMaxTicks &&
-         word[0] != '+' && !(word.size() > 1 && word[0] == '0');
+  return !word.starts_with('0') && ParseWhole(word, int32_t{1}, kMaxTicks, out);
 }
 
 bool IsDate(std::string_view word) {
@@ -58,22 +52,6 @@ bool IsDate(std::string_view word) {
   const int month = (word[5] - '0') * 10 + (word[6] - '0');
   const int day = (word[8] - '0') * 10 + (word[9] - '0');
   return month >= 1 && month <= 12 && day >= 1 && day <= 31;
-}
-
-std::vector<std::string_view> Words(std::string_view line) {
-  std::vector<std::string_view> words;
-  std::size_t at = 0;
-  while (at < line.size()) {
-    if (line[at] == ' ' || line[at] == '\t') {
-      ++at;
-      continue;
-    }
-    std::size_t end = at;
-    while (end < line.size() && line[end] != ' ' && line[end] != '\t') ++end;
-    words.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return words;
 }
 
 // Pads `text` with spaces to `columns` terminal columns: a character of
@@ -89,29 +67,6 @@ std::string Padded(const std::string& text, std::size_t columns) {
   return text + std::string(width < columns ? columns - width : 0, ' ');
 }
 
-// Moves `path` aside as PATH.garbled-YYYYMMDD-HHMMSS (UTC), never over
-// another file: a second one within the same second gets "-2", and so on.
-bool MoveAside(const std::string& path, std::string& moved_to) {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
-  for (int n = 1; n <= 100; ++n) {
-    moved_to = path + ".garbled-" + stamp + (n > 1 ? "-" + std::to_string(n) : "");
-    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, moved_to.c_str(), RENAME_NOREPLACE) == 0) {
-      return true;
-    }
-    // A file system without RENAME_NOREPLACE: a hard link refuses to
-    // replace too.
-    if (errno == EINVAL && link(path.c_str(), moved_to.c_str()) == 0) {
-      return unlink(path.c_str()) == 0;
-    }
-    if (errno != EEXIST) return false;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool IsRecordKey(const RecordKey& key) {
@@ -121,13 +76,9 @@ bool IsRecordKey(const RecordKey& key) {
 bool ParseRecords(std::string_view text, RecordTable& out, std::string& error) {
   RecordTable table;
   int line_number = 0;
-  while (!text.empty()) {
+  for (const std::string_view line : SplitLines(text)) {
     ++line_number;
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const std::vector<std::string_view> words = Words(line);
+    const std::vector<std::string_view> words = SplitWords(line);
     if (words.empty() || words[0][0] == '#') continue;
     const std::string where = "line " + std::to_string(line_number) + ": ";
     if (words.size() != 5) {

@@ -1,19 +1,8 @@
 #include "app/settings_file.h"
 
-#include <dirent.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <charconv>
-#include <cstring>
-#include <ctime>
-#include <filesystem>
-
-#include "app/atomic_file.h"
-#include "app/config_dir.h"
-#include "app/game_options.h"
-#include "app/quoted_text.h"
+#include "app/options.h"
+#include "base/own_files.h"
+#include "base/text.h"
 
 namespace quorvel {
 
@@ -38,10 +27,7 @@ bool ParseScale(std::string_view value, Settings& out) {
     return true;
   }
   int n = 0;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-  if (ec != std::errc() || end != value.data() + value.size() || n < 1 || n > kMaxWindowScale) {
-    return false;
-  }
+  if (!ParseWhole(value, 1, kMaxWindowScale, n)) return false;
   out.scale = n;
   return true;
 }
@@ -88,17 +74,6 @@ std::string_view Trim(std::string_view s) {
   return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
-// The lines of `text` without their '\n'; a last line without one counts.
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const auto end = text.find('\n');
-    lines.push_back(text.substr(0, end));
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-  }
-  return lines;
-}
-
 // What one line is: blank or a comment (no key, no complaint), a known key
 // with its value, or something else with the complaint.
 struct Line {
@@ -125,7 +100,7 @@ Line ReadLine(std::string_view raw) {
 
 Settings ParseSettings(std::string_view text, std::vector<std::string>& warnings) {
   Settings settings;
-  const std::vector<std::string_view> lines = Lines(text);
+  const std::vector<std::string_view> lines = SplitLines(text);
   std::vector<int> first_line(std::size(kKeys), 0);
   int not_understood = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -160,7 +135,7 @@ std::string UpdatedSettingsText(std::string_view text, const Settings& before,
                                 const Settings& after) {
   std::string out;
   std::vector<bool> seen(std::size(kKeys), false);
-  for (const std::string_view raw : Lines(text)) {
+  for (const std::string_view raw : SplitLines(text)) {
     const SettingsKey* key = ReadLine(raw).key;
     if (key == nullptr || key->format(before) == key->format(after)) {
       out.append(raw).push_back('\n');

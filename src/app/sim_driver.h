@@ -9,23 +9,6 @@
 
 namespace quorvel {
 
-struct SimOptions {
-  bool help = false;
-  bool version = false;
-  int width = 337;  // the real game window's drawing surface, pixels
-  int height = 337;
-  bool draw_log = false;
-  std::string frames_dir;   // empty: no frames written
-  int subframes = 1;        // pictures per tick: the tick's own, then those between ticks
-  std::string records_dir;  // empty: no records read or kept
-  std::string ghost_path;   // a recording raced against as a ghost; empty: none
-};
-
-// Reads quorvel-sim's arguments (without the program name). False with a
-// one-line `error` (no program name, no newline) for an unknown option or a
-// missing or bad value, also a --frames folder that looks like an option.
-bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error);
-
 // Runs quorvel-sim with its command-line arguments (without the program
 // name). Returns the exit status: 0 at the end of the script or once the
 // game has ended, 2 for a bad option or a bad script line (with a message on
@@ -34,7 +17,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, 
 // read from the descriptor `script_fd`, at most 4096 bytes each; `out` is
 // flushed whenever the script has to be waited for (nullptr: standard output
 // was closed, and the first write fails). A --ghost recording that cannot be
-// read or does not replay is a bad file (status 2). With --records, warnings
+// read or does not start to replay is a bad file (status 2). With --records, warnings
 // about the records go to `err`, one line each.
 int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE* err);
 

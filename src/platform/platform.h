@@ -1,15 +1,17 @@
 // The whole outside world as the game logic sees it: one drawing surface, the
 // labels of the game window, the game timer, the modal menu window,
 // unloading the game window and a blocking sleep. Input arrives as
-// InputEvent values handed to the game's handlers.
-// Two implementations exist: SDL2 windows (src/platform/sdl) and a headless
-// twin (src/platform/headless) that the tests and quorvel-sim drive.
-// Everything here is called on the one window thread.
+// InputEvent values handed to the game's handlers; where they come from is
+// an InputSource, and the taps of an InputTaps list see each on its way.
+// Platform has two implementations: SDL2 windows (src/platform/sdl) and a
+// headless twin (src/platform/headless) that quorvel-sim, the ghost and the
+// tests drive. Everything here is called on the one window thread.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/game_window.h"
 
@@ -80,12 +82,54 @@ struct InputEvent {
   friend bool operator==(const InputEvent&, const InputEvent&) = default;
 };
 
-// What the game takes of a piece of live input: everything but a key-down
-// while the menu is closed (the race reads held keys at its ticks instead).
-inline std::optional<InputEvent> LiveInput(const InputEvent& live, bool menu_open) {
-  if (live.kind == InputEvent::kKey && !menu_open) return std::nullopt;
-  return live;
-}
+// Where the game's input comes from: the keyboard and the joystick, or a
+// recording played back. The platform asks it whenever the game needs input
+// and tells it what the window saw; nothing else reads the devices.
+class InputSource {
+ public:
+  virtual ~InputSource() = default;
+  // The game window's timer (menu closed) or the menu's timer (menu open)
+  // is due: the event the game takes now (a tick, a poll, or what a
+  // recording holds at that point: also a key or a close). Nothing once
+  // the source has run out: no more ticks, and an open menu is left as Esc
+  // would leave it.
+  virtual std::optional<InputEvent> Due(bool menu_open) = 0;
+  // A key went down in one of the windows (a kKey of its virtual-key code),
+  // or the player closed the game (kClose): what the game takes of it.
+  virtual std::optional<InputEvent> Seen(const InputEvent& live, bool menu_open) = 0;
+  // The input a picture between ticks is predicted with: what the devices
+  // hold now, or the next tick's of a recording; nothing keeps the tick's
+  // own picture.
+  virtual std::optional<InputEvent> Held() = 0;
+};
+
+// Watches the game's input on its way in, without changing it: a recorder,
+// the records and their ghost.
+class InputTap {
+ public:
+  virtual ~InputTap() = default;
+  // Every event the game takes, just before it takes it. A close comes only
+  // between ticks, so that the race has finished the tick it was in.
+  virtual void Before(const InputEvent& e, bool menu_open) = 0;
+  // Once the game window has loaded, and after each tick (with the menu
+  // visit it made).
+  virtual void AfterTick() {}
+};
+
+// The taps an event passes, in order.
+class InputTaps {
+ public:
+  void Add(InputTap& tap) { taps_.push_back(&tap); }
+  void Before(const InputEvent& e, bool menu_open) const {
+    for (InputTap* tap : taps_) tap->Before(e, menu_open);
+  }
+  void AfterTick() const {
+    for (InputTap* tap : taps_) tap->AfterTick();
+  }
+
+ private:
+  std::vector<InputTap*> taps_;
+};
 
 // The game window's drawing surface Picture1: pixel units, a persistent
 // off-screen image that reaches the screen only on Refresh.

@@ -5,6 +5,7 @@
 #include "race/car_motion.h"
 #include "race/frame_tick.h"
 #include "race/ghost_car.h"
+#include "race/race_constants.h"
 #include "render/draw_scene.h"
 
 namespace quorvel {
@@ -25,9 +26,7 @@ class GhostBetweenTicks final : public GhostCar {
   double alpha_;
 };
 
-constexpr int32_t kFinishedLap = 4;
 constexpr int32_t kFirstMovingTicks = -2;  // the next tick runs the first race step
-constexpr float kEyeHeight = 4.0f;         // world units
 }  // namespace
 
 bool MovesBetweenTicks(const Game& g) {

@@ -1,14 +1,13 @@
 #include "race/frame_tick.h"
 
 #include "menu/menu_window.h"
+#include "race/race_constants.h"
 #include "race/race_step.h"
 #include "render/draw_scene.h"
 
 namespace quorvel {
 
 namespace {
-constexpr int32_t kFinishedLap = 4;
-constexpr float kEyeHeight = 4.0f;  // world units
 
 void MenuVisit(Game& g, Platform& platform) {
   g.form1.Timer1Enabled = false;

@@ -5,13 +5,13 @@
 #include <cstddef>
 
 #include "geometry/plane_tests.h"
+#include "race/race_constants.h"
 #include "render/draw_scene.h"
 
 namespace quorvel {
 
 namespace {
 
-constexpr int32_t kFinishedLap = 4;
 constexpr int kFallFrames = 19;
 constexpr int kFallFrameMs = 80;
 constexpr int kBlackPauseMs = 1600;

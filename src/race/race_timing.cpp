@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
+#include "race/race_constants.h"
+
 namespace quorvel {
 
-namespace {
-constexpr int32_t kResetTicks = -40;
-constexpr int32_t kFinishedLap = 4;
-}  // namespace
+namespace {}  // namespace
 
 int32_t RaceTimes::best_lap() const {
   return *std::min_element(laps.begin(), laps.end());

@@ -1,5 +1,7 @@
 #include "race/reset_race.h"
 
+#include "race/race_constants.h"
+
 namespace quorvel {
 
 void ResetRace(RaceState& s, Form1Labels& labels) {
@@ -8,7 +10,7 @@ void ResetRace(RaceState& s, Form1Labels& labels) {
   s.Heading = s.StartGate.RespawnHeading;
   s.LastGate = 0;
   s.Speed = 0;
-  s.Ticks = -40;
+  s.Ticks = kResetTicks;
   s.PastStartLine = true;
   s.Lap = 1;
   labels.Label3.clear();

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "course/course_builders.h"
+#include "race/race_constants.h"
 #include "race/reset_race.h"
 #include "render/draw_scene.h"
 
@@ -19,7 +20,7 @@ void Form1_Load(Game& g, Platform& platform) {
   const int32_t road_width = 30;  // world units
   BuildCourse1(s, road_width);
   ResetRace(s, g.form1.labels);
-  DrawScene(s, g.form1.labels, platform, 4.0f);
+  DrawScene(s, g.form1.labels, platform, kEyeHeight);
 }
 
 }  // namespace quorvel

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_options.h"
+#include "app/options.h"
 
 namespace quorvel {
 namespace {
@@ -52,8 +52,11 @@ TEST(GameOptions, AcceptedAndRefusedCommandLines) {
       {"--record --scale 2", "!not the option '--scale'"},
       {"--scale --fullscreen", "!not the option"},
       {"--record=--scale", "0 0 [--scale] [] 0 0"},
-      {"--replay - --full", "0 1 [] [-] 0 0"},
-      {"--scale -3", "!not '-3'"},
+      {"--replay - --full", "!not the option '-'"},
+      {"--replay=- --full", "0 1 [] [-] 0 0"},
+      {"--record=-x", "0 0 [-x] [] 0 0"},
+      {"--scale -3", "!not the option '-3'"},
+      {"--scale=-3", "!not '-3'"},
   };
   for (const auto& [line, want] : cases) {
     GameOptions o;

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/config_dir.h"
+#include "base/own_files.h"
 #include "platform/platform.h"
 #include "platform/sdl/first_joystick.h"
 #include "platform/sdl/key_codes.h"

@@ -35,7 +35,7 @@ using Step = std::tuple<const char*, Uint8, int16_t, int, std::vector<int64_t>, 
 
 // Sets the pads up for each step before the game's poll, and checks what
 // the poll read as the game receives it; unloads after the last step.
-class PadScript final : public GameWindowHandlers {
+class PadScript final : public GameWindowHandlers, public InputTap {
  public:
   PadScript(SdlPlatform& sdl, std::vector<Step> steps) : sdl_(sdl), steps_(std::move(steps)) {
     SetUp();
@@ -45,13 +45,11 @@ class PadScript final : public GameWindowHandlers {
     game_.s.Ticks = 0;  // no countdown
   }
   void Timer1_Timer(const InputEvent& tick) override { form1_.Timer1_Timer(tick); }
-  std::optional<InputEvent> Take(const InputEvent& live, bool menu_open) {
-    if (live.kind != InputEvent::kTick && live.kind != InputEvent::kPoll) {
-      return LiveInput(live, menu_open);
-    }
+  void Before(const InputEvent& live, bool) override {
+    if (live.kind != InputEvent::kTick && live.kind != InputEvent::kPoll) return;
     if (next_ == steps_.size()) {
       sdl_.UnloadGameWindow();
-      return std::nullopt;
+      return;
     }
     SCOPED_TRACE(next_);
     const auto& [plug, hat, x, buttons, reading, item, steer] = steps_[next_++];
@@ -62,7 +60,6 @@ class PadScript final : public GameWindowHandlers {
                  : std::vector<int64_t>{-1};
     EXPECT_EQ(got, reading);
     SetUp();
-    return live;
   }
   size_t next_ = 0;
 
@@ -122,9 +119,9 @@ TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
                           {nullptr, SDL_HAT_DOWN, 0, east, {32768, 65535, 2}, 3, 1},  // cancels
                           {nullptr, SDL_HAT_RIGHT, -32768, 0, {65535, 32768, 0}, -1, 1},
                           {"", 0, 0, 0, {-1}, -1, 2}});
-  EXPECT_EQ(sdl->Run(script, [&script](const InputEvent& live,
-                                       bool menu_open) { return script.Take(live, menu_open); }),
-            0);
+  InputTaps taps;
+  taps.Add(script);
+  EXPECT_EQ(sdl->Run(script, taps), 0);
   EXPECT_EQ(script.next_, 11u);
 }
 

@@ -19,8 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input_recorder.h"
-#include "app/input_replay.h"
+#include "app/recording.h"
 #include "app/sim_driver.h"
 #include "app/state_json.h"
 #include "platform/headless/headless_platform.h"
@@ -82,12 +81,12 @@ struct RandomInput {
 int ReplayInWindow(const std::filesystem::path& path, Game& g, std::string& error) {
   HeadlessPlatform screen;
   const int fd = ::open(path.c_str(), O_RDONLY);
-  InputReplay replay(fd, g.s);
-  screen.SetMenuSource([&] { return replay.Take(InputEvent::Of(InputEvent::kPoll), true); });
+  RecordingReplay replay(fd, g.s);
+  screen.SetMenuSource([&] { return replay.Due(true); });
   Form1_Load(g, screen);
   int ticks = 0;
   for (; ticks < 100000; ++ticks) {
-    const std::optional<InputEvent> e = replay.Take(InputEvent{}, false);
+    const std::optional<InputEvent> e = replay.Due(false);
     if (!e || e->kind == InputEvent::kClose) break;
     Timer1_Timer(g, screen, *e);
   }
@@ -102,7 +101,7 @@ TEST(RecordReplay, ARandomGameRecordedReplaysStateForState) {
   ASSERT_GE(fd, 0);
   HeadlessPlatform device;
   Game g;
-  InputRecorder recorder(fd, g.s, "quorvel test recording");
+  RecordingWriter recorder(fd, g.s, "quorvel test recording");
   RandomInput input;
   // The state after every command, as quorvel-sim prints it less the line.
   std::vector<std::string> live;
@@ -117,16 +116,19 @@ TEST(RecordReplay, ARandomGameRecordedReplaysStateForState) {
   };
   device.SetMenuSource([&] {
     snapshot();
-    const std::optional<InputEvent> e = recorder.Take(input.MenuStep(), true);
-    event = e->kind == InputEvent::kKey ? "key" : "poll";
-    return e;
+    const InputEvent e = input.MenuStep();
+    recorder.Before(e, true);
+    event = e.kind == InputEvent::kKey ? "key" : "poll";
+    return std::optional(e);
   });
   Form1_Load(g, device);
   snapshot();
   int menu_visits = 0;
   for (int i = 0; i < 2500 && !g.form1.Unloaded; ++i) {
     event = "tick";
-    Timer1_Timer(g, device, *recorder.Take(input.Tick(), false));
+    const InputEvent tick = input.Tick();
+    recorder.Before(tick, false);
+    Timer1_Timer(g, device, tick);
     if (std::string(event) != "tick") ++menu_visits;
     snapshot();
   }
@@ -162,9 +164,9 @@ TEST(RecordReplay, ARecordingThatCannotBeWrittenIsReportedAtOnce) {
   ASSERT_GE(fd, 0);
   std::vector<std::string> reports;
   const RaceState race;
-  InputRecorder recorder(fd, race, "h", [&](const std::string& e) { reports.push_back(e); });
+  RecordingWriter recorder(fd, race, "h", [&](const std::string& e) { reports.push_back(e); });
   EXPECT_EQ(reports, std::vector<std::string>{"No space left on device"});
-  recorder.Take(InputEvent{}, false);
+  recorder.Before(InputEvent{}, false);
   EXPECT_FALSE(recorder.Finish(false));
   EXPECT_EQ(reports.size(), 1u);
   ::close(fd);
@@ -222,10 +224,11 @@ TEST(RecordReplay, ARecordingThatDiffersStopsAtItsCheck) {
     std::string error;
   } cases[] = {
       {100, "tick down",
-       "line 128: the race differs from the recording after tick 125: Speed 1.85000563, recorded "
+       "line 128: the race differs from the recording after tick line 125: Speed 1.85000563, "
+       "recorded "
        "1.95000577"},
       {128, "check 85 1 0 1.95000577 0 0 0",
-       "line 128: the race differs from the recording after tick 125: Heading 0.750000119, "
+       "line 128: the race differs from the recording after tick line 125: Heading 0.750000119, "
        "recorded 0"},
       {1, "version 2",
        "line 1: recording format 2 is newer than this game reads (up to 1): it was made by a "
@@ -269,8 +272,8 @@ TEST(RecordReplay, ARecordingCutShortReplaysToItsLastWholeLine) {
     const rlimit limit{30, 30};
     setrlimit(RLIMIT_FSIZE, &limit);
     const RaceState race;
-    InputRecorder recorder(fd, race, "h");
-    for (int i = 0; i < 5; ++i) recorder.Take(InputEvent{.keys = kTickLeft, .joy = {}}, false);
+    RecordingWriter recorder(fd, race, "h");
+    for (int i = 0; i < 5; ++i) recorder.Before(InputEvent{.keys = kTickLeft, .joy = {}}, false);
     _exit(recorder.Finish(false) ? 0 : 1);
   }
   int status = 0;

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ghost_run.h"
-#include "app/input_script.h"
+#include "app/ghost.h"
 #include "app/race_records.h"
+#include "app/recording.h"
 #include "platform/headless/headless_platform.h"
 #include "race/frame_tick.h"
 #include "race/game.h"
@@ -109,17 +109,13 @@ TEST(RecordsGhost, TheFinishTellsTheTimesAndTheNextRaceHasItsGhost) {
   setup.warn = [&warnings](const std::string& w) { warnings.push_back(w); };
   RaceRecords records(g, platform, setup);
   Form1_Load(g, platform);
-  records.AfterEvent();
+  records.AfterTick();
   EXPECT_EQ(g.s.ghost, nullptr);
-  std::istringstream lines(Kept("course1-race.rec"));
-  for (std::string line; std::getline(lines, line) && g.s.Lap != 4;) {
-    ScriptCommand c;
-    std::string error;
-    ASSERT_TRUE(ParseScriptLine(line, c, error)) << line;
-    if (c.kind != ScriptCommand::kEvent || c.event.kind != InputEvent::kTick) continue;
-    records.Take(c.event, false);
-    Timer1_Timer(g, platform, c.event);
-    records.AfterEvent();
+  RecordingReader race(Kept("course1-race.rec"));
+  for (InputEvent e; g.s.Lap != 4 && race.Next(false, e) == RecordingReader::kEvent;) {
+    records.Before(e, false);
+    Timer1_Timer(g, platform, e);
+    records.AfterTick();
   }
   ASSERT_EQ(g.s.Lap, 4);
   const std::string text = platform.status_text();
@@ -137,9 +133,9 @@ TEST(RecordsGhost, TheFinishTellsTheTimesAndTheNextRaceHasItsGhost) {
   });
   InputEvent enter;
   enter.keys = kTickEnter;
-  records.Take(enter, false);
+  records.Before(enter, false);
   Timer1_Timer(g, platform, enter);
-  records.AfterEvent();
+  records.AfterTick();
   EXPECT_EQ(g.s.Ticks, -40);
   EXPECT_EQ(platform.status_text(), "");
   EXPECT_NE(g.s.ghost, nullptr);
@@ -233,10 +229,9 @@ TEST(RecordsGhost, TheGhostIsWhereTheKeptRunIsTickForTickAcrossACrash) {
   }
   ASSERT_GT(alone.size(), 100u);
 
-  std::string error;
-  const std::unique_ptr<GhostRun> ghost = GhostRun::Load(best, error);
-  ASSERT_NE(ghost, nullptr) << error;
-  PoseLog log(*ghost);
+  Ghost ghost{RecordingReader(best)};
+  ASSERT_EQ(ghost.error(), "");
+  PoseLog log(ghost);
   Game g;
   testing::RecordingPlatform platform;
   Form1_Load(g, platform);
@@ -254,7 +249,7 @@ TEST(RecordsGhost, TheGhostIsWhereTheKeptRunIsTickForTickAcrossACrash) {
   ASSERT_GT(log.asked.size(), 100u);
   // Between ticks it is part of the way to its next tick's place, and holds
   // where its own race does not step on by one (its crash, its waiting).
-  const std::unique_ptr<GhostRun> between = GhostRun::Load(best, error);
+  const auto between = std::make_unique<Ghost>(RecordingReader(best));
   for (std::size_t i = 0; i + 1 < alone.size() && alone[i].ticks < 400; ++i) {
     const auto& [from, to] = std::pair(alone[i], alone[i + 1]);
     const GhostPose half = *between->PoseBetween(from.ticks, 0.5);
@@ -306,26 +301,35 @@ TEST(RecordsGhost, TheDrawLogShowsTheGhostAndTheStateLinesStayAsTheyWere) {
   EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
 }
 
-// A kept run that is not a whole race of this course and car costs one
-// warning and no ghost; the race goes on.
-TEST(RecordsGhost, AKeptRunThatDoesNotReplayToItsFinishIsNoGhost) {
+// A kept run is checked as it is raced: one that does not start to replay
+// is no ghost, one whose check fails ends its ghost there, and either costs
+// one warning; one cut off races up to its end. The race goes on.
+TEST(RecordsGhost, AKeptRunIsCheckedAsItIsRaced) {
   const std::string& best = KeptBestRun();
   const std::size_t check = best.find("\ncheck ") + 7;
-  const std::string damaged[] = {
-      best.substr(0, best.size() / 2),                                   // cut off: no finish
-      "version 2" + best.substr(best.find('\n')),                        // a newer format
-      best.substr(0, check) + "0" + best.substr(best.find(' ', check)),  // a check that fails
+  const struct {
+    std::string run;
+    int warnings;
+    std::size_t rings;  // marker circles drawn, two a frame
+  } cases[] = {
+      {best.substr(0, best.size() / 2), 0, 400},           // cut off: still in the race
+      {"version 2" + best.substr(best.find('\n')), 1, 0},  // a newer format
+      {best.substr(0, check) + "0" + best.substr(best.find(' ', check)), 1, 250},  // a check fails
   };
   std::string idle;
-  for (int i = 0; i < 60; ++i) idle += "tick\n";
-  for (const std::string& run : damaged) {
+  for (int i = 0; i < 200; ++i) idle += "tick\n";
+  for (const auto& c : cases) {
     const testing::ScratchDir dir("records-damaged");
-    std::ofstream(dir / "best-course1-beginner.rec") << run;
+    std::ofstream(dir / "best-course1-beginner.rec") << c.run;
     const testing::SimOutput out =
         testing::RunSimOn(idle, {"--draw-log", "--records", dir.path().string()});
     EXPECT_EQ(out.status, 0) << out.err;
-    EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), 1) << out.err;
-    EXPECT_EQ(out.out.find("\"ring\""), std::string::npos) << run.substr(0, 40);
+    EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), c.warnings) << out.err;
+    std::size_t rings = 0;
+    for (std::size_t at = 0; (at = out.out.find("[\"ring\"", at)) != std::string::npos; ++at) {
+      ++rings;
+    }
+    EXPECT_EQ(rings, c.rings) << c.run.substr(0, 40) << out.err;
   }
 }
 

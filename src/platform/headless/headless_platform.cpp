@@ -2,17 +2,89 @@
 
 #include <utility>
 
-#include "platform/headless/draw_log.h"
-#include "platform/headless/frame_writer.h"
+#include "platform/draw_op.h"
 
 namespace quorvel {
 
+namespace {
+
+// The headless drawing surface: forwards every call to the real rasteriser
+// and, when asked, records it for the draw log, one JSON line per refreshed
+// frame: {"frame": K, "ops": [["rect", x, y, w, h, colour], ..., ["refresh"]]}.
+class LoggingSurface final : public DrawOpSurface {
+ public:
+  explicit LoggingSurface(RasterSurface& raster) : raster_(raster) {}
+
+  // Takes each frame's line, newline included; empty records nothing.
+  void SetLog(std::function<void(const std::string& line)> log) {
+    log_ = std::move(log);
+    ops_.clear();
+  }
+  // At every refresh, once the image holds it: the frame's number, its
+  // subframe, and whether it is a scene frame (false when the background was
+  // cleared since the previous refresh: the crash's black frame). False
+  // leaves the frame's line out: the log stops where the frames do.
+  std::function<bool(long frame, int subframe, bool scene)> on_refresh;
+  int subframe = 0;
+
+  float ScaleWidth() const override { return raster_.ScaleWidth(); }
+  float ScaleHeight() const override { return raster_.ScaleHeight(); }
+  void Draw(const DrawOp& op) override {
+    if (log_ != nullptr && subframe == 0) {
+      if (!ops_.empty()) ops_ += ", ";
+      ops_ += DrawLogText(op);
+    }
+    if (op.kind == DrawOp::kClear) cleared_ = true;
+    raster_.Draw(op);
+    if (op.kind != DrawOp::kRefresh) return;
+    if (subframe > 0) {
+      if (on_refresh) on_refresh(frames_, subframe, true);
+      return;
+    }
+    ++frames_;
+    const bool scene = !cleared_;
+    cleared_ = false;
+    const bool kept = !on_refresh || on_refresh(frames_, 0, scene);
+    if (log_ && kept) {
+      log_("{\"frame\": " + std::to_string(frames_) + ", \"ops\": [" + ops_ + "]}\n");
+    }
+    ops_.clear();
+  }
+
+ private:
+  RasterSurface& raster_;
+  std::function<void(const std::string&)> log_;
+  std::string ops_;  // this frame's operations so far, comma-separated
+  long frames_ = 0;
+  bool cleared_ = false;
+};
+
+// What a game no one sees draws on: nothing is kept.
+class NowhereSurface final : public DrawOpSurface {
+ public:
+  NowhereSurface(float width, float height) : width_(width), height_(height) {}
+  float ScaleWidth() const override { return width_; }
+  float ScaleHeight() const override { return height_; }
+  void Draw(const DrawOp&) override {}
+
+ private:
+  float width_, height_;
+};
+
+}  // namespace
+
 struct HeadlessPlatform::Impl {
-  Impl(int width, int height) : raster(width, height), surface(raster) {}
+  Impl(int width, int height, bool output)
+      : raster(output ? width : 1, output ? height : 1),
+        surface(raster),
+        nowhere(static_cast<float>(width), static_cast<float>(height)),
+        picture(output ? static_cast<Surface&>(surface) : nowhere) {}
 
   RasterSurface raster;
   LoggingSurface surface;
-  FrameWriter frames;
+  NowhereSurface nowhere;
+  Surface& picture;
+  std::function<bool(long, int)> on_refresh;
 
   std::function<std::optional<InputEvent>()> menu_source;
 
@@ -23,20 +95,19 @@ struct HeadlessPlatform::Impl {
   int slept_ms = 0;
 };
 
-HeadlessPlatform::HeadlessPlatform(int width, int height)
-    : impl_(std::make_unique<Impl>(width, height)) {
+HeadlessPlatform::HeadlessPlatform(int width, int height, bool output)
+    : impl_(std::make_unique<Impl>(width, height, output)) {
   Impl* s = impl_.get();
-  s->surface.SetOnRefresh([s](long frame, int subframe, bool scene) {
+  s->surface.on_refresh = [s](long frame, int subframe, bool scene) {
     if (scene && subframe == 0) ++s->draws;
-    if (s->frames.active()) s->frames.Write(frame, subframe, s->raster.image(), s->labels);
-    return s->frames.error().empty();
-  });
+    return !s->on_refresh || s->on_refresh(frame, subframe);
+  };
 }
 
 HeadlessPlatform::~HeadlessPlatform() = default;
 
 void HeadlessPlatform::SetSubframe(int subframe) {
-  impl_->surface.SetSubframe(subframe);
+  impl_->surface.subframe = subframe;
 }
 
 void HeadlessPlatform::SetMenuSource(std::function<std::optional<InputEvent>()> source) {
@@ -80,22 +151,12 @@ void HeadlessPlatform::SetDrawLog(std::function<void(const std::string& line)> l
   impl_->surface.SetLog(std::move(log));
 }
 
-bool HeadlessPlatform::SetFramesDir(const std::string& dir, std::string& error) {
-  return impl_->frames.SetDir(dir, error);
-}
-
-std::string HeadlessPlatform::frames_error() const {
-  return impl_->frames.error();
-}
-
-bool HeadlessPlatform::RenderForm1(SDL_Surface** out, std::string& error) {
-  if (out == nullptr) return false;
-  *out = impl_->frames.Render(impl_->raster.image(), impl_->labels, error);
-  return *out != nullptr;
+void HeadlessPlatform::SetOnRefresh(std::function<bool(long frame, int subframe)> on_refresh) {
+  impl_->on_refresh = std::move(on_refresh);
 }
 
 Surface& HeadlessPlatform::Picture1() {
-  return impl_->surface;
+  return impl_->picture;
 }
 
 void HeadlessPlatform::SetLabels(const Form1Labels& labels) {

@@ -1,12 +1,11 @@
-// The headless twin of the platform: scripted menu events, the
-// real rasteriser on an off-screen image, sleep recorded instead of waited,
-// and a menu window driven by scripted events. Used by quorvel-sim and tests.
+// The headless twin of the platform: the real rasteriser on an off-screen
+// image, sleep recorded instead of waited, and a menu window driven by
+// scripted events. quorvel-sim, the ghost and the tests drive it.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 
 #include "platform/platform.h"
@@ -17,7 +16,9 @@ namespace quorvel {
 class HeadlessPlatform final : public Platform {
  public:
   // Surface of width x height pixels (the real window's is 337 x 337).
-  HeadlessPlatform(int width = 337, int height = 337);
+  // With `output` false nothing drawn is kept (the ghost's game, which no
+  // one sees): the surface only tells its size.
+  explicit HeadlessPlatform(int width = 337, int height = 337, bool output = true);
   ~HeadlessPlatform() override;
 
   // --- scripted input ---
@@ -28,8 +29,8 @@ class HeadlessPlatform final : public Platform {
   void SetMenuSource(std::function<std::optional<InputEvent>()> source);
 
   // From 1 on, the refreshes that follow are pictures between ticks: not
-  // counted as draws nor logged, written as frames named after the last
-  // tick's frame and this number. 0 goes back to the ticks' own frames.
+  // counted as draws nor logged, handed to the refresh hook with this
+  // number after the last tick's frame. 0 goes back to the ticks' own.
   void SetSubframe(int subframe);
 
   // --- observation ---
@@ -43,21 +44,13 @@ class HeadlessPlatform final : public Platform {
   MenuFrames last_menu_frames() const;
   RasterSurface& raster();
   // Prints each frame's drawing operations as one JSON line at every refresh
-  // ({"frame": K, "ops": [...]}) to `out`; nullptr switches it off.
+  // ({"frame": K, "ops": [...]}); nullptr switches it off.
   void SetDrawLog(std::function<void(const std::string& line)> log);
-  // Writes every refreshed frame, the game window's client area with the
-  // labels, as DIR/frame-000001.png, ... (numbered like the draw log's
-  // frames); empty switches it off. DIR must exist. Needs the game font;
-  // returns false with `error` set when it cannot be found.
-  bool SetFramesDir(const std::string& dir, std::string& error);
-  // Empty while every frame asked for has been written; after the first
-  // failure (disk full, directory removed) no more frames are written and
-  // this says why, in one line.
-  std::string frames_error() const;
-  // The game window's client area as it is shown now (339 x 339 for the
-  // real surface: 2 pixels more each way), as a new surface that the caller
-  // frees with SDL_FreeSurface. False with `error` set without the font.
-  bool RenderForm1(SDL_Surface** out, std::string& error);
+  // Called at every refresh with the frame's number (1, 2, ..., as the draw
+  // log counts them) and the subframe (0 for a tick's own), once the image
+  // holds the frame; returning false (the frame could not be kept) leaves
+  // the frame's line out of the draw log.
+  void SetOnRefresh(std::function<bool(long frame, int subframe)> on_refresh);
 
   // --- Platform ---
   Surface& Picture1() override;

@@ -1,17 +1,12 @@
 #include "platform/sdl/pad_mappings.h"
 
 #include <SDL.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
-#include "app/config_dir.h"
-#include "app/quoted_text.h"
+#include "base/own_files.h"
+#include "base/text.h"
 
 namespace quorvel {
 
@@ -37,48 +32,21 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && SDL_strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
-// The file's first kMaxPadMappingBytes + 1 bytes (one more tells that it goes
-// on). "" or why it cannot be read; a missing file leaves `missing` set.
-std::string ReadHead(const std::string& path, std::string& text, bool& missing) {
-  // Non-blocking: a FIFO in its place must not stop the game.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    missing = errno == ENOENT;
-    return std::strerror(errno);
-  }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    return "not a regular file";
-  }
-  text.resize(static_cast<std::size_t>(kMaxPadMappingBytes) + 1);
-  std::size_t got = 0;
-  while (got < text.size()) {
-    const ssize_t n = read(fd, text.data() + got, text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int read_errno = errno;
-      close(fd);
-      return std::strerror(read_errno);
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  close(fd);
-  text.resize(got);
-  return "";
-}
-
 }  // namespace
 
 std::vector<std::string> AddPadMappingsFile(const std::string& path) {
   std::vector<std::string> warnings;
   const std::string name = Quoted(path, kMaxQuotedPathChars);
-  std::string text;
-  bool missing = false;
-  const std::string why = ReadHead(path, text, missing);
-  if (missing) return warnings;
-  if (!why.empty()) return {"ignoring " + name + " (" + why + ")"};
+  std::string text, why;
+  switch (ReadOwnFile(path, static_cast<std::size_t>(kMaxPadMappingBytes), "not a regular file",
+                      text, why, true)) {
+    case ReadResult::kMissing:
+      return warnings;
+    case ReadResult::kUnusable:
+      return {"ignoring " + name + " (" + why + ")"};
+    case ReadResult::kRead:
+      break;
+  }
 
   // One pass over the lines: this platform's mappings go to SDL's loader.
   // It takes only lines with a whole "platform:NAME," field, so a line with
@@ -88,16 +56,11 @@ std::vector<std::string> AddPadMappingsFile(const std::string& path) {
   std::string taken;
   int number = 0, mappings = 0, bad = 0, first_bad = 0, stopped_at = 0;
   bool too_many = false;
-  std::string_view rest = text;
   const bool too_long = text.size() > static_cast<std::size_t>(kMaxPadMappingBytes);
-  while (!rest.empty()) {
-    const auto end = rest.find('\n');
-    if (end == std::string_view::npos && too_long) {  // the line the cut went through
-      stopped_at = number + 1;
-      break;
-    }
-    std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  std::vector<std::string_view> lines = SplitLines(text);
+  // The line the cut went through is not read.
+  if (too_long && text.back() != '\n') lines.pop_back();
+  for (std::string_view line : lines) {
     ++number;
     const auto first = line.find_first_not_of(" \t\r");
     if (first == std::string_view::npos || line[first] == '#') continue;

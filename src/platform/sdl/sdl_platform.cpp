@@ -124,8 +124,34 @@ struct SdlPlatform::Impl {
   FirstJoystick joystick;
 
   GameWindowHandlers* handlers = nullptr;
-  InputFilter filter;
-  InputPreview preview;
+  // The keyboard and the first joystick as the game's input.
+  class Devices final : public InputSource {
+   public:
+    explicit Devices(Impl& s) : s_(s) {}
+    std::optional<InputEvent> Due(bool menu_open) override {
+      if (!menu_open) return s_.ReadTick(s_.focused);
+      InputEvent poll = InputEvent::Of(InputEvent::kPoll);
+      JoyReading joy;
+      if (s_.joystick.Poll(joy)) poll.joy = joy;
+      return poll;
+    }
+    // Keys are the menu's; the race reads held keys at its ticks instead.
+    std::optional<InputEvent> Seen(const InputEvent& live, bool menu_open) override {
+      if (live.kind == InputEvent::kKey && !menu_open) return std::nullopt;
+      return live;
+    }
+    std::optional<InputEvent> Held() override { return s_.ReadTick(s_.FocusOnOurs(), false); }
+
+   private:
+    Impl& s_;
+  };
+  Devices devices{*this};
+  InputSource* source = &devices;
+  const InputTaps* taps = nullptr;
+  bool focused = false;  // either window had the keyboard focus when the tick came due
+  // A close that came inside a tick, and whether the menu was open then: the
+  // taps see it once the tick is over.
+  std::optional<bool> close_in_menu;
   PeriodicSchedule timer1{int64_t{kTimer1PeriodMs} * kMicrosPerMilli};
   int64_t tick_us = 0;  // when the last tick was due
   // Pictures between ticks, one per display refresh.
@@ -159,7 +185,7 @@ struct SdlPlatform::Impl {
 
   void Loop(const std::function<bool()>& done, std::optional<int64_t> until);
   void HandleEvent(const SDL_Event& event);
-  void Deliver(const InputEvent& live);
+  void Deliver(const std::optional<InputEvent>& e);
   bool FocusOnOurs() const;
   bool Away(bool focused) const;
   void Pause();
@@ -274,12 +300,13 @@ SDL_Surface* SdlPlatform::ReadGameWindow() {
   return s.screen->ReadPixels();
 }
 
-int SdlPlatform::Run(GameWindowHandlers& handlers, InputFilter filter, InputPreview preview) {
+int SdlPlatform::Run(GameWindowHandlers& handlers, const InputTaps& taps, InputSource* source) {
   Impl& s = *impl_;
   s.handlers = &handlers;
-  s.filter = std::move(filter);
-  s.preview = std::move(preview);
+  s.taps = &taps;
+  s.source = source != nullptr ? source : &s.devices;
   handlers.Form_Load();
+  taps.AfterTick();
   if (!s.ended()) {
     s.form1->Show();
     // Should the window manager's frame have been unknown before, it is
@@ -293,6 +320,8 @@ int SdlPlatform::Run(GameWindowHandlers& handlers, InputFilter filter, InputPrev
     s.form1->Hide();
   }
   s.handlers = nullptr;
+  s.taps = nullptr;
+  s.source = &s.devices;
   return 0;
 }
 
@@ -311,7 +340,7 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
     const int64_t now = MonotonicMicros();
     if (until && now >= *until) return;
     if (!in_tick && timer1.Due(now)) {
-      const bool focused = FocusOnOurs();
+      focused = FocusOnOurs();
       if (focused) had_focus = true;
       if (Away(focused)) {
         // The focus also goes when another program destroys the game
@@ -322,7 +351,7 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
       }
       tick_us = *timer1.deadline();
       timer1.BeginRun();
-      Deliver(ReadTick(focused));
+      Deliver(source->Due(false));
       timer1.EndRun(MonotonicMicros());
       // The pictures between ticks follow this tick's due time at the
       // display's pace, however long the tick itself took.
@@ -333,20 +362,16 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
     const std::optional<int64_t> frame_at = NextFrameAt(now);
     if (frame_at && *frame_at <= now) {
       frames.BeginRun();
-      const InputEvent held = ReadTick(FocusOnOurs(), false);
       const double alpha =
           std::clamp(static_cast<double>(now - tick_us) / kTimer1PeriodUs, 0.0, 1.0);
-      const std::optional<InputEvent> input = preview ? preview(held) : held;
+      const std::optional<InputEvent> input = source->Held();
       if (input) handlers->Form_PaintBetweenTicks(alpha, *input);
       frames.EndRun(MonotonicMicros());
       continue;
     }
     if (menu != nullptr && menu_timer.Due(now)) {
       menu_timer.BeginRun();
-      InputEvent poll = InputEvent::Of(InputEvent::kPoll);
-      JoyReading joy;
-      if (joystick.Poll(joy)) poll.joy = joy;
-      Deliver(poll);
+      Deliver(source->Due(true));
       menu_timer.EndRun(MonotonicMicros());
       continue;
     }
@@ -365,21 +390,28 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
   }
 }
 
-// Hands a piece of live input through the filter to whoever takes it now.
-void SdlPlatform::Impl::Deliver(const InputEvent& live) {
+// Hands an event of the source's, through the taps, to whoever takes it now.
+void SdlPlatform::Impl::Deliver(const std::optional<InputEvent>& e) {
+  if (!e || taps == nullptr) return;
   const bool menu_open = menu != nullptr;
-  const std::optional<InputEvent> e = filter ? filter(live, menu_open) : LiveInput(live, menu_open);
-  if (!e) return;
   switch (e->kind) {
     case InputEvent::kTick:
       if (menu_open || in_tick || handlers == nullptr) return;
+      taps->Before(*e, false);
       in_tick = true;
       handlers->Timer1_Timer(*e);
       in_tick = false;
+      taps->AfterTick();
+      // The tick ran to its end (a crash's fall, a menu visit) before the
+      // close was seen through: what the taps keep is the state its input
+      // leads to.
+      if (close_in_menu) taps->Before(InputEvent::Of(InputEvent::kClose), *close_in_menu);
+      close_in_menu.reset();
       return;
     case InputEvent::kKey:
     case InputEvent::kPoll:
       if (!menu_open) return;
+      taps->Before(*e, true);
       if (e->kind == InputEvent::kKey) {
         menu->Form_KeyDown(e->key);
       } else {
@@ -388,7 +420,13 @@ void SdlPlatform::Impl::Deliver(const InputEvent& live) {
       if (!menu->Closed()) RepaintMenu();
       return;
     case InputEvent::kClose:
+      if (close_requested) return;
       close_requested = true;
+      if (in_tick) {
+        close_in_menu = menu_open;
+      } else {
+        taps->Before(*e, menu_open);
+      }
       return;
   }
 }
@@ -396,14 +434,16 @@ void SdlPlatform::Impl::Deliver(const InputEvent& live) {
 void SdlPlatform::Impl::HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:
-      Deliver(InputEvent::Of(InputEvent::kClose));
+      Deliver(source->Seen(InputEvent::Of(InputEvent::kClose), menu != nullptr));
       break;
     case SDL_WINDOWEVENT: {
       const SDL_WindowEvent& w = event.window;
       const bool on_menu = form2 != nullptr && w.windowID == form2->id();
       if (w.windowID != form1->id() && !on_menu) break;
       // Either window's close button ends the game, the menu's visit too.
-      if (w.event == SDL_WINDOWEVENT_CLOSE) Deliver(InputEvent::Of(InputEvent::kClose));
+      if (w.event == SDL_WINDOWEVENT_CLOSE) {
+        Deliver(source->Seen(InputEvent::Of(InputEvent::kClose), menu != nullptr));
+      }
       if (w.event == SDL_WINDOWEVENT_FOCUS_GAINED || w.event == SDL_WINDOWEVENT_RESTORED ||
           w.event == SDL_WINDOWEVENT_SHOWN) {
         ResumeIfBack();
@@ -438,7 +478,7 @@ void SdlPlatform::Impl::HandleEvent(const SDL_Event& event) {
           if (k.vk == vk) pressed |= k.bit;
         }
       }
-      Deliver(InputEvent::Key(static_cast<int16_t>(vk)));
+      Deliver(source->Seen(InputEvent::Key(static_cast<int16_t>(vk)), menu != nullptr));
       break;
     }
     case SDL_KEYUP:

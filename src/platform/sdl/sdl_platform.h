@@ -21,19 +21,6 @@
 
 namespace quorvel {
 
-// What the game receives of each piece of input the devices give: `live` is
-// a tick (keys held, joystick), a key-down, a poll of the menu's timer or a
-// close request, and `menu_open` says whether the menu window is open. It
-// returns the event the game gets, which may be of another kind (a replay
-// answers a menu poll with its next key), or nothing.
-using InputFilter =
-    std::function<std::optional<InputEvent>(const InputEvent& live, bool menu_open)>;
-
-// The input a picture between ticks is predicted with, from what the
-// devices hold now: a replay answers with its next tick's, and with nothing
-// once no tick follows (the picture then stays the last tick's).
-using InputPreview = std::function<std::optional<InputEvent>(const InputEvent& held)>;
-
 // How the game window starts.
 struct WindowStart {
   // The player's scale for the window; nothing: the display's own. A scale
@@ -70,11 +57,11 @@ class SdlPlatform final : public Platform {
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   // Loads and shows the game window and runs the loop until the game
-  // window is unloaded, closed or destroyed. Every piece of input passes
-  // through `filter` (LiveInput when empty), and the input of the pictures
-  // between ticks through `preview` (held input as it is when empty).
-  // Returns the exit status, 0.
-  int Run(GameWindowHandlers& handlers, InputFilter filter = {}, InputPreview preview = {});
+  // window is unloaded, closed or destroyed. The game's input comes from
+  // `source`, or from the keyboard and the first joystick when it is
+  // nullptr (the devices are read only then), and every event passes
+  // `taps` on its way. Returns the exit status, 0.
+  int Run(GameWindowHandlers& handlers, const InputTaps& taps = {}, InputSource* source = nullptr);
 
   // For tests: the game window, and the menu window while a modal show runs
   // (nullptr otherwise).

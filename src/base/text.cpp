@@ -1,5 +1,6 @@
-#include "app/quoted_text.h"
+#include "base/text.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 
@@ -90,6 +91,38 @@ std::string Quoted(std::string_view text, int max_chars) {
   }
   if (i < text.size()) out += "...";
   return out + "'";
+}
+
+bool ParseWhole(std::string_view word, int64_t low, int64_t high, int64_t& out) {
+  // from_chars reads "-0" as 0: no sign where none can belong.
+  if (low >= 0 && !word.empty() && word[0] == '-') return false;
+  int64_t v = 0;
+  const char* end = word.data() + word.size();
+  const auto [ptr, ec] = std::from_chars(word.data(), end, v);
+  if (ec != std::errc() || ptr != end || v < low || v > high) return false;
+  out = v;
+  return true;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return lines;
+}
+
+std::vector<std::string_view> SplitWords(std::string_view line) {
+  constexpr std::string_view kSpace = " \t\n\v\f\r";
+  std::vector<std::string_view> words;
+  for (std::size_t at = line.find_first_not_of(kSpace); at != std::string_view::npos;) {
+    const std::size_t end = line.find_first_of(kSpace, at);
+    words.push_back(line.substr(at, end - at));
+    at = end == std::string_view::npos ? end : line.find_first_not_of(kSpace, end);
+  }
+  return words;
 }
 
 }  // namespace quorvel

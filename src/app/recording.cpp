@@ -1,5 +1,6 @@
-#include "app/input_script.h"
+#include "app/recording.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
@@ -8,10 +9,10 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
-#include <sstream>
+#include <utility>
 #include <vector>
 
-#include "app/quoted_text.h"
+#include "base/text.h"
 
 namespace quorvel {
 
@@ -29,37 +30,27 @@ constexpr NamedKey kNamedKeys[] = {{kTickLeft, kVkLeft, "left"},
                                    {kTickDown, kVkDown, "down"},
                                    {kTickEnter, kVkReturn, "enter"}};
 
-const NamedKey* FindKey(const std::string& word) {
+const NamedKey* FindKey(std::string_view word) {
   for (const NamedKey& k : kNamedKeys) {
     if (word == k.name) return &k;
   }
   return nullptr;
 }
 
-bool ParseUnsigned(const std::string& word, uint64_t max, uint32_t& out) {
-  uint64_t v = 0;
-  const char* first = word.data();
-  const char* last = first + word.size();
-  auto [ptr, ec] = std::from_chars(first, last, v);
-  if (ec != std::errc() || ptr != last || v > max) return false;
-  out = static_cast<uint32_t>(v);
-  return true;
-}
-
 // Parses "joy X Y B" starting at words[i]; it must end the line.
-bool ParseJoy(const std::vector<std::string>& words, std::size_t i, std::optional<JoyReading>& joy,
-              std::string& error) {
+bool ParseJoy(const std::vector<std::string_view>& words, std::size_t i,
+              std::optional<JoyReading>& joy, std::string& error) {
   if (words.size() - i != 4) {
     error = "joy takes exactly three numbers: joy X Y B";
     return false;
   }
   JoyReading r;
-  if (!ParseUnsigned(words[i + 1], 65535, r.dwXpos) ||
-      !ParseUnsigned(words[i + 2], 65535, r.dwYpos)) {
+  if (!ParseWhole(words[i + 1], 0u, 65535u, r.dwXpos) ||
+      !ParseWhole(words[i + 2], 0u, 65535u, r.dwYpos)) {
     error = "joy X and Y must be whole numbers from 0 to 65535";
     return false;
   }
-  if (!ParseUnsigned(words[i + 3], UINT32_MAX, r.dwButtons)) {
+  if (!ParseWhole(words[i + 3], 0u, UINT32_MAX, r.dwButtons)) {
     error = "joy B must be a decimal button mask from 0 to 4294967295";
     return false;
   }
@@ -72,14 +63,6 @@ std::string JoyWords(const std::optional<JoyReading>& joy) {
   return " joy " + std::to_string(joy->dwXpos) + " " + std::to_string(joy->dwYpos) + " " +
          std::to_string(joy->dwButtons);
 }
-
-}  // namespace
-
-RaceCheck RaceCheck::Of(const RaceState& s) {
-  return {s.Ticks, s.Lap, s.LastGate, s.Speed, s.Heading, s.Pos[0], s.Pos[1]};
-}
-
-namespace {
 
 // The seven fields of a check line, in its order.
 struct CheckField {
@@ -105,14 +88,14 @@ std::string FieldText(const RaceCheck& c, const CheckField& f) {
   return f.whole != nullptr ? std::to_string(c.*f.whole) : SingleText(c.*f.single);
 }
 
-bool ParseCheck(const std::vector<std::string>& words, RaceCheck& c, std::string& error) {
+bool ParseCheck(const std::vector<std::string_view>& words, RaceCheck& c, std::string& error) {
   if (words.size() != 1 + std::size(kCheckFields)) {
     error = "check takes seven numbers: check T L G S H X Y";
     return false;
   }
   for (std::size_t i = 0; i < std::size(kCheckFields); ++i) {
     const CheckField& f = kCheckFields[i];
-    const std::string& w = words[i + 1];
+    const std::string_view w = words[i + 1];
     const char* last = w.data() + w.size();
     const std::from_chars_result r = f.whole != nullptr
                                          ? std::from_chars(w.data(), last, c.*f.whole)
@@ -126,40 +109,33 @@ bool ParseCheck(const std::vector<std::string>& words, RaceCheck& c, std::string
   return true;
 }
 
-}  // namespace
-
 std::string FormatCheckLine(const RaceCheck& c) {
   std::string line = "check";
   for (const CheckField& f : kCheckFields) line += " " + FieldText(c, f);
   return line;
 }
 
-std::string CheckDifference(const RaceCheck& recorded, const RaceCheck& now) {
-  for (const CheckField& f : kCheckFields) {
-    // Singles compare by their bits: a check is exact, and a NaN that a
-    // recording holds is matched only by the same NaN.
-    const bool same = f.whole != nullptr ? recorded.*f.whole == now.*f.whole
-                                         : std::bit_cast<uint32_t>(recorded.*f.single) ==
-                                               std::bit_cast<uint32_t>(now.*f.single);
-    if (!same) {
-      return std::string(f.name) + " " + FieldText(now, f) + ", recorded " + FieldText(recorded, f);
-    }
-  }
-  return "";
-}
+// One script line as read: an input event, a format version, a check, or
+// nothing (blank or comment).
+struct ScriptCommand {
+  enum Kind { kNone, kEvent, kVersion, kCheck };
+  Kind kind = kNone;
+  InputEvent event;
+  RaceCheck check;
+};
 
+// Parses one line. False with a short `error` (no line number) for a
+// malformed one, or for a version newer than kRecordingFormat.
 bool ParseScriptLine(const std::string& line, ScriptCommand& out, std::string& error) {
   out.kind = ScriptCommand::kNone;
-  std::istringstream in(line);
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
+  const std::vector<std::string_view> words = SplitWords(line);
   if (words.empty() || words[0][0] == '#') return true;
 
   InputEvent e;
-  const std::string& cmd = words[0];
+  const std::string_view cmd = words[0];
   if (cmd == "version") {
     uint32_t format = 0;
-    if (words.size() != 2 || !ParseUnsigned(words[1], UINT32_MAX, format) || format < 1) {
+    if (words.size() != 2 || !ParseWhole(words[1], 1u, UINT32_MAX, format)) {
       error = "version takes one format number from 1";
       return false;
     }
@@ -197,14 +173,14 @@ bool ParseScriptLine(const std::string& line, ScriptCommand& out, std::string& e
       error = "key takes one key name or virtual-key code";
       return false;
     }
-    const std::string& name = words[1];
-    uint32_t code = 0;
+    const std::string_view name = words[1];
+    int16_t code = 0;
     if (name == "escape") {
       e.key = kVkEscape;
     } else if (const NamedKey* k = FindKey(name)) {
       e.key = k->vk;
-    } else if (ParseUnsigned(name, 32767, code)) {
-      e.key = static_cast<int16_t>(code);
+    } else if (ParseWhole(name, int16_t{0}, int16_t{32767}, code)) {
+      e.key = code;
     } else {
       error = "unknown key " + Quoted(name) + " (escape, left, up, right, down, enter or a code)";
       return false;
@@ -233,6 +209,8 @@ bool ParseScriptLine(const std::string& line, ScriptCommand& out, std::string& e
   return true;
 }
 
+// The line for an event, without its end: what ParseScriptLine reads back
+// as the same event. Key names are used where a key has one.
 std::string FormatScriptLine(const InputEvent& e) {
   switch (e.kind) {
     case InputEvent::kTick: {
@@ -256,11 +234,38 @@ std::string FormatScriptLine(const InputEvent& e) {
   return "close";
 }
 
-InputScript::LineResult InputScript::ReadLine(std::string& line) {
+}  // namespace
+
+RaceCheck RaceCheck::Of(const RaceState& s) {
+  return {s.Ticks, s.Lap, s.LastGate, s.Speed, s.Heading, s.Pos[0], s.Pos[1]};
+}
+
+std::string CheckDifference(const RaceCheck& recorded, const RaceCheck& now) {
+  for (const CheckField& f : kCheckFields) {
+    // Singles compare by their bits: a check is exact, and a NaN that a
+    // recording holds is matched only by the same NaN.
+    const bool same = f.whole != nullptr ? recorded.*f.whole == now.*f.whole
+                                         : std::bit_cast<uint32_t>(recorded.*f.single) ==
+                                               std::bit_cast<uint32_t>(now.*f.single);
+    if (!same) {
+      return std::string(f.name) + " " + FieldText(now, f) + ", recorded " + FieldText(recorded, f);
+    }
+  }
+  return "";
+}
+
+RecordingReader::RecordingReader(int fd, std::function<void()> before_wait)
+    : fd_(fd), before_wait_(std::move(before_wait)), buffer_(64 * 1024, '\0') {}
+
+RecordingReader::RecordingReader(std::string text)
+    : from_text_(true), buffer_(std::move(text)), end_(buffer_.size()) {}
+
+RecordingReader::LineResult RecordingReader::ReadLine(std::string& line) {
   line.clear();
   bool started = false;
   for (;;) {
     if (at_ == end_) {
+      if (from_text_) return started ? kCutLine : kLineEnd;
       if (before_wait_) before_wait_();
       ssize_t n = 0;
       do {
@@ -296,7 +301,7 @@ InputScript::LineResult InputScript::ReadLine(std::string& line) {
   }
 }
 
-InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
+RecordingReader::Result RecordingReader::Next(bool menu_open, InputEvent& out) {
   const auto bad = [this](const std::string& what) {
     error_ = "line " + std::to_string(line_number()) + ": " + what;
     return kBad;
@@ -306,7 +311,11 @@ InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
     const LineResult read = ReadLine(text);
     switch (read) {
       case kLine:
+        break;
       case kCutLine:
+        // Whatever a cut line holds, even a number cut short that still
+        // reads, it is not what was recorded.
+        if (cut_end_ok_) return kEnd;
         break;
       case kLineEnd:
         return kEnd;
@@ -317,10 +326,7 @@ InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
     }
     ScriptCommand command;
     std::string why;
-    if (!ParseScriptLine(text, command, why)) {
-      if (read == kCutLine && cut_end_ok_) return kEnd;
-      return bad(why);
-    }
+    if (!ParseScriptLine(text, command, why)) return bad(why);
     if (command.kind == ScriptCommand::kNone || command.kind == ScriptCommand::kVersion) continue;
     const InputEvent::Kind kind =
         command.kind == ScriptCommand::kCheck ? InputEvent::kTick : command.event.kind;
@@ -331,13 +337,157 @@ InputScript::Result InputScript::Next(bool menu_open, InputEvent& out) {
       if (race_ == nullptr) continue;
       const std::string difference = CheckDifference(command.check, RaceCheck::Of(*race_));
       if (difference.empty()) continue;
-      return bad("the race differs from the recording after tick " + std::to_string(ticks_) + ": " +
-                 difference);
+      return bad("the race differs from the recording after tick line " + std::to_string(ticks_) +
+                 ": " + difference);
     }
     if (kind == InputEvent::kTick) ++ticks_;
     out = command.event;
     return kEvent;
   }
+}
+
+RecordingWriter::RecordingWriter(int fd, const RaceState& race, const std::string& header,
+                                 std::function<void(const std::string& error)> failed)
+    : fd_(fd), race_(race), header_(header), failed_(std::move(failed)) {
+  struct stat st {};
+  if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
+    regular_ = true;
+    whole_ = lseek(fd_, 0, SEEK_CUR);
+  }
+  Restart();
+}
+
+RecordingWriter::RecordingWriter(const RaceState& race, const std::string& header)
+    : race_(race), header_(header) {
+  Restart();
+}
+
+void RecordingWriter::Restart() {
+  text_.clear();
+  closed_ = false;
+  menu_open_ = false;
+  ticks_unchecked_ = 0;
+  WriteLine("version " + std::to_string(kRecordingFormat));
+  WriteLine("# " + header_);
+}
+
+void RecordingWriter::WriteLine(const std::string& line) {
+  if (closed_ || !error_.empty()) return;
+  if (fd_ < 0) {
+    text_.append(line) += '\n';
+    if (text_.size() > kMaxTextBytes) {
+      error_ = "it is too long to keep";
+      text_ = {};
+    }
+    return;
+  }
+  const std::string text = line + '\n';
+  for (std::size_t done = 0; done < text.size();) {
+    const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      // The game goes on unrecorded. A part of the line that did get
+      // written (a full disk) is taken back, so the recording still ends
+      // with a whole line and replays up to it.
+      error_ = std::strerror(n < 0 ? errno : ENOSPC);
+      if (done > 0 && regular_ && ftruncate(fd_, whole_) == 0) lseek(fd_, whole_, SEEK_SET);
+      if (failed_) failed_(error_);
+      return;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  whole_ += static_cast<off_t>(text.size());
+}
+
+void RecordingWriter::WriteCheckIfDue(bool at_end) {
+  if (ticks_unchecked_ == 0) return;
+  if (!at_end && ticks_unchecked_ < kTicksPerCheck) return;
+  WriteLine(FormatCheckLine(RaceCheck::Of(race_)));
+  ticks_unchecked_ = 0;
+}
+
+void RecordingWriter::Before(const InputEvent& e, bool menu_open) {
+  menu_open_ = menu_open;
+  if (e.kind == InputEvent::kClose && menu_open) {
+    closed_ = true;
+    return;
+  }
+  if (!menu_open) WriteCheckIfDue(e.kind == InputEvent::kClose);
+  WriteLine(FormatScriptLine(e));
+  if (e.kind == InputEvent::kTick) ++ticks_unchecked_;
+  if (e.kind == InputEvent::kClose) closed_ = true;
+}
+
+bool RecordingWriter::Finish(bool unloaded) {
+  if (!unloaded && !menu_open_) {
+    WriteCheckIfDue(true);
+    WriteLine("close");
+  }
+  closed_ = true;
+  return error_.empty();
+}
+
+std::string RecordingWriter::text() const {
+  if (!error_.empty()) return {};
+  if (ticks_unchecked_ == 0) return text_;
+  return text_ + FormatCheckLine(RaceCheck::Of(race_)) + '\n';
+}
+
+RecordingReplay::RecordingReplay(int fd, const RaceState& race) : reader_(fd) {
+  reader_.VerifyAgainst(&race);
+  reader_.AcceptCutEnd();
+}
+
+std::optional<InputEvent> RecordingReplay::Seen(const InputEvent& live, bool) {
+  if (live.kind == InputEvent::kClose) return live;
+  if (live.kind == InputEvent::kKey && live.key == kVkEscape) {
+    return InputEvent::Of(InputEvent::kClose);
+  }
+  return std::nullopt;  // the recording's keys come at the menu's timer
+}
+
+std::optional<InputEvent> RecordingReplay::Due(bool menu_open) {
+  const InputEvent leave = InputEvent::Key(kVkEscape);
+  if (ended_) return menu_open ? std::optional<InputEvent>(leave) : std::nullopt;
+  InputEvent e;
+  switch (Next(menu_open, e)) {
+    case RecordingReader::kEvent:
+      return e;
+    case RecordingReader::kEnd:
+      break;
+    case RecordingReader::kBad:
+      error_ = reader_.error();
+      return InputEvent::Of(InputEvent::kClose);
+    case RecordingReader::kReadError:
+      error_ = "cannot read it: " + reader_.error();
+      return InputEvent::Of(InputEvent::kClose);
+  }
+  ended_ = true;
+  return menu_open ? std::optional<InputEvent>(leave) : std::nullopt;
+}
+
+RecordingReader::Result RecordingReplay::Next(bool menu_open, InputEvent& e) {
+  if (!ahead_) return reader_.Next(menu_open, e);
+  const Ahead ahead = *ahead_;
+  ahead_.reset();
+  e = ahead.event;
+  return ahead.result;
+}
+
+std::optional<InputEvent> RecordingReplay::Held() {
+  if (ended_) return std::nullopt;
+  // Between ticks the menu is closed, so the next line must be a tick or a
+  // close; anything else is reported when its turn comes.
+  if (!ahead_) {
+    Ahead ahead;
+    ahead.result = reader_.Next(false, ahead.event);
+    ahead_ = ahead;
+  }
+  if (ahead_->result == RecordingReader::kEnd) return std::nullopt;
+  if (ahead_->result == RecordingReader::kEvent && ahead_->event.kind == InputEvent::kTick) {
+    return ahead_->event;
+  }
+  return std::nullopt;
 }
 
 }  // namespace quorvel

@@ -1,4 +1,4 @@
-#include "app/atomic_file.h"
+#include "base/own_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -7,15 +7,81 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 
-#include "app/config_dir.h"
-#include "app/quoted_text.h"
+#include "base/text.h"
 
 namespace quorvel {
+
+namespace {
+
+// The game's folder in the XDG base folder named by `variable`, or under
+// HOME at `in_home` when the variable is unset or relative.
+std::string XdgFolder(const char* variable, const char* in_home) {
+  const char* xdg = std::getenv(variable);
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/quorvel";
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') return {};
+  return std::string(home) + in_home;
+}
+
+}  // namespace
+
+std::string ConfigDir() {
+  return XdgFolder("XDG_CONFIG_HOME", "/.config/quorvel");
+}
+
+std::string DataDir() {
+  return XdgFolder("XDG_DATA_HOME", "/.local/share/quorvel");
+}
+
+bool MakeFolders(const std::string& dir) {
+  // Top down: each mkdir needs its parent. A folder that is already there,
+  // or a link to one, is fine; anything else in the way fails below.
+  for (std::size_t end = dir.find('/', 1);; end = dir.find('/', end + 1)) {
+    const std::string part = dir.substr(0, end);
+    if (!part.empty() && part.back() != '/' && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      return false;
+    }
+    if (end == std::string::npos) break;
+  }
+  struct stat st {};
+  if (stat(dir.c_str(), &st) != 0) return false;
+  if (!S_ISDIR(st.st_mode)) {
+    errno = ENOTDIR;
+    return false;
+  }
+  return true;
+}
+
+std::string UtcStamp(const char* format, std::time_t when) {
+  std::tm utc{};
+  gmtime_r(&when, &utc);
+  char text[64];
+  const std::size_t n = std::strftime(text, sizeof text, format, &utc);
+  return std::string(text, n);
+}
+
+bool MoveAside(const std::string& path, std::string& moved_to) {
+  const std::string stamp = UtcStamp("%Y%m%d-%H%M%S");
+  for (int n = 1; n <= 100; ++n) {
+    moved_to = path + ".garbled-" + stamp + (n > 1 ? "-" + std::to_string(n) : "");
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, moved_to.c_str(), RENAME_NOREPLACE) == 0) {
+      return true;
+    }
+    // A file system without RENAME_NOREPLACE: a hard link refuses to
+    // replace too.
+    if (errno == EINVAL && link(path.c_str(), moved_to.c_str()) == 0) {
+      return unlink(path.c_str()) == 0;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
 
 namespace {
 
@@ -149,7 +215,7 @@ bool ReplaceFileAtomically(const FileTarget& place, std::string_view text, std::
 }
 
 ReadResult ReadOwnFile(const std::string& path, std::size_t max_bytes, const char* not_own,
-                       std::string& text, std::string& why) {
+                       std::string& text, std::string& why, bool head_only) {
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return ReadResult::kMissing;
@@ -157,7 +223,8 @@ ReadResult ReadOwnFile(const std::string& path, std::size_t max_bytes, const cha
     return ReadResult::kUnusable;
   }
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(max_bytes)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      (!head_only && st.st_size > static_cast<off_t>(max_bytes))) {
     close(fd);
     why = not_own;
     return ReadResult::kUnusable;
@@ -177,7 +244,7 @@ ReadResult ReadOwnFile(const std::string& path, std::size_t max_bytes, const cha
   }
   close(fd);
   text.resize(got);
-  if (got > max_bytes) {
+  if (got > max_bytes && !head_only) {
     why = not_own;
     return ReadResult::kUnusable;
   }
