@@ -22,9 +22,11 @@ bool MovesBetweenTicks(const Game& g);
 // pictures before, the way runs from the tick's pose, so at alpha 0 the
 // pixels are the tick's own. Once it gives another, the rest of the way runs
 // from the pose last shown (g.form1.between) to the new one, reached at
-// alpha 1: the picture never jumps back over what it has shown. The labels
-// are left as the tick set them. Does nothing where MovesBetweenTicks is
-// false, or while the picture would stay the tick's (a car standing still).
+// alpha 1: what the pictures before showed and the next tick will not is
+// taken back in even steps over the pictures left, never in one jump. The
+// labels are left as the tick set them. Does nothing where MovesBetweenTicks
+// is false, or while the picture would stay the tick's (a car standing
+// still).
 void DrawBetweenTicks(Game& g, Surface& picture, const InputEvent& held, double alpha);
 
 }  // namespace quorvel
