@@ -1,5 +1,6 @@
 #include "race/between_ticks.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "race/car_motion.h"
@@ -34,24 +35,40 @@ bool MovesBetweenTicks(const Game& g) {
          g.s.Ticks >= kFirstMovingTicks;
 }
 
-void DrawBetweenTicks(const Game& g, Surface& picture, const InputEvent& held, double alpha) {
+void DrawBetweenTicks(Game& g, Surface& picture, const InputEvent& held, double alpha) {
   if (!MovesBetweenTicks(g)) return;
   const RaceState& now = g.s;
   RaceState next = now;
   const MotionResult m = CarMotionStep(next, DirectionsOf(held));
-  // A car standing still shows the tick's own picture, which is up already.
-  if (m.NewX == now.Pos[0] && m.NewY == now.Pos[1] && next.Heading == now.Heading &&
-      next.Steer == now.Steer && next.CameraLag == now.CameraLag) {
-    return;
+  const PicturePose tick{now.Pos[0], now.Pos[1], now.Heading, static_cast<double>(now.Steer),
+                         static_cast<double>(now.CameraLag)};
+  const PicturePose target{m.NewX, m.NewY, next.Heading, static_cast<double>(next.Steer),
+                           static_cast<double>(next.CameraLag)};
+  BetweenTicks& way = g.form1.between;
+  if (!way.started) {
+    way = {.started = true, .from = tick, .to = target, .last = tick};
+  } else if (target != way.to) {
+    way.from = way.last;
+    way.from_alpha = way.last_alpha;
+    way.to = target;
   }
-  const auto blend = [alpha](double from, double to) { return from + alpha * (to - from); };
+  // From the tick (from_alpha 0) this is alpha itself, so that pictures with
+  // unchanged input are exactly those of a blend from the tick's pose.
+  const double along = way.from_alpha >= 1
+                           ? 1
+                           : std::clamp((alpha - way.from_alpha) / (1 - way.from_alpha), 0.0, 1.0);
+  way.last_alpha = std::clamp(alpha, way.from_alpha, 1.0);
+  // A car standing still shows the tick's own picture, which is up already.
+  if (way.from == tick && way.to == tick) return;
+  const auto blend = [along](double from, double to) { return from + along * (to - from); };
   // The predicted copy becomes the pose drawn: the picture reads only its
   // position, heading and road tables, with steering and lean passed in.
-  const double steer = blend(now.Steer, next.Steer);
-  const double lean = blend(now.CameraLag, next.CameraLag);
-  next.Pos[0] = static_cast<float>(blend(now.Pos[0], m.NewX));
-  next.Pos[1] = static_cast<float>(blend(now.Pos[1], m.NewY));
-  next.Heading = static_cast<float>(blend(now.Heading, next.Heading));
+  const double steer = blend(way.from.steer, way.to.steer);
+  const double lean = blend(way.from.lean, way.to.lean);
+  next.Pos[0] = static_cast<float>(blend(way.from.x, way.to.x));
+  next.Pos[1] = static_cast<float>(blend(way.from.y, way.to.y));
+  next.Heading = static_cast<float>(blend(way.from.heading, way.to.heading));
+  way.last = {next.Pos[0], next.Pos[1], next.Heading, steer, lean};
   std::optional<GhostBetweenTicks> ghost;
   if (now.ghost != nullptr) next.ghost = &ghost.emplace(*now.ghost, alpha);
   DrawScenePicture(next, steer, lean, picture, kEyeHeight);

@@ -18,9 +18,15 @@ bool MovesBetweenTicks(const Game& g);
 // Draws and refreshes the picture at `alpha` (0 = the last tick, 1 = the
 // next) of the way to the pose the car-motion step gives with `held`, the
 // keys and stick held now; position, heading, steering and throttle lean
-// are blended as reals. The labels are left as the tick set them. At alpha
-// 0 the pixels are the tick's own. Does nothing where MovesBetweenTicks is
-// false, or where the pose would not change (a car standing still).
-void DrawBetweenTicks(const Game& g, Surface& picture, const InputEvent& held, double alpha);
+// are blended as reals. While `held` gives the same next pose as for the
+// pictures before, the way runs from the tick's pose, so at alpha 0 the
+// pixels are the tick's own. Once it gives another, the rest of the way runs
+// from the pose last shown (g.form1.between) to the new one, reached at
+// alpha 1: what the pictures before showed and the next tick will not is
+// taken back in even steps over the pictures left, never in one jump. The
+// labels are left as the tick set them. Does nothing where MovesBetweenTicks
+// is false, or while the picture would stay the tick's (a car standing
+// still).
+void DrawBetweenTicks(Game& g, Surface& picture, const InputEvent& held, double alpha);
 
 }  // namespace quorvel

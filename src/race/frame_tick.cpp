@@ -81,6 +81,8 @@ TickInput PollTickInput(RaceState& s, const InputEvent& tick) {
 
 void Timer1_Timer(Game& g, Platform& platform, const InputEvent& tick) {
   if (g.form1.Unloaded) return;
+  // The pictures between ticks that follow start afresh from this tick's pose.
+  g.form1.between = {};
   RaceState& s = g.s;
   const TickInput in = PollTickInput(s, tick);
 

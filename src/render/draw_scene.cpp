@@ -45,20 +45,37 @@ void SetLapText(std::string& out, int32_t lap) {
   out.append(kLapSuffix);
 }
 
-// The ghost car's marker as outlines only, at the place and size the car's
-// own marker would have there (projected at the marker's height), where its
-// race stands at this race's clock. A ghost behind the eye or too far to
-// the side is not drawn.
+// How far a ground point lies ahead of the eye along the view direction,
+// world units.
+double ViewDepth(const RaceState& s, double x, double y) {
+  const double heading = s.Heading;
+  return (x - s.Pos[2]) * std::cos(heading) + (y - s.Pos[3]) * std::sin(heading);
+}
+
+// The ghost car's marker as outlines only, where its race stands at this
+// race's clock, projected at the marker's height and sized by perspective:
+// the car's own marker scaled by the car's depth over the ghost's, so a
+// ghost where the car is looks like the car's marker and one twice as far is
+// half its size. Down to a 2-pixel ring with a 1-pixel small circle, so a
+// ghost far ahead stays visible. A ghost behind the eye or too far to the
+// side is not drawn.
 void DrawGhostMarker(const RaceState& s, GhostCar& ghost, Surface& picture, float width) {
   const std::optional<GhostPose> pose = ghost.PoseAt(s.Ticks);
   if (!pose) return;
   int32_t x = 0;
   int32_t y = 0;
   if (!ProjectPoint(s, width, pose->x, pose->y, x, y, kMarkerEyeHeight)) return;
-  picture.CircleOutline(static_cast<float>(x), static_cast<float>(y - 20.0), 20,
-                        kGhostOutlineColour);
-  picture.CircleOutline(static_cast<float>(x - pose->Steer / 2.0), static_cast<float>(y - 12.0), 5,
-                        kGhostOutlineColour);
+  // The projection took only points well ahead of the eye; this also keeps
+  // a non-finite depth from reaching the surface.
+  const double depth = ViewDepth(s, pose->x, pose->y);
+  if (!(depth > 0)) return;
+  constexpr double kSmallestScale = 0.1;  // the large circle's radius 2 pixels
+  const double scale = std::max(ViewDepth(s, s.Pos[0], s.Pos[1]) / depth, kSmallestScale);
+  const float small_radius = static_cast<float>(std::max(5.0 * scale, 1.0));
+  picture.CircleOutline(static_cast<float>(x), static_cast<float>(y - 20.0 * scale),
+                        static_cast<float>(20.0 * scale), kGhostOutlineColour);
+  picture.CircleOutline(static_cast<float>(x - pose->Steer / 2.0 * scale),
+                        static_cast<float>(y - 12.0 * scale), small_radius, kGhostOutlineColour);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Run-time state of the game window Form1 that the game changes: the label
 // captions it paints over the drawing surface, the goal banner's visibility,
-// its timer switch and whether it has been unloaded.
+// its timer switch, whether it has been unloaded and what its pictures
+// between ticks have shown.
 #pragma once
 
 #include <string>
@@ -17,10 +18,36 @@ struct Form1Labels {
   friend bool operator==(const Form1Labels&, const Form1Labels&) = default;
 };
 
+// The car's pose as a picture between ticks draws it: position in world
+// units, heading in radians, steering and throttle lean as reals.
+struct PicturePose {
+  double x = 0;
+  double y = 0;
+  double heading = 0;
+  double steer = 0;
+  double lean = 0;
+  friend bool operator==(const PicturePose&, const PicturePose&) = default;
+};
+
+// The pictures since the last tick: they run along a straight way in pose
+// from `from` (at `from_alpha` of the tick) to `to`, the next tick's pose as
+// predicted with the input held. When the input changes, the way restarts
+// from the pose shown last, so that no picture takes back at once what the
+// ones before it showed. Every tick clears it.
+struct BetweenTicks {
+  bool started = false;  // a picture between ticks was asked for since the tick
+  PicturePose from;
+  double from_alpha = 0;
+  PicturePose to;
+  PicturePose last;  // shown by the last picture (the tick's own while the car stands)
+  double last_alpha = 0;
+};
+
 struct Form1 {
   Form1Labels labels;
   bool Timer1Enabled = true;  // enabled from design time
   bool Unloaded = false;      // unloading the game window ends the program
+  BetweenTicks between;
 };
 
 }  // namespace quorvel

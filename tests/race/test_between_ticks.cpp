@@ -2,6 +2,8 @@
 // exactly the next tick's at alpha 1, so the race never jumps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "race/between_ticks.h"
@@ -63,6 +65,54 @@ TEST(BetweenTicks, SteadyInputMeetsTheNextTickExactly) {
     }
     EXPECT_EQ(g.s.Lap, 4);
     EXPECT_GT(compared, 1000);
+  }
+}
+
+// A slalom on course 1, five pictures a tick (the window's at 60 Hz), the
+// keys changing at the tick (as in quorvel-sim) or after picture 1, 2 or 3.
+// A point standing far ahead, drawn as a ghost, shows in its column how the
+// picture turns; drawn at 8 times the size, in eighths of a pixel at scale 1.
+// A key let go mid-turn turns it back by at most 3.5 pixels a picture (all
+// the turn drawn went back at once, up to 6), and the picture at 1 is the
+// next tick's own.
+TEST(BetweenTicks, KeysChangedBetweenTicksTurnThePictureBackInSmallSteps) {
+  constexpr uint8_t L = kTickLeft, R = kTickRight;
+  constexpr uint8_t kSlalom[] = {L, L, L, 0, R, R, R, 0, L, L, L, 0, R, R, 0, 0};
+  for (int run = 0; run < 8; ++run) {
+    Game g;
+    RecordingPlatform platform;
+    testing::RecordingSurface& picture = platform.surface;
+    picture.width = picture.height = 337 * 8;
+    Form1_Load(g, platform);
+    g.s.CarType = static_cast<int16_t>(run / 4);
+    testing::StandingGhost far({4944, 747, 0});
+    g.s.ghost = &far;
+    float column = NAN, moved = 0, back = 0;
+    InputEvent tick, next;
+    std::vector<DrawOp> at_one;
+    for (int t = 0; t < 120; ++t) {
+      picture.ops.clear();
+      Timer1_Timer(g, platform, tick);
+      if (!at_one.empty()) {
+        ASSERT_EQ(picture.ops, at_one) << run << ", tick " << g.s.Ticks;
+      }
+      const bool moves = MovesBetweenTicks(g);
+      next.keys = moves ? kSlalom[t % 16] | (g.s.Speed < 1 ? kTickUp : 0) : 0;
+      for (int i = 0; i <= 5 && moves; ++i) {
+        if (i > 0) {
+          picture.ops.clear();
+          DrawBetweenTicks(g, picture, i <= run % 4 ? tick : next, i / 5.0);
+        }
+        if (i == 5) at_one = picture.ops;
+        if (i == 5 || picture.ops.empty()) continue;
+        const float to = picture.OpsOf(DrawOp::kRing).at(0).args[0] / 8;
+        if ((to - column) * moved < 0) back = std::max(back, std::fabs(to - column));
+        moved = to - column;
+        column = to;
+      }
+      tick = next;
+    }
+    EXPECT_LE(back, 3.5) << "car type " << run / 4 << ", keys changed after picture " << run % 4;
   }
 }
 

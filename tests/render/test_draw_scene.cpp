@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/draw_scene.h"
@@ -168,6 +169,26 @@ TEST(DrawScene, FallingEyeMovesTheRoadButNotTheMarker) {
         << "eye height " << c.eye_height;
     EXPECT_EQ(f.platform.surface.OpsOf(DrawOp::kCircle)[0], marker)
         << "eye height " << c.eye_height;
+  }
+}
+
+// The ghost's outline by its depth along the view, the car's being 10: the
+// car's own marker where the car is, half of it twice as far (off the axis
+// too), never below radii 2 and 1. Its steering is 4; x, y, r of both rings.
+TEST(DrawScene, GhostOutlineIsSizedByItsDistanceAsTheRoadIs) {
+  for (const auto& [at, rings] : std::vector<std::pair<GhostPose, std::vector<float>>>{
+           {{10, 0, 4}, {200, 260, 20, 198, 268, 5}},
+           {{20, 5, 4}, {150, 230, 10, 149, 234, 2.5f}},
+           {{400, 0, 4}, {200, 200, 2, 199.8f, 200.8f, 1}}}) {
+    RaceState s = CarAhead();
+    testing::StandingGhost ghost(at);
+    s.ghost = &ghost;
+    Frame f;
+    DrawInto(f, s);
+    EXPECT_EQ(f.platform.surface.OpsOf(DrawOp::kRing),
+              (std::vector<DrawOp>{DrawOp::Ring(rings[0], rings[1], rings[2], 0xFF00FF),
+                                   DrawOp::Ring(rings[3], rings[4], rings[5], 0xFF00FF)}))
+        << at.x;
   }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/draw_op.h"
 #include "platform/platform.h"
 #include "race/game.h"
+#include "race/ghost_car.h"
 #include "ui/game_window.h"
 
 namespace quorvel {
@@ -71,6 +72,13 @@ class RecordingPlatform final : public Platform {
   void ShowMenuModal(MenuWindow& menu) override;
   void UnloadGameWindow() override { unloaded = true; }
   void Sleep(int ms) override;
+};
+
+// A ghost car standing at one place for the whole race.
+struct StandingGhost final : GhostCar {
+  explicit StandingGhost(GhostPose at) : at(at) {}
+  std::optional<GhostPose> PoseAt(int32_t /*ticks*/) override { return at; }
+  GhostPose at;
 };
 
 // One tick of the game's timer with the platform's scripted keys and joystick.
