@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -96,19 +97,23 @@ class ScoredGame final : public Platform {
   std::function<void(int64_t)> advance_;
 };
 
-// 72 ticks (one with a crash: 39 more) and 5 menu polls on course 1.
+// 74 ticks (two with a crash: 39 more each) and 5 menu polls on course 1.
 void Play(ScoredGame& run) {
   const InputEvent poll = InputEvent::Of(InputEvent::kPoll);
   RaceState& s = run.g.s;
   const auto last_gate = static_cast<int32_t>(s.Gates.size()) - 1;
+  const auto before_the_line = [&](int32_t lap) {
+    s.Lap = lap;
+    s.PastStartLine = false;
+    s.LastGate = last_gate;
+  };
   run.Load();
   for (int i = 0; i < 38; ++i) run.Tick();  // the countdown
   for (int i = 0; i < 11; ++i) run.Tick(kTickUp);
   run.menu_events = {poll, InputEvent::Key(kVkEscape)};
   run.Tick(kTickEnter);
   run.Place(-4, 0, 0, 5);  // over the start line forwards
-  s.PastStartLine = false;
-  s.LastGate = last_gate;
+  before_the_line(1);
   run.Tick();
   run.Place(1, 0, static_cast<float>(std::numbers::pi), 4);  // and back over it
   run.Tick();
@@ -116,20 +121,29 @@ void Play(ScoredGame& run) {
   run.Place(5000, 5000, 0, 0);
   run.Tick();
   run.Place(-4, 0, 0, 5);
-  s.Lap = 3;
-  s.PastStartLine = false;
-  s.LastGate = last_gate;
+  before_the_line(3);
   run.Tick();
   run.sounds.SetNewRecord();
-  for (int i = 0; i < 15; ++i) run.Tick();  // the race stands; the record phrase sounds
-  run.menu_events = {InputEvent::Key(kVkRight), poll, InputEvent::Key(kVkDown), poll,
-                     InputEvent::Key(kVkDown),  poll, InputEvent::Key(kVkLeft), poll,
+  for (int i = 0; i < 15; ++i) run.Tick();  // the race stands
+  // A new race with the advanced car.
+  run.menu_events = {InputEvent::Key(kVkDown),  poll, InputEvent::Key(kVkRight), poll,
+                     InputEvent::Key(kVkDown),  poll, InputEvent::Key(kVkLeft),  poll,
                      InputEvent::Key(kVkReturn)};
   run.Tick(kTickEnter);
   run.Tick();
+  // Over the line and off the road in the finishing step: (-5, 10) to (2, 16).
+  s.Ticks = 100;
+  run.Place(-5, 10, static_cast<float>(std::atan2(6.0, 7.0)), std::hypot(7.0f, 6.0f) + 0.05f);
+  before_the_line(3);
+  run.Tick();
+  run.Tick();
   run.Tick();
 }
-constexpr int64_t kPlayedSamples = 111 * kT + 5 * kQ;
+constexpr int64_t kPlayedSamples = 152 * kT + 5 * kQ;
+constexpr int64_t kCrash = 52 * kT + kQ;
+constexpr int64_t kFinish = 92 * kT + kQ;
+constexpr int64_t kMenu = 108 * kT + kQ;
+constexpr int64_t kCrashedFinish = 110 * kT + 5 * kQ;
 
 // The run's WAV file, rendered in pieces of `piece` samples.
 std::string PlayedWav(std::size_t piece) {
@@ -190,9 +204,6 @@ TEST_F(RaceSoundsTest, EachEventsSoundStartsAtItsSample) {
     int nth;  // its occurrences before it
     int64_t start;
   };
-  constexpr int64_t kCrash = 52 * kT + kQ;
-  constexpr int64_t kFinish = 92 * kT + kQ;
-  constexpr int64_t kMenu = 108 * kT + kQ;
   const Row rows[] = {
       {Cue::kCountdownBeep, 0, 2 * kT},   // Ticks -37: the label goes from -4 to -3
       {Cue::kCountdownBeep, 1, 14 * kT},  // -25: -2
@@ -210,6 +221,8 @@ TEST_F(RaceSoundsTest, EachEventsSoundStartsAtItsSample) {
       {Cue::kMenuClick, 2, kMenu + 2 * kQ},
       {Cue::kMenuClick, 3, kMenu + 3 * kQ},
       {Cue::kConfirm, 0, kMenu + 4 * kQ},
+      {Cue::kFinishFanfare, 1, kCrashedFinish},
+      {Cue::kFall, 1, kCrashedFinish},
   };
   ASSERT_EQ(static_cast<int64_t>(heard().size()), kPlayedSamples);
   ASSERT_EQ(Replay(*log_, kPlayedSamples, log_->told.size()), heard());
@@ -238,7 +251,8 @@ TEST_F(RaceSoundsTest, BlackPauseAndOpenMenuAreSilentAndNothingClipsOrClicks) {
     const char* what;
     int64_t from, to;
   } silences[] = {
-      {"black pause", 71 * kT + kQ, 91 * kT + kQ},
+      {"black pause", kCrash + 19 * kT, kCrash + 39 * kT},
+      {"black pause and the finished race after it", kCrashedFinish + 19 * kT, kPlayedSamples},
       {"menu open mid-race, after the engine's 20 ms fade", 49 * kT + 960, 49 * kT + kQ},
   };
   for (const auto& quiet : silences) {
