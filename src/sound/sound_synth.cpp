@@ -10,11 +10,13 @@ namespace quorvel {
 
 namespace {
 
-constexpr int kTickSamplesGlide = 3840;  // one tick of 80 ms: the engine's glide
-constexpr int32_t kFadeSamples = 960;    // 20 ms: engine on/off and the master gain
+constexpr int kTableBits = 12;
+constexpr int kTableSize = 1 << kTableBits;  // sine and engine tables: entries per period
+constexpr int kEngineGlideSamples = 3840;    // one tick of 80 ms: the engine's glide
+constexpr int32_t kFadeSamples = 960;        // 20 ms: engine on/off and the master gain
 constexpr double kFadeStep = 1.0 / kFadeSamples;
 constexpr int64_t kCueRepeatSamples = 480;  // 10 ms: a cue asked for twice within it sounds once
-constexpr int kPhaseFracBits = 32 - SoundSynth::kTableBits;
+constexpr int kPhaseFracBits = 32 - kTableBits;
 constexpr double kPhaseFracScale = 1.0 / (1u << kPhaseFracBits);
 constexpr double kPhasePerHz = 4294967296.0 / kSampleRate;  // phase steps a sample at 1 Hz
 
@@ -25,8 +27,8 @@ constexpr double kPhasePerHz = 4294967296.0 / kSampleRate;  // phase steps a sam
 constexpr double kEngineIdleHz = 50, kEngineRangeHz = 190, kEngineHalfPitchSpeed = 5;
 constexpr double kEngineIdleLevel = 0.10, kEngineRangeLevel = 0.15, kEngineHalfLevelSpeed = 4;
 constexpr double kAdvancedPitch = 0.12;
-constexpr double kMaxEngineSpeed =
-    1000;  // world units per tick; beyond, the sound no longer changes
+// World units per tick; beyond it the engine no longer changes.
+constexpr double kMaxEngineSpeed = 1000;
 
 // Mixing: below the knee the samples pass unchanged; above it they bend
 // smoothly (slope 1 at the knee) toward the ceiling, which they never reach.
@@ -103,7 +105,7 @@ constexpr Harmonic kAdvancedEngine[] = {{1, 0.30}, {2, 1.0},  {3, 0.30}, {4, 0.5
                                         {6, 0.40}, {7, 0.12}, {8, 0.25}, {10, 0.12}, {12, 0.06}};
 
 // sin(x) and cos(x) for x in [0, pi/2] by their Taylor series to x^17 and
-// x^18: error below 1e-13, from + and * alone, so the same everywhere.
+// x^18: error below 1e-13, from IEEE arithmetic alone, so the same everywhere.
 double SinSeries(double x) {
   double term = x, sum = x;
   for (int n = 2; n <= 16; n += 2) {
@@ -123,9 +125,9 @@ double CosSeries(double x) {
 
 // sin(2 pi i / kTableSize), folded into the first quadrant.
 double TableSine(int i) {
-  constexpr int kQuarter = SoundSynth::kTableSize / 4;
+  constexpr int kQuarter = kTableSize / 4;
   const int quadrant = (i / kQuarter) % 4;
-  const double x = (i % kQuarter) * (2 * std::numbers::pi / SoundSynth::kTableSize);
+  const double x = (i % kQuarter) * (2 * std::numbers::pi / kTableSize);
   switch (quadrant) {
     case 0:
       return SinSeries(x);
@@ -208,8 +210,8 @@ void SoundSynth::SetEngine(const EngineTarget& target) {
     engine_car_ = Glide{car, 0, 0, car};
     return;
   }
-  engine_speed_.To(speed, kTickSamplesGlide);
-  engine_car_.To(car, kTickSamplesGlide);
+  engine_speed_.To(speed, kEngineGlideSamples);
+  engine_car_.To(car, kEngineGlideSamples);
 }
 
 void SoundSynth::StartCue(Cue cue) {

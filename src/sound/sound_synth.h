@@ -17,9 +17,10 @@ namespace quorvel {
 constexpr int kSampleRate = 48000;  // samples per second
 constexpr int kSamplesPerMs = kSampleRate / 1000;
 
-// The volume setting: 0 (silent) to 100 (the full levels below), scaled on
-// a squared curve so that equal steps sound alike. 80 is the default: the
-// engine at speed peaks near -16 dBFS, the cues near -13 dBFS.
+// The volume setting: 0 (silent) to 100 (full level), scaled on a squared
+// curve so that equal steps sound alike. At 100 the engine peaks at -20 dBFS
+// at rest and toward -12 dBFS at speed (-15 at Speed 5), the cues at -8 to
+// -13 dBFS and the menu click at -20. The default, 80, is 3.9 dB below.
 constexpr int kMaxVolume = 100;
 constexpr int kDefaultVolume = 80;
 
@@ -53,10 +54,6 @@ class SoundSynth final : public SoundCommands {
   // Samples rendered since construction.
   int64_t position() const { return position_; }
 
-  // Table sizes, public for the tables' own definitions.
-  static constexpr int kTableBits = 12;
-  static constexpr int kTableSize = 1 << kTableBits;  // entries per period
-
  private:
   struct Voice {
     bool active = false;
@@ -82,14 +79,15 @@ class SoundSynth final : public SoundCommands {
   double VoiceSample(Voice& v);
   double TableAt(const std::vector<double>& table, uint32_t phase) const;
 
-  std::vector<double> sine_;  // one period, kTableSize + 1 entries (the last repeats the first)
+  // One period in 4,096 steps and the first again, so that interpolation
+  // never wraps.
+  std::vector<double> sine_;
   std::array<std::vector<double>, 2> engine_wave_;  // per car, peak 1, same layout
 
   EngineTarget engine_;
-  bool engine_sounding_ = false;  // engine_gain_ above 0 or rising
-  Glide engine_speed_;            // world units per tick
-  Glide engine_car_;              // 0 beginner .. 1 advanced
-  double engine_gain_ = 0;        // 0..1, moves 1/960 a sample
+  Glide engine_speed_;      // world units per tick
+  Glide engine_car_;        // 0 beginner .. 1 advanced
+  double engine_gain_ = 0;  // 0..1, moves 1/960 a sample
   uint32_t engine_phase_ = 0;
 
   std::array<Voice, 24> voices_{};
