@@ -13,7 +13,10 @@ namespace {
 constexpr int kTableBits = 12;
 constexpr int kTableSize = 1 << kTableBits;  // sine and engine tables: entries per period
 constexpr int kEngineGlideSamples = 3840;    // one tick of 80 ms: the engine's glide
-constexpr int32_t kFadeSamples = 960;        // 20 ms: engine on/off and the master gain
+// The engine's pitch and level are worked out every 16 samples (3 kHz),
+// counted from the stream's start so that any cutting of it gives the same.
+constexpr int32_t kEngineBlock = 16;
+constexpr int32_t kFadeSamples = 960;  // 20 ms: engine on/off and the master gain
 constexpr double kFadeStep = 1.0 / kFadeSamples;
 constexpr int64_t kCueRepeatSamples = 480;  // 10 ms: a cue asked for twice within it sounds once
 constexpr int kPhaseFracBits = 32 - kTableBits;
@@ -169,9 +172,14 @@ void SoundSynth::Glide::To(double target, int32_t samples) {
   end = target;
 }
 
-void SoundSynth::Glide::Next() {
-  if (left == 0) return;
-  value = --left == 0 ? end : value + step;
+void SoundSynth::Glide::Advance(int32_t samples) {
+  if (left <= samples) {
+    value = end;
+    left = 0;
+  } else {
+    value += step * samples;
+    left -= samples;
+  }
 }
 
 SoundSynth::SoundSynth() : sine_(kTableSize + 1) {
@@ -208,6 +216,7 @@ void SoundSynth::SetEngine(const EngineTarget& target) {
     // old one.
     engine_speed_ = Glide{speed, 0, 0, speed};
     engine_car_ = Glide{car, 0, 0, car};
+    EngineBlock();
     return;
   }
   engine_speed_.To(speed, kEngineGlideSamples);
@@ -222,22 +231,22 @@ void SoundSynth::StartCue(Cue cue) {
   if (cue == Cue::kFinishFanfare) fanfare_end_ = position_ + kFanfareSamples;
   if (cue == Cue::kRecordPhrase) delay = std::max<int64_t>(0, fanfare_end_ - position_);
   for (const NoteSpec& n : NotesOf(cue)) {
-    const auto free =
-        std::find_if(voices_.begin(), voices_.end(), [](const Voice& v) { return !v.active; });
-    if (free == voices_.end()) return;
-    Voice v;
-    v.active = true;
+    if (voice_count_ == voices_.size()) return;
+    Voice& v = voices_[voice_count_++];
+    v = Voice{};
     v.delay = static_cast<int32_t>(delay + int64_t{n.onset_ms} * kSamplesPerMs);
     v.length = n.length_ms * kSamplesPerMs;
     v.attack = n.attack_ms * kSamplesPerMs;
     v.release = n.release_ms * kSamplesPerMs;
+    v.per_length = 1.0 / v.length;
+    v.per_attack = 1.0 / v.attack;
+    v.per_release = 1.0 / v.release;
     v.inc_start = n.hz * kPhasePerHz;
     v.inc_end = n.hz_end * kPhasePerHz;
     v.level = n.level;
     v.overtone = n.overtone;
     v.noise = n.noise;
     v.noise_seed = 0x2545F491u + static_cast<uint32_t>(index);
-    *free = v;
   }
 }
 
@@ -255,6 +264,15 @@ double SoundSynth::TableAt(const std::vector<double>& table, uint32_t phase) con
   return table[i] + (table[i + 1] - table[i]) * frac;
 }
 
+void SoundSynth::EngineBlock() {
+  const double s = engine_speed_.value;
+  const double hz = (kEngineIdleHz + kEngineRangeHz * (s / (s + kEngineHalfPitchSpeed))) *
+                    (1 + kAdvancedPitch * engine_car_.value);
+  // The wave's table holds two turns of the engine (from the half-order).
+  engine_inc_ = static_cast<uint32_t>(hz / 2 * kPhasePerHz);
+  engine_level_ = kEngineIdleLevel + kEngineRangeLevel * (s / (s + kEngineHalfLevelSpeed));
+}
+
 double SoundSynth::EngineSample() {
   if (engine_.on) {
     engine_gain_ = std::min(1.0, engine_gain_ + kFadeStep);
@@ -262,19 +280,17 @@ double SoundSynth::EngineSample() {
     engine_gain_ = std::max(0.0, engine_gain_ - kFadeStep);
     if (engine_gain_ == 0) return 0;
   }
-  engine_speed_.Next();
-  engine_car_.Next();
-  const double s = engine_speed_.value;
+  if (position_ % kEngineBlock == 0) {
+    engine_speed_.Advance(kEngineBlock);
+    engine_car_.Advance(kEngineBlock);
+    EngineBlock();
+  }
   const double car = engine_car_.value;
-  const double hz = (kEngineIdleHz + kEngineRangeHz * (s / (s + kEngineHalfPitchSpeed))) *
-                    (1 + kAdvancedPitch * car);
-  const double level = kEngineIdleLevel + kEngineRangeLevel * (s / (s + kEngineHalfLevelSpeed));
   double wave = 0;
   if (car < 1) wave += (1 - car) * TableAt(engine_wave_[0], engine_phase_);
   if (car > 0) wave += car * TableAt(engine_wave_[1], engine_phase_);
-  // The wave's table holds two turns of the engine (from the half-order).
-  engine_phase_ += static_cast<uint32_t>(hz / 2 * kPhasePerHz);
-  return wave * level * engine_gain_;
+  engine_phase_ += engine_inc_;
+  return wave * engine_level_ * engine_gain_;
 }
 
 double SoundSynth::VoiceSample(Voice& v) {
@@ -282,12 +298,12 @@ double SoundSynth::VoiceSample(Voice& v) {
     --v.delay;
     return 0;
   }
-  const double u = static_cast<double>(v.age) / v.length;
+  const double u = v.age * v.per_length;
   double envelope = 1;
   if (v.age < v.attack) {
-    envelope = static_cast<double>(v.age) / v.attack;
+    envelope = v.age * v.per_attack;
   } else if (v.age > v.length - v.release) {
-    const double r = static_cast<double>(v.length - v.age) / v.release;
+    const double r = (v.length - v.age) * v.per_release;
     envelope = r * r;
   }
   double x = TableAt(sine_, v.phase);
@@ -300,7 +316,7 @@ double SoundSynth::VoiceSample(Voice& v) {
   }
   const double inc = v.inc_end + (v.inc_start - v.inc_end) * (1 - u * u);
   v.phase += static_cast<uint32_t>(inc);
-  if (++v.age >= v.length) v.active = false;
+  ++v.age;
   return x * envelope * v.level;
 }
 
@@ -309,8 +325,15 @@ void SoundSynth::Render(int16_t* out, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
     double mix = 0;
     if (engine_.on || engine_gain_ > 0) mix += EngineSample();
-    for (Voice& v : voices_) {
-      if (v.active) mix += VoiceSample(v);
+    for (std::size_t k = 0; k < voice_count_;) {
+      mix += VoiceSample(voices_[k]);
+      // A finished note gives its place to the last one, which then plays
+      // from there in this same sample.
+      if (voices_[k].age >= voices_[k].length) {
+        voices_[k] = voices_[--voice_count_];
+      } else {
+        ++k;
+      }
     }
     if (master_ < master_target) {
       master_ = std::min(master_target, master_ + kFadeStep);

@@ -56,10 +56,10 @@ class SoundSynth final : public SoundCommands {
 
  private:
   struct Voice {
-    bool active = false;
-    int32_t delay = 0;                            // samples left before the note starts
-    int32_t age = 0;                              // samples since it started
-    int32_t length = 0, attack = 0, release = 0;  // samples
+    int32_t delay = 0;                                       // samples left before the note starts
+    int32_t age = 0;                                         // samples since it started
+    int32_t length = 0, attack = 0, release = 0;             // samples
+    double per_length = 0, per_attack = 0, per_release = 0;  // their reciprocals
     double inc_start = 0, inc_end = 0;  // phase increments (1/2^32 of a period per sample)
     double level = 0, overtone = 0, noise = 0;
     uint32_t phase = 0;
@@ -72,9 +72,11 @@ class SoundSynth final : public SoundCommands {
     int32_t left = 0;
     double end = 0;  // the target, reached exactly
     void To(double target, int32_t samples);
-    void Next();
+    void Advance(int32_t samples);
   };
 
+  // Pitch and level from the engine's glides as they stand.
+  void EngineBlock();
   double EngineSample();
   double VoiceSample(Voice& v);
   double TableAt(const std::vector<double>& table, uint32_t phase) const;
@@ -89,8 +91,11 @@ class SoundSynth final : public SoundCommands {
   Glide engine_car_;        // 0 beginner .. 1 advanced
   double engine_gain_ = 0;  // 0..1, moves 1/960 a sample
   uint32_t engine_phase_ = 0;
+  uint32_t engine_inc_ = 0;  // phase steps a sample, for this block
+  double engine_level_ = 0;  // peak, for this block
 
-  std::array<Voice, 24> voices_{};
+  std::array<Voice, 24> voices_{};  // the first voice_count_ sound or wait to
+  std::size_t voice_count_ = 0;
   std::array<int64_t, 9> last_start_{};  // per Cue: the sample it last started at
   int64_t fanfare_end_ = -1;             // where the last fanfare ends; -1 before any
 
