@@ -16,8 +16,10 @@
 // Call order for each event: BeforeEvent, then OnSleep for every sleep the
 // game asks for in it (the platform's Sleep), then AfterEvent. A tick that
 // opens the menu gets its AfterEvent once the menu has loaded, and each menu
-// event its own BeforeEvent/AfterEvent while the menu's state is still held
-// (Game::form2, Closed set once it has closed). A caller with a real clock
+// event its own BeforeEvent and AfterEvent, best while the menu's state is
+// still held (Game::form2, Closed set once it has closed): called after the
+// menu visit instead, a poll that moves the cursor onto "ゲームスタート" and
+// confirms it at once gives no confirm tone. A caller with a real clock
 // ignores the sample counts.
 #pragma once
 

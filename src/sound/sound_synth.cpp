@@ -44,35 +44,35 @@ constexpr double kLimitKnee = 0.5, kLimitCeiling = 0.9;
 // slowly at first, then faster, as the crash's eye drops. `overtone` adds
 // the octave, `noise` low-passed noise, both relative to `level` (peak, full
 // scale 1).
-struct NoteSpec {
+struct Note {
   int onset_ms, length_ms, attack_ms, release_ms;
   double hz, hz_end, level, overtone, noise;
 };
 
-constexpr NoteSpec kCountdownBeep[] = {{0, 140, 3, 100, 880.00, 880.00, 0.30, 0.25, 0}};
-constexpr NoteSpec kStartBeep[] = {{0, 450, 3, 300, 1760.00, 1760.00, 0.30, 0.12, 0}};
-constexpr NoteSpec kLapChime[] = {{0, 350, 2, 348, 1318.51, 1318.51, 0.26, 0.20, 0},
-                                  {90, 500, 2, 498, 1760.00, 1760.00, 0.26, 0.15, 0}};
-constexpr NoteSpec kLapBack[] = {{0, 200, 5, 120, 392.00, 392.00, 0.28, 0.50, 0},
-                                 {180, 320, 5, 250, 329.63, 329.63, 0.28, 0.50, 0}};
+constexpr Note kCountdownBeep[] = {{0, 140, 3, 100, 880.00, 880.00, 0.30, 0.25, 0}};
+constexpr Note kStartBeep[] = {{0, 450, 3, 300, 1760.00, 1760.00, 0.30, 0.12, 0}};
+constexpr Note kLapChime[] = {{0, 350, 2, 348, 1318.51, 1318.51, 0.26, 0.20, 0},
+                              {90, 500, 2, 498, 1760.00, 1760.00, 0.26, 0.15, 0}};
+constexpr Note kLapBack[] = {{0, 200, 5, 120, 392.00, 392.00, 0.28, 0.50, 0},
+                             {180, 320, 5, 250, 329.63, 329.63, 0.28, 0.50, 0}};
 // C5 E5 G5, then C6 held: ends at 1,000 ms (kFanfareSamples).
-constexpr NoteSpec kFinishFanfare[] = {{0, 180, 4, 120, 523.25, 523.25, 0.24, 0.30, 0},
-                                       {130, 180, 4, 120, 659.26, 659.26, 0.24, 0.30, 0},
-                                       {260, 180, 4, 120, 783.99, 783.99, 0.24, 0.30, 0},
-                                       {390, 610, 4, 450, 1046.50, 1046.50, 0.24, 0.30, 0}};
+constexpr Note kFinishFanfare[] = {{0, 180, 4, 120, 523.25, 523.25, 0.24, 0.30, 0},
+                                   {130, 180, 4, 120, 659.26, 659.26, 0.24, 0.30, 0},
+                                   {260, 180, 4, 120, 783.99, 783.99, 0.24, 0.30, 0},
+                                   {390, 610, 4, 450, 1046.50, 1046.50, 0.24, 0.30, 0}};
 // G5 C6 E6 G6, then C7 held.
-constexpr NoteSpec kRecordPhrase[] = {{0, 140, 4, 100, 783.99, 783.99, 0.22, 0.15, 0},
-                                      {120, 140, 4, 100, 1046.50, 1046.50, 0.22, 0.15, 0},
-                                      {240, 140, 4, 100, 1318.51, 1318.51, 0.22, 0.15, 0},
-                                      {360, 140, 4, 100, 1567.98, 1567.98, 0.22, 0.15, 0},
-                                      {480, 800, 4, 600, 2093.00, 2093.00, 0.22, 0.10, 0}};
+constexpr Note kRecordPhrase[] = {{0, 140, 4, 100, 783.99, 783.99, 0.22, 0.15, 0},
+                                  {120, 140, 4, 100, 1046.50, 1046.50, 0.22, 0.15, 0},
+                                  {240, 140, 4, 100, 1318.51, 1318.51, 0.22, 0.15, 0},
+                                  {360, 140, 4, 100, 1567.98, 1567.98, 0.22, 0.15, 0},
+                                  {480, 800, 4, 600, 2093.00, 2093.00, 0.22, 0.10, 0}};
 // Exactly the 19 fall frames of 80 ms: silent when the black pause begins.
-constexpr NoteSpec kFall[] = {{0, 1520, 10, 400, 880.00, 110.00, 0.26, 0.35, 0.5}};
-constexpr NoteSpec kMenuClick[] = {{0, 30, 1, 29, 1200.00, 1200.00, 0.14, 0, 0}};
-constexpr NoteSpec kConfirm[] = {{0, 120, 3, 90, 783.99, 783.99, 0.24, 0.20, 0},
-                                 {90, 350, 3, 300, 1174.66, 1174.66, 0.24, 0.20, 0}};
+constexpr Note kFall[] = {{0, 1520, 10, 400, 880.00, 110.00, 0.26, 0.35, 0.5}};
+constexpr Note kMenuClick[] = {{0, 30, 1, 29, 1200.00, 1200.00, 0.14, 0, 0}};
+constexpr Note kConfirm[] = {{0, 120, 3, 90, 783.99, 783.99, 0.24, 0.20, 0},
+                             {90, 350, 3, 300, 1174.66, 1174.66, 0.24, 0.20, 0}};
 
-std::span<const NoteSpec> NotesOf(Cue cue) {
+std::span<const Note> NotesOf(Cue cue) {
   switch (cue) {
     case Cue::kCountdownBeep:
       return kCountdownBeep;
@@ -230,7 +230,7 @@ void SoundSynth::StartCue(Cue cue) {
   int64_t delay = 0;
   if (cue == Cue::kFinishFanfare) fanfare_end_ = position_ + kFanfareSamples;
   if (cue == Cue::kRecordPhrase) delay = std::max<int64_t>(0, fanfare_end_ - position_);
-  for (const NoteSpec& n : NotesOf(cue)) {
+  for (const Note& n : NotesOf(cue)) {
     if (voice_count_ == voices_.size()) return;
     Voice& v = voices_[voice_count_++];
     v = Voice{};
