@@ -68,6 +68,7 @@ void RecordingPlatform::ShowMenuModal(MenuWindow& menu) {
 void RecordingPlatform::Sleep(int ms) {
   sleeps.push_back(ms);
   slept_ms += ms;
+  if (on_sleep) on_sleep(ms);
 }
 
 }  // namespace quorvel::testing

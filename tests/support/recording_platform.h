@@ -64,6 +64,7 @@ class RecordingPlatform final : public Platform {
   bool unloaded = false;
   int slept_ms = 0;  // total of all Sleep calls
   std::vector<int> sleeps;
+  std::function<void(int ms)> on_sleep;  // runs for every Sleep, after the record
 
   Surface& Picture1() override { return surface; }
   void SetLabels(const Form1Labels& labels) override;
