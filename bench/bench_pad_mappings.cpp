@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/sdl/pad_mappings.h"
+#include "platform/sdl/sdl_input.h"
 
 namespace quorvel {
 namespace {

@@ -1,10 +1,10 @@
 // Run by the end-to-end test on its X server: another program resizes the
-// game's two kinds of window (one shown through a renderer, one through its
-// window surface) and destroys them before the game has heard of it, the
-// game presents to them once more and then closes down as it does at its
-// end. Every X error on the way is the windows being gone: the program must
-// end with status 0 and say nothing, where Xlib's own handler would print
-// "X Error ..." and exit with 1.
+// game's two windows (the game window's layers and the menu's one image)
+// and destroys them before the game has heard of it, the game presents to
+// them once more and then closes down as it does at its end. Every X error
+// on the way comes inside a trap and is the windows being gone: the program
+// must end with status 0 and say nothing, where Xlib's own handler would
+// print "X Error ..." and exit with 1.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -14,8 +14,7 @@
 #include <string>
 
 #include "platform/raster/fonts.h"
-#include "platform/sdl/client_window.h"
-#include "platform/sdl/form1_presenter.h"
+#include "platform/sdl/presenter.h"
 #include "platform/sdl/sdl_session.h"
 
 using namespace quorvel;
@@ -38,19 +37,19 @@ int main() {
     return 3;
   }
   FontCache fonts(FindGameFont(error));
-  auto game = ClientWindow::Create("gone", 0, 0, 339, 339, 0, error, false);
-  auto screen = game != nullptr ? Form1Presenter::Create(game->window(), error) : nullptr;
-  auto menu = ClientWindow::Create("gone", 0, 0, 313, 162, 0, error);
+  auto game = Presenter::Create("gone", 0, 0, 339, 339, 0, error);
+  auto menu = Presenter::Create("gone", 0, 0, 313, 162, 0, error);
   SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, 337, 337, 32, SDL_PIXELFORMAT_ARGB8888);
-  if (screen == nullptr || menu == nullptr || picture == nullptr) {
+  SDL_Surface* menu_image =
+      SDL_CreateRGBSurfaceWithFormat(0, 313, 162, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (game == nullptr || menu == nullptr || picture == nullptr || menu_image == nullptr) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 3;
   }
   const Form1Labels labels;
   auto present_both = [&] {
-    screen->Draw(picture, labels, fonts, 1);
-    screen->Present();
-    menu->Present();
+    game->ShowForm1(picture, labels, fonts, 1);
+    menu->ShowImage(menu_image);
   };
   game->Show();
   menu->Show();
@@ -71,7 +70,7 @@ int main() {
   present_both();
 
   SDL_FreeSurface(picture);
-  screen.reset();
+  SDL_FreeSurface(menu_image);
   menu.reset();
   game.reset();
   session.reset();

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/pad_mappings.h"
+#include "platform/sdl/sdl_input.h"
 #include "support/scratch.h"
 
 namespace quorvel {

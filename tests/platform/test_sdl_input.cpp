@@ -11,8 +11,7 @@
 
 #include "base/own_files.h"
 #include "platform/platform.h"
-#include "platform/sdl/first_joystick.h"
-#include "platform/sdl/key_codes.h"
+#include "platform/sdl/sdl_input.h"
 
 namespace quorvel {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/sdl/periodic_schedule.h"
+#include "platform/sdl/sdl_platform.h"
 
 namespace quorvel {
 namespace {

@@ -23,14 +23,9 @@
 namespace quorvel {
 namespace {
 
-// Whether a window shows `expected`, pixel for pixel (RGB): the menu's
-// window surface, or what the game window's renderer presents.
+// Whether a window shows `expected`, pixel for pixel (RGB).
 ::testing::AssertionResult Shows(SDL_Window* window, SDL_Surface* expected) {
-  return testing::SameRgb(SDL_GetWindowSurface(window), expected);
-}
-::testing::AssertionResult Shows(SdlPlatform& platform, SDL_Surface* expected) {
-  testing::SurfacePtr shown(platform.ReadGameWindow(), &SDL_FreeSurface);
-  return testing::SameRgb(shown.get(), expected);
+  return testing::SameRgb(testing::ShownImage(window).get(), expected);
 }
 
 void Push(SDL_Window* window, Uint8 window_event, SDL_Keycode key = SDLK_UNKNOWN) {
@@ -78,7 +73,7 @@ class SdlWindows : public ::testing::Test {
 };
 
 TEST_F(SdlWindows, LoadsHiddenThenShowsTheFirstFrameWithItsLabels) {
-  SDL_Window* window = platform_->game_window();
+  SDL_Window* window = testing::GameWindow();
   int w = 0, h = 0;
   SDL_GetWindowSize(window, &w, &h);
   EXPECT_EQ(w, 339);
@@ -100,7 +95,7 @@ TEST_F(SdlWindows, LoadsHiddenThenShowsTheFirstFrameWithItsLabels) {
     EXPECT_TRUE(Shown(window));
     SDL_FillRect(picture, nullptr, SDL_MapRGB(picture->format, 255, 0, 0));
     PaintForm1(expected, picture, labels, *fonts_);
-    EXPECT_TRUE(Shows(*platform_, expected)) << "the first frame";
+    EXPECT_TRUE(Shows(testing::GameWindow(), expected)) << "the first frame";
     // Something other than the bare picture: the white speed box at (264, 288).
     const Uint32 box = static_cast<Uint32*>(expected->pixels)[290 * expected->pitch / 4 + 266];
     EXPECT_EQ(box & 0xFFFFFF, 0xFFFFFFu);
@@ -109,7 +104,7 @@ TEST_F(SdlWindows, LoadsHiddenThenShowsTheFirstFrameWithItsLabels) {
     platform_->SetLabels(labels);
     platform_->Picture1().Refresh();
     PaintForm1(expected, picture, labels, *fonts_);
-    EXPECT_TRUE(Shows(*platform_, expected)) << "a refresh with new labels";
+    EXPECT_TRUE(Shows(testing::GameWindow(), expected)) << "a refresh with new labels";
     platform_->UnloadGameWindow();
   };
   EXPECT_EQ(platform_->Run(handlers), 0);
@@ -142,7 +137,7 @@ TEST_F(SdlWindows, CloseEndsASleepOrAMenuVisitAtOnce) {
   for (const bool in_menu : {false, true}) {
     SCOPED_TRACE(in_menu ? "menu" : "sleep");
     RecordingMenu menu;
-    menu.on_load = [&] { Push(platform_->menu_window(), SDL_WINDOWEVENT_CLOSE); };
+    menu.on_load = [&] { Push(testing::MenuWindow(), SDL_WINDOWEVENT_CLOSE); };
     Handlers handlers;
     std::chrono::steady_clock::duration took{};
     handlers.tick = [&](int) {
@@ -150,7 +145,7 @@ TEST_F(SdlWindows, CloseEndsASleepOrAMenuVisitAtOnce) {
       if (in_menu) {
         platform_->ShowMenuModal(menu);
       } else {
-        Push(platform_->game_window(), SDL_WINDOWEVENT_CLOSE);
+        Push(testing::GameWindow(), SDL_WINDOWEVENT_CLOSE);
         platform_->Sleep(3000);
       }
       took = std::chrono::steady_clock::now() - start;
@@ -169,7 +164,7 @@ TEST_F(SdlWindows, TheGamesLineAboutTheRaceFollowsTheCaptionInTheTitle) {
   std::vector<std::string> titles;
   handlers.tick = [&](int n) {
     platform_->SetStatusText(n == 1 ? "ゴール 52.16秒（新記録）" : "");
-    titles.push_back(SDL_GetWindowTitle(platform_->game_window()));
+    titles.push_back(SDL_GetWindowTitle(testing::GameWindow()));
     if (n == 2) platform_->UnloadGameWindow();
   };
   EXPECT_EQ(platform_->Run(handlers), 0);
@@ -177,12 +172,12 @@ TEST_F(SdlWindows, TheGamesLineAboutTheRaceFollowsTheCaptionInTheTitle) {
 }
 
 TEST_F(SdlWindows, ModalMenuGetsKeysAndTimer) {
-  SDL_Window* game = platform_->game_window();
+  SDL_Window* game = testing::GameWindow();
   RecordingMenu menu;
   SDL_Rect at{};
   bool hidden_at_load = false, borderless = false;
   menu.on_load = [&] {
-    SDL_Window* w = platform_->menu_window();
+    SDL_Window* w = testing::MenuWindow();
     ASSERT_NE(w, nullptr);
     SDL_GetWindowSize(w, &at.w, &at.h);
     SDL_GetWindowPosition(w, &at.x, &at.y);
@@ -197,10 +192,10 @@ TEST_F(SdlWindows, ModalMenuGetsKeysAndTimer) {
   menu.on_timer = [&](int n) {
     if (n == 1) {
       PaintForm2(expected, menu.Frames(), *fonts_);
-      EXPECT_TRUE(Shows(platform_->menu_window(), expected)) << "repainted after the keys";
+      EXPECT_TRUE(Shows(testing::MenuWindow(), expected)) << "repainted after the keys";
     } else {
-      PushKey(platform_->menu_window(), SDLK_ESCAPE);
-      PushKey(platform_->menu_window(), SDLK_RIGHT);  // after the close: not the menu's
+      PushKey(testing::MenuWindow(), SDLK_ESCAPE);
+      PushKey(testing::MenuWindow(), SDLK_RIGHT);  // after the close: not the menu's
     }
   };
   Handlers handlers;
@@ -212,7 +207,7 @@ TEST_F(SdlWindows, ModalMenuGetsKeysAndTimer) {
     platform_->SetTimer1Enabled(false);
     platform_->ShowMenuModal(menu);
     platform_->SetTimer1Enabled(true);
-    EXPECT_EQ(platform_->menu_window(), nullptr);
+    EXPECT_FALSE(Shown(testing::MenuWindow())) << "hidden after the visit";
   };
   EXPECT_EQ(platform_->Run(handlers), 0);
 

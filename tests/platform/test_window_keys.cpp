@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sdl/window_keys.h"
+#include "platform/sdl/sdl_input.h"
 
 namespace quorvel {
 namespace {

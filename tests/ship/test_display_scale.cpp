@@ -10,7 +10,7 @@
 #include <limits>
 #include <optional>
 
-#include "platform/sdl/display_scale.h"
+#include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/x11_queries.h"
 
 namespace quorvel {

@@ -179,9 +179,9 @@ struct StillMenu final : MenuWindow {
 
 // Whether the menu window shows `expected` pixel for pixel.
 ::testing::AssertionResult Shows(SDL_Window* window, SDL_Surface* expected) {
-  SDL_Surface* screen = SDL_GetWindowSurface(window);
-  if (screen == nullptr) return ::testing::AssertionFailure() << "no window surface";
-  return IsBlockEnlargement(expected, screen, 1, {});
+  const SurfacePtr screen = testing::ShownImage(window);
+  if (screen == nullptr) return ::testing::AssertionFailure() << "no image shown";
+  return IsBlockEnlargement(expected, screen.get(), 1, {});
 }
 
 // Cyan with red and blue stripes across the see-through time label, whose
@@ -197,9 +197,8 @@ TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
   start.display_scale = 2;
   auto platform = SdlPlatform::Open(start, error);
   ASSERT_NE(platform, nullptr) << error;
-  EXPECT_EQ(platform->scale(), 2);
   int w = 0, h = 0;
-  SDL_GetWindowSize(platform->game_window(), &w, &h);
+  SDL_GetWindowSize(testing::GameWindow(), &w, &h);
   EXPECT_EQ(w, 678);
   EXPECT_EQ(h, 678);
   // The game still draws on its 337 x 337 surface.
@@ -217,7 +216,7 @@ TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
   StillMenu menu;
   SDL_Rect menu_at{};
   menu.on_timer = [&] {
-    SDL_Window* m = platform->menu_window();
+    SDL_Window* m = testing::MenuWindow();
     SDL_GetWindowSize(m, &menu_at.w, &menu_at.h);
     SDL_GetWindowPosition(m, &menu_at.x, &menu_at.y);
     EXPECT_TRUE(Shows(m, expected2.get())) << "the menu";
@@ -228,9 +227,10 @@ TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
     DrawStripes(platform->Picture1());
     platform->SetLabels(labels);
     platform->Picture1().Refresh();
-    SurfacePtr shown(platform->ReadGameWindow(), &SDL_FreeSurface);
-    EXPECT_TRUE(testing::SameRgb(shown.get(), expected1.get()))
-        << "the game window, through " << platform->renderer_name();
+    SDL_RendererInfo renderer{};
+    SDL_GetRendererInfo(SDL_GetRenderer(testing::GameWindow()), &renderer);
+    EXPECT_TRUE(testing::SameRgb(testing::ShownImage(testing::GameWindow()).get(), expected1.get()))
+        << "the game window, through " << renderer.name;
     platform->ShowMenuModal(menu);
     platform->UnloadGameWindow();
   };
@@ -238,7 +238,7 @@ TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
   EXPECT_EQ(menu_at.w, 626);
   EXPECT_EQ(menu_at.h, 324);
   int gx = 0, gy = 0;
-  SDL_GetWindowPosition(platform->game_window(), &gx, &gy);
+  SDL_GetWindowPosition(testing::GameWindow(), &gx, &gy);
   EXPECT_NEAR(menu_at.x + menu_at.w / 2.0, gx + 678 / 2.0, 1.0) << "centred over the game";
   EXPECT_NEAR(menu_at.y + menu_at.h / 2.0, gy + 678 / 2.0, 1.0);
 }
@@ -248,9 +248,8 @@ TEST_F(ScaledSdlWindows, ADisplayWithoutDpiGivesThe96DpiSize) {
   std::string error;
   auto platform = SdlPlatform::Open({}, error);
   ASSERT_NE(platform, nullptr) << error;
-  EXPECT_EQ(platform->scale(), 1);
   int w = 0, h = 0;
-  SDL_GetWindowSize(platform->game_window(), &w, &h);
+  SDL_GetWindowSize(testing::GameWindow(), &w, &h);
   EXPECT_EQ(w, 339);
   EXPECT_EQ(h, 339);
 }

@@ -55,4 +55,39 @@ inline ::testing::AssertionResult SameRgb(SDL_Surface* actual, SDL_Surface* expe
          << int{pa.r} << "," << int{pa.g} << "," << int{pa.b};
 }
 
+// What the window's renderer shows now (ARGB8888), or nullptr. On SDL's
+// software renderer the last present stays readable.
+inline SurfacePtr ShownImage(SDL_Window* window) {
+  SDL_Renderer* renderer = window != nullptr ? SDL_GetRenderer(window) : nullptr;
+  int w = 0, h = 0;
+  if (renderer == nullptr || SDL_GetRendererOutputSize(renderer, &w, &h) != 0) {
+    return SurfacePtr(nullptr, &SDL_FreeSurface);
+  }
+  SurfacePtr out = NewImage(w, h);
+  if (out != nullptr && SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
+                                             out->pixels, out->pitch) != 0) {
+    out.reset();
+  }
+  return out;
+}
+
+// The game's windows as SDL has them: the game window is the first one with
+// a frame, the menu window the borderless one (nullptr before the first
+// menu visit).
+inline SDL_Window* FindWindow(bool borderless) {
+  for (Uint32 id = 1; id < 64; ++id) {
+    SDL_Window* w = SDL_GetWindowFromID(id);
+    if (w != nullptr && ((SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS) != 0) == borderless) {
+      return w;
+    }
+  }
+  return nullptr;
+}
+inline SDL_Window* GameWindow() {
+  return FindWindow(false);
+}
+inline SDL_Window* MenuWindow() {
+  return FindWindow(true);
+}
+
 }  // namespace quorvel::testing

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <span>
 #include <string>
 #include <utility>
@@ -11,15 +12,10 @@
 #include "platform/raster/fonts.h"
 #include "platform/raster/raster_surface.h"
 #include "platform/raster/window_painter.h"
-#include "platform/sdl/client_window.h"
-#include "platform/sdl/display_scale.h"
-#include "platform/sdl/first_joystick.h"
-#include "platform/sdl/form1_presenter.h"
 #include "platform/sdl/game_icon.h"
-#include "platform/sdl/key_codes.h"
-#include "platform/sdl/periodic_schedule.h"
+#include "platform/sdl/presenter.h"
+#include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_session.h"
-#include "platform/sdl/window_keys.h"
 #include "platform/sdl/x11_queries.h"
 #include "ui/layout.h"
 
@@ -96,12 +92,14 @@ struct SdlPlatform::Impl {
   // Declared first, so destroyed last: everything below needs SDL and SDL_ttf.
   std::unique_ptr<SdlSession> session;
   std::unique_ptr<FontCache> fonts;
-  std::unique_ptr<ClientWindow> form1;
-  std::unique_ptr<Form1Presenter> screen;  // form1's client area, through SDL's renderer
+  std::unique_ptr<Presenter> form1;
   // Created for the first menu visit and kept, hidden, between visits: the X
   // server then holds the same resources for the game however many visits
   // it makes.
-  std::unique_ptr<ClientWindow> form2;
+  std::unique_ptr<Presenter> form2;
+  SDL_Surface* menu_image = nullptr;  // form2's client area at the scale
+
+  ~Impl() { SDL_FreeSurface(menu_image); }
 
   // Screen pixels per 96-dpi pixel in both windows now; the picture stays
   // 337 x 337 whatever it is.
@@ -184,6 +182,7 @@ struct SdlPlatform::Impl {
   bool windows_gone() const { return form1->gone() || (form2 != nullptr && form2->gone()); }
 
   void Loop(const std::function<bool()>& done, std::optional<int64_t> until);
+  bool Pump(const std::function<bool()>& wait);
   void HandleEvent(const SDL_Event& event);
   void Deliver(const std::optional<InputEvent>& e);
   bool FocusOnOurs() const;
@@ -230,21 +229,13 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
   // The display is asked only once SDL has opened it.
   const int auto_scale = start.display_scale ? std::max(*start.display_scale, 1)
                                              : DisplayScale(kForm1Width, kForm1Height);
-  auto form1 =
-      ClientWindow::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                           kForm1Width * auto_scale, kForm1Height * auto_scale, 0, error, false);
+  auto form1 = Presenter::Create(kForm1.caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                 kForm1Width * auto_scale, kForm1Height * auto_scale, 0, error);
   if (form1 == nullptr) return nullptr;
-  XTolerateGlxErrors(form1->window(), true);
-  auto screen = Form1Presenter::Create(form1->window(), error);
-  XTolerateGlxErrors(form1->window(), false);
-  if (screen == nullptr) return nullptr;
-  // An OpenGL renderer makes SDL replace the X window by one that can show
-  // OpenGL: the new one is the one to watch.
-  WatchXWindow(form1->window());
   XPaintUnpaintedBlack(form1->window());
   // The title bar's icon keeps its 16 x 16 design size.
   if (SDL_Surface* icon = CreateGameIcon(kWindowIconPixels)) {
-    SDL_SetWindowIcon(form1->window(), icon);
+    form1->Trapped([&] { SDL_SetWindowIcon(form1->window(), icon); });
     SDL_FreeSurface(icon);
   }
   auto impl = std::make_unique<Impl>();
@@ -252,7 +243,6 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
   s.session = std::move(session);
   s.fonts = std::make_unique<FontCache>(font_path);
   s.form1 = std::move(form1);
-  s.screen = std::move(screen);
   s.scale = s.auto_scale = auto_scale;
   s.chosen_scale = start.scale;
   s.fullscreen = start.fullscreen;
@@ -277,28 +267,6 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
 SdlPlatform::SdlPlatform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 SdlPlatform::~SdlPlatform() = default;
-
-SDL_Window* SdlPlatform::game_window() const {
-  return impl_->form1->window();
-}
-
-SDL_Window* SdlPlatform::menu_window() const {
-  return impl_->menu != nullptr && impl_->form2 != nullptr ? impl_->form2->window() : nullptr;
-}
-
-int SdlPlatform::scale() const {
-  return impl_->scale;
-}
-
-const char* SdlPlatform::renderer_name() const {
-  return impl_->screen->renderer_name();
-}
-
-SDL_Surface* SdlPlatform::ReadGameWindow() {
-  Impl& s = *impl_;
-  if (!s.screen->Draw(s.picture.image(), s.labels, *s.fonts, s.scale)) return nullptr;
-  return s.screen->ReadPixels();
-}
 
 int SdlPlatform::Run(GameWindowHandlers& handlers, const InputTaps& taps, InputSource* source) {
   Impl& s = *impl_;
@@ -333,7 +301,7 @@ int SdlPlatform::Run(GameWindowHandlers& handlers, const InputTaps& taps, InputS
 void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<int64_t> until) {
   SDL_Event event;
   while (!ended() && !done()) {
-    if (SDL_PollEvent(&event) == 1) {
+    if (Pump([&] { return SDL_PollEvent(&event) == 1; })) {
       HandleEvent(event);
       continue;
     }
@@ -345,7 +313,7 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
       if (Away(focused)) {
         // The focus also goes when another program destroys the game
         // window: that is a close, not a pause.
-        ProbeXWindow(form1->window());
+        form1->Probe();
         if (!ended()) Pause();
         continue;
       }
@@ -386,8 +354,21 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
     if (!in_tick) Earliest(next, timer1.deadline());
     if (menu != nullptr) Earliest(next, menu_timer.deadline());
     Earliest(next, frame_at);
-    if (WaitEventUntil(event, next)) HandleEvent(event);
+    if (Pump([&] { return WaitEventUntil(event, next); })) HandleEvent(event);
   }
+}
+
+// Takes the next event from SDL, in an X error trap: handling X's events,
+// SDL asks about windows that another program may have destroyed meanwhile.
+// After an error, the windows are asked whether they are still there.
+bool SdlPlatform::Impl::Pump(const std::function<bool()>& wait) {
+  XErrorTrap trap(form1->window());
+  const bool got = wait();
+  if (trap.Caught()) {
+    form1->Probe();
+    if (form2 != nullptr) form2->Probe();
+  }
+  return got;
 }
 
 // Hands an event of the source's, through the taps, to whoever takes it now.
@@ -448,8 +429,7 @@ void SdlPlatform::Impl::HandleEvent(const SDL_Event& event) {
           w.event == SDL_WINDOWEVENT_SHOWN) {
         ResumeIfBack();
       }
-      if (w.event == SDL_WINDOWEVENT_HIDDEN)
-        ProbeXWindow(on_menu ? form2->window() : form1->window());
+      if (w.event == SDL_WINDOWEVENT_HIDDEN) (on_menu ? form2 : form1)->Probe();
       if (on_menu) {
         if (w.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
         break;
@@ -521,7 +501,7 @@ std::optional<int64_t> SdlPlatform::Impl::NextFrameAt(int64_t now) const {
   }
   const int64_t at = std::max(*frame - FrameLead(), now);
   const int64_t period = frames.period_us();
-  if (*tick - at <= (screen->vsync() ? period + period / 8 : period / 4)) return std::nullopt;
+  if (*tick - at <= (form1->vsync() ? period + period / 8 : period / 4)) return std::nullopt;
   return at;
 }
 
@@ -531,7 +511,7 @@ std::optional<int64_t> SdlPlatform::Impl::NextFrameAt(int64_t now) const {
 // phase, and a present that does not wait still gives no more than one a
 // period.
 int64_t SdlPlatform::Impl::FrameLead() const {
-  return screen->vsync() ? frames.period_us() / 2 : 0;
+  return form1->vsync() ? frames.period_us() / 2 : 0;
 }
 
 // Whether either window of the game has the keyboard focus: one X round
@@ -628,7 +608,7 @@ void SdlPlatform::Impl::ShowTitle() {
   std::string title = kForm1.caption;
   if (!status_text.empty()) title += " — " + status_text;
   if (paused) title += kPausedSuffix;
-  SDL_SetWindowTitle(form1->window(), title.c_str());
+  form1->SetTitle(title);
 }
 
 void SdlPlatform::SetStatusText(const std::string& text) {
@@ -647,13 +627,13 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
   if (s.form2 == nullptr) {
     std::string error;
     // Titled with the game's name, as the game window is, in window lists.
-    s.form2 = ClientWindow::Create(kForm1.caption, 0, 0, kForm2Width, kForm2Height,
-                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR, error);
-    if (s.form2 != nullptr) SDL_SetWindowModalFor(s.form2->window(), s.form1->window());
+    s.form2 = Presenter::Create(kForm1.caption, 0, 0, kForm2Width, kForm2Height,
+                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR, error);
+    if (s.form2 != nullptr) {
+      s.form2->Trapped([&] { SDL_SetWindowModalFor(s.form2->window(), s.form1->window()); });
+    }
   } else {
-    // Showing a window that another program destroyed would wait forever
-    // for it to appear.
-    ProbeXWindow(s.form2->window());
+    s.form2->Probe();
   }
   if (s.form2 != nullptr && !s.form2->gone()) s.PlaceMenu();
   // Should SDL refuse the window, the menu still runs, unseen, on the game
@@ -676,7 +656,7 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
 
 void SdlPlatform::Impl::RepaintForm1() {
   if (!form1->shown() || form1->gone() || !HasItsSize()) return;
-  if (screen->Draw(picture.image(), labels, *fonts, scale)) screen->Present();
+  form1->ShowForm1(picture.image(), labels, *fonts, scale);
 }
 
 // Whether the window has the size its mode and scale give it, as both SDL
@@ -706,8 +686,9 @@ bool SdlPlatform::Impl::HasItsSize() {
 
 void SdlPlatform::Impl::RepaintMenu() {
   if (menu == nullptr || form2 == nullptr) return;
-  PaintForm2(form2->image(), menu->Frames(), *fonts, scale);
-  form2->Present();
+  if (menu_image == nullptr) return;
+  PaintForm2(menu_image, menu->Frames(), *fonts, scale);
+  form2->ShowImage(menu_image);
 }
 
 // The window manager's title bar and borders around the windowed game
@@ -715,8 +696,12 @@ void SdlPlatform::Impl::RepaintMenu() {
 // manager announced them (SDL reports none in fullscreen, nor before).
 FrameExtents SdlPlatform::Impl::Frame() const {
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (!fullscreen && SDL_GetWindowBordersSize(form1->window(), &top, &left, &bottom, &right) == 0 &&
-      (top != 0 || left != 0 || bottom != 0 || right != 0)) {
+  int got = -1;
+  if (!fullscreen) {
+    form1->Trapped(
+        [&] { got = SDL_GetWindowBordersSize(form1->window(), &top, &left, &bottom, &right); });
+  }
+  if (got == 0 && (top != 0 || left != 0 || bottom != 0 || right != 0)) {
     return FrameExtents{left, right, top, bottom};
   }
   return requested_frame;
@@ -765,9 +750,12 @@ void SdlPlatform::Impl::TellFit() {
 void SdlPlatform::Impl::ApplyWindowMode() {
   SDL_Window* window = form1->window();
   const bool is_fullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
-  if (fullscreen != is_fullscreen &&
-      SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
-    fullscreen = is_fullscreen;  // SDL refused; the window stays as it was
+  if (fullscreen != is_fullscreen) {
+    int refused = 0;
+    form1->Trapped([&] {
+      refused = SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    });
+    if (refused != 0) fullscreen = is_fullscreen;  // the window stays as it was
   }
   if (fullscreen) {
     SDL_Rect screen{};
@@ -782,16 +770,16 @@ void SdlPlatform::Impl::ApplyWindowMode() {
     SDL_GetWindowPosition(window, &old.x, &old.y);
     SDL_GetWindowSize(window, &old.w, &old.h);
     if (old.w != new_w || old.h != new_h) {
-      SDL_SetWindowSize(window, new_w, new_h);
-      if (is_fullscreen) {
-        const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
-        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
-                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
-      } else {
-        // Growing then shrinking again puts the window back where it was.
-        const SDL_Point at = CentreKeptIn(old, new_w, new_h, Usable(), Frame());
+      // Growing then shrinking again puts the window back where it was.
+      const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+      const SDL_Point at =
+          is_fullscreen ? SDL_Point{static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)),
+                                    static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display))}
+                        : CentreKeptIn(old, new_w, new_h, Usable(), Frame());
+      form1->Trapped([&] {
+        SDL_SetWindowSize(window, new_w, new_h);
         SDL_SetWindowPosition(window, at.x, at.y);
-      }
+      });
     }
   }
   resize_until = MonotonicMicros() + kResizeWaitUs;
@@ -808,12 +796,18 @@ void SdlPlatform::Impl::ApplyWindowMode() {
 // window.
 void SdlPlatform::Impl::PlaceMenu() {
   const int w = kForm2Width * scale, h = kForm2Height * scale;
-  int now_w = 0, now_h = 0;
-  SDL_GetWindowSize(form2->window(), &now_w, &now_h);
-  if (now_w != w || now_h != h) SDL_SetWindowSize(form2->window(), w, h);
-  form2->ResizeImage(w, h);
-  const SDL_Point at = CentredOver(form1->window(), w, h);
-  SDL_SetWindowPosition(form2->window(), at.x, at.y);
+  if (menu_image == nullptr || menu_image->w != w || menu_image->h != h) {
+    SDL_FreeSurface(menu_image);
+    menu_image = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+  }
+  SDL_Point at{};
+  form1->Trapped([&] { at = CentredOver(form1->window(), w, h); });
+  form2->Trapped([&] {
+    int now_w = 0, now_h = 0;
+    SDL_GetWindowSize(form2->window(), &now_w, &now_h);
+    if (now_w != w || now_h != h) SDL_SetWindowSize(form2->window(), w, h);
+    SDL_SetWindowPosition(form2->window(), at.x, at.y);
+  });
 }
 
 // F11, Alt+Enter, Ctrl+Plus/Minus/0 and Esc in fullscreen: acts on them and
@@ -858,6 +852,87 @@ bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
     on_choice(chosen_scale, fullscreen);
   }
   return true;
+}
+
+// The whole-number scale of the windows.
+namespace {
+
+constexpr double kBaseDpi = 96.0;  // the density the layout's pixels are meant for
+constexpr double kHighDpi = 144.0;
+constexpr int kMaxScale = 16;  // far beyond any screen; keeps window sizes in int range
+
+}  // namespace
+
+int ScaleForDpi(double dpi) {
+  if (!std::isfinite(dpi) || dpi < kHighDpi) return 1;
+  const double nearest = std::floor(dpi / kBaseDpi + 0.5);
+  return static_cast<int>(std::clamp(nearest, 1.0, static_cast<double>(kMaxScale)));
+}
+
+int ScaleThatFits(int scale, int width, int height, int avail_width, int avail_height) {
+  scale = std::clamp(scale, 1, kMaxScale);
+  if (avail_width <= 0 || avail_height <= 0 || width <= 0 || height <= 0) return scale;
+  while (scale > 1 && (width * scale > avail_width || height * scale > avail_height)) --scale;
+  return scale;
+}
+
+int LargestScaleIn(int fallback, int width, int height, int avail_width, int avail_height) {
+  if (avail_width <= 0 || avail_height <= 0) return std::clamp(fallback, 1, kMaxScale);
+  return ScaleThatFits(kMaxScale, width, height, avail_width, avail_height);
+}
+
+namespace {
+
+// `at` moved as little as possible into [low, high]; `low` when that is empty.
+int Within(int at, int low, int high) {
+  return std::max(std::min(at, high), low);
+}
+
+}  // namespace
+
+SDL_Point CentreKeptIn(const SDL_Rect& old, int width, int height, const SDL_Rect& usable,
+                       const FrameExtents& frame) {
+  // Halved towards zero both ways, so the step and its reverse cancel.
+  SDL_Point at{old.x + (old.w - width) / 2, old.y + (old.h - height) / 2};
+  if (usable.w <= 0 || usable.h <= 0) return at;
+  at.x = Within(at.x, usable.x + frame.left, usable.x + usable.w - frame.right - width);
+  at.y = Within(at.y, usable.y + frame.top, usable.y + usable.h - frame.bottom - height);
+  return at;
+}
+
+int DisplayScale(int width, int height) {
+  const int wanted = ScaleForDpi(DisplayDpi());
+  if (wanted == 1) return 1;
+  SDL_Rect usable{};
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) usable = SDL_Rect{};
+  return ScaleThatFits(wanted, width, height, usable.w, usable.h);
+}
+
+// When a window timer is due.
+PeriodicSchedule::PeriodicSchedule(int64_t period_us) : period_us_(period_us) {}
+
+void PeriodicSchedule::SetEnabled(bool enabled, int64_t now_us) {
+  if (enabled && !enabled_) next_us_ = now_us + period_us_;
+  enabled_ = enabled;
+}
+
+std::optional<int64_t> PeriodicSchedule::deadline() const {
+  if (!enabled_) return std::nullopt;
+  return next_us_;
+}
+
+bool PeriodicSchedule::Due(int64_t now_us) const {
+  return enabled_ && now_us >= next_us_;
+}
+
+void PeriodicSchedule::BeginRun() {
+  next_us_ += period_us_;
+}
+
+void PeriodicSchedule::EndRun(int64_t now_us) {
+  // A handler that switched the timer off and on again has re-armed it from
+  // that moment; the rule below leaves such a future deadline alone.
+  if (enabled_ && next_us_ <= now_us) next_us_ = now_us + period_us_;
 }
 
 }  // namespace quorvel

@@ -12,14 +12,86 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
+
+// --- The whole-number scale at which both windows are shown ---
+// Every pixel of the 96-dpi picture becomes a scale x scale block, so a
+// high-density screen shows the same game, only bigger; the game itself
+// still draws on its 337 x 337 surface.
+
+// 1 below 144 dpi (also for an unknown, non-positive or non-finite dpi);
+// from 144 dpi on, the whole number nearest to dpi / 96 with halves rounded
+// up: 144 -> 2, 192 -> 2, 240 -> 3, 288 -> 3; at most 16.
+int ScaleForDpi(double dpi);
+
+// The largest scale, at most `scale` and at least 1, at which a window
+// whose client area is `width` x `height` pixels at scale 1 fits in
+// `avail_width` x `avail_height` pixels. A bogus dpi (a television that
+// reports a few centimetres of screen) must not open a window larger than
+// the screen. Unknown room (a size of 0 or less) leaves `scale` as it is.
+int ScaleThatFits(int scale, int width, int height, int avail_width, int avail_height);
+
+// The largest scale, 1 to 16, at which that window fits in `avail_width` x
+// `avail_height` pixels; `fallback` (at least 1) when the room is unknown
+// (0 or less: the lookup failed), never the largest of all.
+int LargestScaleIn(int fallback, int width, int height, int avail_width, int avail_height);
+
+// The client area's new top-left corner, in screen pixels, when the client
+// area `old` (screen pixels) becomes `width` x `height`: the centre stays
+// where it was, so that growing and shrinking again puts the window back
+// exactly; then moved just enough to keep the window and its `frame` inside
+// `usable` (the top-left corner wins where it cannot fit, so the title bar
+// stays reachable). An empty `usable` (unknown) moves nothing.
+SDL_Point CentreKeptIn(const SDL_Rect& old, int width, int height, const SDL_Rect& usable,
+                       const FrameExtents& frame);
+
+// The scale for the display SDL has opened, for a window whose client area
+// is `width` x `height` pixels at scale 1: the dpi as DisplayDpi() finds it,
+// limited to what fits the first display's usable area.
+int DisplayScale(int width, int height);
+
+// --- When a window timer is due ---
+// When a window timer is due, from times handed in by the caller (so tests
+// can drive it with a fake clock). Deadlines are absolute, so the period does
+// not drift; a handler that overruns its period gets no queued catch-up
+// events, only the next one a full period after it returned.
+class PeriodicSchedule {
+ public:
+  // `period_us` in microseconds; the timer starts switched off.
+  explicit PeriodicSchedule(int64_t period_us);
+
+  // Switching on arms the first event one period after `now_us`; switching
+  // on while already on changes nothing; switching off drops the deadline.
+  void SetEnabled(bool enabled, int64_t now_us);
+  bool enabled() const { return enabled_; }
+  int64_t period_us() const { return period_us_; }
+
+  // The absolute time of the next event, or nullopt while switched off.
+  std::optional<int64_t> deadline() const;
+  bool Due(int64_t now_us) const;
+
+  // Bracket one run of the handler: the deadline moves on by one period
+  // before it starts; once it has returned at `now_us`, a deadline already
+  // in the past moves to one period after `now_us`.
+  void BeginRun();
+  void EndRun(int64_t now_us);
+
+ private:
+  int64_t period_us_;
+  int64_t next_us_ = 0;
+  bool enabled_ = false;
+};
+
+// --- The platform ---
 
 // How the game window starts.
 struct WindowStart {
@@ -29,7 +101,7 @@ struct WindowStart {
   std::optional<int> scale;
   bool fullscreen = false;
   // The display's own scale, for tests on SDL's off-screen driver (which
-  // reports no dpi); nothing: asked of the display (display_scale.h).
+  // reports no dpi); nothing: asked of the display (DisplayScale).
   std::optional<int> display_scale;
   // Whether the race pauses (no ticks) while the game window is minimised
   // or another program's window has taken the focus from both windows.
@@ -62,19 +134,6 @@ class SdlPlatform final : public Platform {
   // nullptr (the devices are read only then), and every event passes
   // `taps` on its way. Returns the exit status, 0.
   int Run(GameWindowHandlers& handlers, const InputTaps& taps = {}, InputSource* source = nullptr);
-
-  // For tests: the game window, and the menu window while a modal show runs
-  // (nullptr otherwise).
-  SDL_Window* game_window() const;
-  SDL_Window* menu_window() const;
-  // Screen pixels per 96-dpi pixel in both windows.
-  int scale() const;
-  // SDL's name for the game window's renderer ("opengl", "software", ...).
-  const char* renderer_name() const;
-  // The game window's output (RGB24; the whole screen in fullscreen) as its
-  // next present would show it; the caller frees it. Nullptr when SDL
-  // cannot read it.
-  SDL_Surface* ReadGameWindow();
 
   Surface& Picture1() override;
   void SetLabels(const Form1Labels& labels) override;

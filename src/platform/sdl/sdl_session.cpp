@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/sdl/pad_mappings.h"
+#include "platform/sdl/sdl_input.h"
 #include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
@@ -37,10 +37,10 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
   // menu or a crash pause to finish.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
-  InstallXErrorFilter();
+  InstallXErrorHandler();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = std::string("quorvel: cannot open a window: no display (") + SDL_GetError() + ")";
-    RemoveXErrorFilter();
+    RemoveXErrorHandler();
     return nullptr;
   }
   // Button 1 is the south face button and button 2 the east one on every
@@ -60,7 +60,7 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
   if (TTF_Init() != 0) {
     error = std::string("quorvel: cannot start the font engine (") + TTF_GetError() + ")";
     SDL_Quit();
-    RemoveXErrorFilter();
+    RemoveXErrorHandler();
     return nullptr;
   }
   return std::unique_ptr<SdlSession>(new SdlSession());
@@ -68,8 +68,15 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
 
 SdlSession::~SdlSession() {
   TTF_Quit();
-  SDL_Quit();
-  RemoveXErrorFilter();
+  {
+    // Closing SDL's connections waits for the answers to its last requests,
+    // some of them about windows another program may have destroyed (the
+    // wake-up events SDL sends its own windows while it waits for events).
+    // The connections are gone afterwards: nothing to wait for there.
+    XErrorTrap trap(nullptr);
+    SDL_Quit();
+  }
+  RemoveXErrorHandler();
 }
 
 }  // namespace quorvel

@@ -12,28 +12,26 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace quorvel {
 
 namespace {
 
-struct Watched {
-  unsigned long id;  // X window id
-  bool gone;
-};
-
-// Xlib calls the error handler without user data, so its state lives here.
-// Only the window thread touches it (Xlib runs the handler inside the call
-// that read the error).
-std::vector<Watched> watched;
+// Xlib calls the error handler without user data, so the traps' state lives
+// here. Only the window thread touches it (Xlib runs the handler inside the
+// call that read the error).
 XErrorHandler previous_handler = nullptr;
 bool installed = false;
-// The error code the X server gives OpenGL's presents to a window that is
-// gone (GLXBadDrawable), once a window is watched; -1 before or without GLX.
-int glx_bad_drawable = -1;
-int glx_opcode = -1;  // GLX's major request code; -1 before or without GLX
-bool tolerate_glx = false;
+int open_traps = 0;
+unsigned long trapped_errors = 0;  // caught in traps so far
+
+int HandleXError(Display* display, XErrorEvent* event) {
+  if (open_traps > 0) {
+    ++trapped_errors;
+    return 0;
+  }
+  return previous_handler != nullptr ? previous_handler(display, event) : 0;
+}
 
 // The window's X display and id, or false off x11.
 bool XIdOf(SDL_Window* window, Display*& display, unsigned long& id) {
@@ -48,110 +46,55 @@ bool XIdOf(SDL_Window* window, Display*& display, unsigned long& id) {
   return true;
 }
 
-bool MarkGone(unsigned long id) {
-  for (Watched& w : watched) {
-    if (w.id == id) {
-      w.gone = true;
-      return true;
-    }
-  }
-  return false;
-}
-
-bool AnyGone() {
-  for (const Watched& w : watched) {
-    if (w.gone) return true;
-  }
-  return false;
-}
-
-// A window of ours that the server no longer knows is a window gone, which
-// the game treats as a close; any other error keeps its old meaning.
-int FilterXError(Display* display, XErrorEvent* event) {
-  if (tolerate_glx && event->request_code == glx_opcode) return 0;
-  // SDL asks where a window lies (TranslateCoordinates) as it handles the
-  // events of windows that another program may destroy meanwhile, and has
-  // been seen to ask about no window at all: the answer only moves SDL's
-  // idea of a position, so its failure is no fault of the game's.
-  if (event->error_code == BadWindow && event->request_code == X_TranslateCoords) return 0;
-  if ((event->error_code == BadWindow || event->error_code == BadDrawable) &&
-      event->resourceid == 0) {
-    return 0;
-  }
-  if ((event->error_code == BadWindow || event->error_code == BadDrawable ||
-       event->error_code == glx_bad_drawable) &&
-      MarkGone(event->resourceid)) {
-    return 0;
-  }
-  // SDL makes a new drawing context (GC) for a window whenever its size
-  // changes; made for a window already gone, it never exists, and freeing it
-  // later fails. Nothing is lost by that.
-  if (event->error_code == BadGC && event->request_code == X_FreeGC && AnyGone()) return 0;
-  return previous_handler != nullptr ? previous_handler(display, event) : 0;
-}
-
 }  // namespace
 
-void InstallXErrorFilter() {
+void InstallXErrorHandler() {
   if (installed) return;
-  previous_handler = XSetErrorHandler(FilterXError);
+  previous_handler = XSetErrorHandler(HandleXError);
   installed = true;
 }
 
-void RemoveXErrorFilter() {
+void RemoveXErrorHandler() {
   if (!installed) return;
   XSetErrorHandler(previous_handler);
   previous_handler = nullptr;
   installed = false;
-  watched.clear();
-  glx_bad_drawable = -1;
-  glx_opcode = -1;
-  tolerate_glx = false;
 }
 
-void XTolerateGlxErrors(SDL_Window* window, bool tolerate) {
-  Display* display = nullptr;
+XErrorTrap::XErrorTrap(SDL_Window* window) : errors_before_(trapped_errors) {
   unsigned long id = 0;
-  if (!XIdOf(window, display, id)) return;
-  if (!tolerate) XSync(display, False);
-  tolerate_glx = tolerate;
+  Display* display = nullptr;
+  if (XIdOf(window, display, id)) display_ = display;
+  ++open_traps;
 }
 
-void WatchXWindow(SDL_Window* window) {
-  Display* display = nullptr;
-  unsigned long id = 0;
-  if (!XIdOf(window, display, id)) return;
-  watched.push_back({id, false});
-  int opcode = 0, first_event = 0, first_error = 0;
-  if (XQueryExtension(display, "GLX", &opcode, &first_event, &first_error)) {
-    glx_bad_drawable = first_error + 2;  // after GLXBadContext, GLXBadContextState
-    glx_opcode = opcode;
-  }
+XErrorTrap::~XErrorTrap() {
+  Sync();
+  --open_traps;
 }
 
-bool XWindowGone(SDL_Window* window) {
-  Display* display = nullptr;
-  unsigned long id = 0;
-  if (!XIdOf(window, display, id)) return false;
-  for (const Watched& w : watched) {
-    if (w.id == id) return w.gone;
-  }
-  return false;
+void XErrorTrap::Sync() {
+  if (display_ != nullptr) XSync(static_cast<Display*>(display_), False);
 }
 
-void ProbeXWindow(SDL_Window* window) {
+bool XErrorTrap::Caught() {
+  Sync();
+  return trapped_errors != errors_before_;
+}
+
+bool XWindowExists(SDL_Window* window) {
   Display* display = nullptr;
   unsigned long id = 0;
-  if (!XIdOf(window, display, id)) return;
-  // A window that is gone fails with BadWindow, which the filter notes.
+  if (!XIdOf(window, display, id)) return true;
+  XErrorTrap trap(window);
   XWindowAttributes attributes;
-  XGetWindowAttributes(display, id, &attributes);
+  return XGetWindowAttributes(display, id, &attributes) != 0 && !trap.Caught();
 }
 
-void BeforeDestroyingXWindow(SDL_Window* window) {
+void BeforeDestroyingGoneXWindow(SDL_Window* window) {
   Display* display = nullptr;
   unsigned long id = 0;
-  if (!XIdOf(window, display, id) || !XWindowGone(window)) return;
+  if (!XIdOf(window, display, id)) return;
   XEvent unmapped{};
   unmapped.xunmap.type = UnmapNotify;
   unmapped.xunmap.display = display;
@@ -207,6 +150,7 @@ std::optional<FrameExtents> XRequestFrameExtents(SDL_Window* window, int timeout
   Display* display = nullptr;
   unsigned long id = 0;
   if (!XIdOf(window, display, id)) return std::nullopt;
+  XErrorTrap trap(window);
   const Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
   const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
   if (!WindowManagerSupports(display, request)) return std::nullopt;
@@ -243,9 +187,10 @@ bool XFocusOnAnyOf(std::span<SDL_Window* const> windows) {
 std::optional<SDL_Point> XWindowSize(SDL_Window* window) {
   Display* display = nullptr;
   unsigned long id = 0;
-  if (!XIdOf(window, display, id) || XWindowGone(window)) return std::nullopt;
+  if (!XIdOf(window, display, id)) return std::nullopt;
+  XErrorTrap trap(window);
   XWindowAttributes attributes{};
-  if (XGetWindowAttributes(display, id, &attributes) == 0) return std::nullopt;
+  if (XGetWindowAttributes(display, id, &attributes) == 0 || trap.Caught()) return std::nullopt;
   return SDL_Point{attributes.width, attributes.height};
 }
 
@@ -253,49 +198,8 @@ void XPaintUnpaintedBlack(SDL_Window* window) {
   Display* display = nullptr;
   unsigned long id = 0;
   if (!XIdOf(window, display, id)) return;
+  XErrorTrap trap(window);
   XSetWindowBackground(display, id, BlackPixel(display, DefaultScreen(display)));
-}
-
-std::optional<XKeymap> XKeymapNow(SDL_Window* window) {
-  Display* display = nullptr;
-  unsigned long id = 0;
-  if (!XIdOf(window, display, id)) return std::nullopt;
-  XKeymap keys;
-  XQueryKeymap(display, keys.bits.data());
-  return keys;
-}
-
-bool XAnyKeyDown(SDL_Window* window, const XKeymap& keys, std::span<const unsigned long> keysyms) {
-  Display* display = nullptr;
-  unsigned long id = 0;
-  if (!XIdOf(window, display, id)) return false;
-  for (unsigned long keysym : keysyms) {
-    const KeyCode code = XKeysymToKeycode(display, keysym);
-    if (code != 0 && (keys.bits[code / 8] & (1 << (code % 8))) != 0) return true;
-  }
-  return false;
-}
-
-std::optional<char32_t> XTypedChar(SDL_Window* window, SDL_Keycode key, bool shift) {
-  Display* display = nullptr;
-  unsigned long id = 0;
-  if ((key & SDLK_SCANCODE_MASK) != 0 || !XIdOf(window, display, id)) return std::nullopt;
-  // SDL names a key by its unshifted character (the digit row by its digit),
-  // the same value as that character's X keysym; X finds the key, then what
-  // it gives in the keyboard's current group with this Shift state.
-  const KeySym named = key < 0x100 ? KeySym(key) : KeySym(0x1000000 | key);
-  const KeyCode code = XKeysymToKeycode(display, named);
-  XkbStateRec state{};
-  if (code == 0 || XkbGetState(display, XkbUseCoreKbd, &state) != Success) return std::nullopt;
-  unsigned int mods_used = 0;
-  KeySym gives = NoSymbol;
-  if (!XkbLookupKeySym(display, code, XkbBuildCoreState(shift ? ShiftMask : 0, state.group),
-                       &mods_used, &gives)) {
-    return std::nullopt;
-  }
-  if (gives >= 0x20 && gives < 0x100) return static_cast<char32_t>(gives);  // Latin-1
-  if ((gives & 0xff000000) == 0x01000000) return static_cast<char32_t>(gives & 0xffffff);
-  return char32_t{0};
 }
 
 // The display's dpi.

@@ -1,55 +1,62 @@
 // Everything the game asks the X server itself, on SDL's x11 driver: the
-// display's dpi, the keyboard (keymap, layout, focus), and the game's own
-// windows as the server sees them.
+// display's dpi, the keyboard focus, the game's own windows as the server
+// sees them, and the traps that catch the X errors of a call that may fail
+// because another program destroyed a window of the game's. With any other
+// video driver every call is a no-op.
 //
-// The game's own X windows:
-// an error filter that notices when one of them has been destroyed (by the
-// game at its end, or by another program), and whether the keyboard focus is
-// on one of them. With any other video driver every call is a no-op.
-//
-// Xlib reports errors asynchronously, through one process-wide handler: the
-// filter goes in before SDL opens the display and comes out after SDL has
-// closed it, so that SDL, which restores the handler it found before closing
-// its connections, hands every late error to the filter rather than to
-// Xlib's default handler (which prints "X Error ..." and exits with 1).
+// Xlib reports errors asynchronously, through one process-wide handler. The
+// game's goes in before SDL opens the display and comes out after SDL has
+// closed it (SDL restores the handler it found before closing its
+// connections). While a trap is open the handler only counts errors; the
+// trap waits at its end for the errors of the calls made inside it. An error
+// outside every trap goes to Xlib's own handler, which prints "X Error ..."
+// and ends the game with status 1.
 #pragma once
 
 #include <SDL.h>
 
-#include <array>
 #include <optional>
 #include <span>
-
-#include "platform/sdl/display_scale.h"
 
 namespace quorvel {
 
 // Around SDL_Init and SDL_Quit.
-void InstallXErrorFilter();
-void RemoveXErrorFilter();
+void InstallXErrorHandler();
+void RemoveXErrorHandler();
 
-// Starts watching a window of the game's: from now on BadWindow and
-// BadDrawable errors about it are the window being gone, never fatal. The id
-// stays watched after the window is destroyed, for errors still on the way.
-void WatchXWindow(SDL_Window* window);
-// While `tolerate` is on, X errors from the OpenGL extension (GLX) are
-// ignored: they come of trying an OpenGL renderer where the X server or the
-// driver cannot give one, and SDL then reports the renderer as failed.
-// Turning it off first waits for the errors still on the way.
-void XTolerateGlxErrors(SDL_Window* window, bool tolerate);
+// Catches the X errors of the calls made while it is open, and at its end
+// waits for the answers to those made on the display of `window` (none for
+// nullptr, off x11, or for a window SDL no longer knows).
+class XErrorTrap {
+ public:
+  explicit XErrorTrap(SDL_Window* window);
+  ~XErrorTrap();
+  XErrorTrap(const XErrorTrap&) = delete;
+  XErrorTrap& operator=(const XErrorTrap&) = delete;
+  // Whether the calls made so far caused an error (waits for their answers:
+  // one round trip).
+  bool Caught();
 
-// Whether the X server no longer has the window (destroyed, by whoever).
-bool XWindowGone(SDL_Window* window);
-// Asks the X server whether the window still exists (one round trip); the
-// answer shows in XWindowGone. SDL reports a window destroyed by another
-// program only as hidden, so this follows every hide.
-void ProbeXWindow(SDL_Window* window);
+ private:
+  void Sync();
+  void* display_ = nullptr;
+  unsigned long errors_before_;
+};
 
-// Call just before SDL_DestroyWindow. SDL hides a window it still thinks
-// shown before destroying it and then waits for the X server to report it
-// unmapped, which for a window that is gone never happens; this hands SDL
-// that report.
-void BeforeDestroyingXWindow(SDL_Window* window);
+// Whether the X server still has the window (one round trip); true off x11.
+bool XWindowExists(SDL_Window* window);
+
+// Call just before SDL_DestroyWindow for a window another program destroyed.
+// SDL hides a window it still thinks shown before destroying it and then
+// waits for the X server to report it unmapped, which for a window that is
+// gone never happens; this hands SDL that report.
+void BeforeDestroyingGoneXWindow(SDL_Window* window);
+
+// The frame a window manager draws around a client area (title bar and
+// borders), in screen pixels; all 0 without one.
+struct FrameExtents {
+  int left = 0, right = 0, top = 0, bottom = 0;
+};
 
 // The frame the window manager will draw around `window`, asked before the
 // window is first shown (_NET_REQUEST_FRAME_EXTENTS), so that its first size
@@ -71,23 +78,6 @@ void XPaintUnpaintedBlack(SDL_Window* window);
 
 // Whether the X input focus is on one of `windows`; false off x11.
 bool XFocusOnAnyOf(std::span<SDL_Window* const> windows);
-// The keyboard's keys down, one bit per X key code, as the X server saw
-// them at one moment.
-struct XKeymap {
-  std::array<char, 32> bits{};
-};
-// Asks the X server which keys are down now (one round trip), through the
-// display of `window`, so whichever window has the focus and whatever SDL
-// made of focus changes. Nullopt off x11.
-std::optional<XKeymap> XKeymapNow(SDL_Window* window);
-// Whether any of `keysyms` (X keysym values) is down in `keys`; no round trip.
-bool XAnyKeyDown(SDL_Window* window, const XKeymap& keys, std::span<const unsigned long> keysyms);
-
-// The character that the key SDL calls `key` gives on the current layout
-// with Shift held or not (0 for none). Nullopt off x11 or for a key X does
-// not know.
-std::optional<char32_t> XTypedChar(SDL_Window* window, SDL_Keycode key, bool shift);
-
 // The dots per inch of the display SDL has opened, as the desktop states it.
 //
 // On X11, in this order:

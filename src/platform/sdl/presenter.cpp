@@ -1,4 +1,4 @@
-#include "platform/sdl/form1_presenter.h"
+#include "platform/sdl/presenter.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -67,9 +67,8 @@ bool HasGpuDevice() {
   return false;
 }
 
-}  // namespace
-
-std::unique_ptr<Form1Presenter> Form1Presenter::Create(SDL_Window* window, std::string& error) {
+// The renderer for `window`, as Presenter::Create promises it.
+SDL_Renderer* CreateRenderer(SDL_Window* window) {
   // OpenGL on the CPU only costs more than SDL's own software renderer (and
   // some 70 MB of memory for Mesa's), and Mesa's may fail hard on a window
   // another program destroyed: without a GPU, or when OpenGL turns out to
@@ -93,11 +92,31 @@ std::unique_ptr<Form1Presenter> Form1Presenter::Create(SDL_Window* window, std::
       }
     }
   }
-  if (renderer == nullptr) {
-    error = std::string("quorvel: cannot draw in the game window (") + SDL_GetError() + ")";
+  return renderer;
+}
+
+}  // namespace
+
+std::unique_ptr<Presenter> Presenter::Create(const char* title, int x, int y, int width, int height,
+                                             Uint32 flags, std::string& error) {
+  SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_HIDDEN);
+  if (window == nullptr) {
+    error = std::string("quorvel: cannot create a window (") + SDL_GetError() + ")";
     return nullptr;
   }
-  std::unique_ptr<Form1Presenter> presenter(new Form1Presenter(renderer));
+  SDL_Renderer* renderer = nullptr;
+  {
+    // Trying OpenGL where the X server or the driver cannot give it fails
+    // with X errors of its own; SDL then reports the renderer as failed.
+    XErrorTrap trap(window);
+    renderer = CreateRenderer(window);
+  }
+  if (renderer == nullptr) {
+    error = std::string("quorvel: cannot draw in the game window (") + SDL_GetError() + ")";
+    SDL_DestroyWindow(window);
+    return nullptr;
+  }
+  std::unique_ptr<Presenter> presenter(new Presenter(window, renderer));
   SDL_RendererInfo info{};
   if (SDL_GetRendererInfo(renderer, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {
     // SDL's software renderer only imitates the refresh, with a sleep after
@@ -109,22 +128,110 @@ std::unique_ptr<Form1Presenter> Form1Presenter::Create(SDL_Window* window, std::
   return presenter;
 }
 
-Form1Presenter::Form1Presenter(SDL_Renderer* renderer) : renderer_(renderer) {}
+// An OpenGL renderer makes SDL replace the X window by one that can show
+// OpenGL: the id SDL keeps is the one to ask about.
+Presenter::Presenter(SDL_Window* window, SDL_Renderer* renderer)
+    : window_(window), renderer_(renderer), id_(SDL_GetWindowID(window)) {}
 
-Form1Presenter::~Form1Presenter() {
+Presenter::~Presenter() {
   SDL_FreeSurface(box_);
   SDL_FreeSurface(overlay_image_);
+  if (gone_) BeforeDestroyingGoneXWindow(window_);
   // Destroying the renderer destroys its textures.
-  SDL_DestroyRenderer(renderer_);
+  Trapped([this] {
+    SDL_DestroyRenderer(renderer_);
+    SDL_DestroyWindow(window_);
+  });
 }
 
-const char* Form1Presenter::renderer_name() const {
-  SDL_RendererInfo info{};
-  return SDL_GetRendererInfo(renderer_, &info) == 0 ? info.name : "";
+bool Presenter::shown() const {
+  return (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0;
+}
+
+void Presenter::Probe() {
+  if (!gone_) gone_ = !XWindowExists(window_);
+}
+
+void Presenter::Show() {
+  // Showing a window that another program destroyed would wait forever for
+  // it to appear.
+  Probe();
+  if (!gone_) Trapped([this] { SDL_ShowWindow(window_); });
+}
+
+void Presenter::Hide() {
+  if (!gone_) Trapped([this] { SDL_HideWindow(window_); });
+}
+
+void Presenter::TakeFocus() {
+  if (gone_) return;
+  Trapped([this] {
+    SDL_RaiseWindow(window_);
+    SDL_SetWindowInputFocus(window_);
+  });
+}
+
+void Presenter::SetTitle(const std::string& title) {
+  if (!gone_) Trapped([&] { SDL_SetWindowTitle(window_, title.c_str()); });
+}
+
+bool Presenter::ShowForm1(SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
+                          int scale) {
+  if (gone_ || !shown()) return true;
+  bool shown_now = false;
+  Trapped([&] {
+    FollowWindowSize();
+    shown_now = DrawForm1(picture, labels, fonts, scale);
+    if (shown_now) SDL_RenderPresent(renderer_);
+  });
+  return shown_now;
+}
+
+bool Presenter::ShowImage(SDL_Surface* image) {
+  if (gone_ || !shown() || image == nullptr) return true;
+  bool shown_now = false;
+  Trapped([&] {
+    FollowWindowSize();
+    int out_w = 0, out_h = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &out_w, &out_h) != 0 || !Upload(picture_, image)) {
+      return;
+    }
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    const SDL_Rect at{(out_w - image->w) / 2, (out_h - image->h) / 2, image->w, image->h};
+    shown_now = SDL_RenderCopy(renderer_, picture_, nullptr, &at) == 0;
+    if (shown_now) SDL_RenderPresent(renderer_);
+  });
+  return shown_now;
+}
+
+// A renderer drawing into the window's surface hears of a new window size
+// only from SDL's event queue: a picture presented before that would show
+// at the old size.
+void Presenter::FollowWindowSize() {
+  int w = 0, h = 0, out_w = 0, out_h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  if (SDL_GetRendererOutputSize(renderer_, &out_w, &out_h) == 0 && (out_w != w || out_h != h)) {
+    SDL_PumpEvents();
+  }
+}
+
+// `image` into `texture`, made anew at its size where needed.
+bool Presenter::Upload(SDL_Texture*& texture, SDL_Surface* image) {
+  if (!Ready(texture, image->w, image->h)) return false;
+  SDL_Surface* argb = image->format->format == SDL_PIXELFORMAT_ARGB8888
+                          ? image
+                          : SDL_ConvertSurfaceFormat(image, SDL_PIXELFORMAT_ARGB8888, 0);
+  if (argb == nullptr) return false;
+  SDL_LockSurface(argb);
+  SDL_UpdateTexture(texture, nullptr, argb->pixels, argb->pitch);
+  SDL_UnlockSurface(argb);
+  if (argb != image) SDL_FreeSurface(argb);
+  return true;
 }
 
 // A texture of `w` x `h` pixels, made anew when its size differs.
-bool Form1Presenter::Ready(SDL_Texture*& texture, int w, int h) {
+bool Presenter::Ready(SDL_Texture*& texture, int w, int h) {
   int now_w = 0, now_h = 0;
   if (texture != nullptr && SDL_QueryTexture(texture, nullptr, nullptr, &now_w, &now_h) == 0 &&
       now_w == w && now_h == h) {
@@ -141,7 +248,7 @@ bool Form1Presenter::Ready(SDL_Texture*& texture, int w, int h) {
   return true;
 }
 
-bool Form1Presenter::Draw(SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
+bool Presenter::DrawForm1(SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
                           int scale) {
   if (picture == nullptr) return false;
   scale = std::max(scale, 1);
@@ -153,15 +260,7 @@ bool Form1Presenter::Draw(SDL_Surface* picture, const Form1Labels& labels, FontC
   // caller presents only once the window has its size.
   const SDL_Point at{(out_w - cw) / 2, (out_h - ch) / 2};
 
-  if (!Ready(picture_, picture->w, picture->h)) return false;
-  SDL_Surface* argb = picture->format->format == SDL_PIXELFORMAT_ARGB8888
-                          ? picture
-                          : SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_ARGB8888, 0);
-  if (argb == nullptr) return false;
-  SDL_LockSurface(argb);
-  SDL_UpdateTexture(picture_, nullptr, argb->pixels, argb->pitch);
-  SDL_UnlockSurface(argb);
-  if (argb != picture) SDL_FreeSurface(argb);
+  if (!Upload(picture_, picture)) return false;
 
   // The overlay is repainted only when a text or the scale changes.
   if (overlay_image_ == nullptr || overlay_image_->w != cw || overlay_image_->h != ch) {
@@ -214,20 +313,19 @@ bool Form1Presenter::Draw(SDL_Surface* picture, const Form1Labels& labels, FontC
   return drawn;
 }
 
-void Form1Presenter::Present() {
-  SDL_RenderPresent(renderer_);
-}
-
-SDL_Surface* Form1Presenter::ReadPixels() const {
-  int w = 0, h = 0;
-  if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0) return nullptr;
-  SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, w, h, 24, SDL_PIXELFORMAT_RGB24);
-  if (out != nullptr && SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_RGB24, out->pixels,
-                                             out->pitch) != 0) {
-    SDL_FreeSurface(out);
-    return nullptr;
+SDL_Point CentredOver(SDL_Window* owner, int w, int h) {
+  int x = 0, y = 0, cw = 0, ch = 0;
+  SDL_GetWindowPosition(owner, &x, &y);
+  SDL_GetWindowSize(owner, &cw, &ch);
+  int top = 0, left = 0, bottom = 0, right = 0;
+  // Fails without a window manager, and for a fullscreen window has nothing
+  // to report; the frame is then the client area.
+  if (SDL_GetWindowBordersSize(owner, &top, &left, &bottom, &right) != 0) {
+    top = left = bottom = right = 0;
   }
-  return out;
+  const int frame_x = x - left, frame_y = y - top;
+  const int frame_w = cw + left + right, frame_h = ch + top + bottom;
+  return {frame_x + (frame_w - w) / 2, frame_y + (frame_h - h) / 2};
 }
 
 }  // namespace quorvel
