@@ -13,7 +13,6 @@
 #include "course/course_builders.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/raster/fonts.h"
-#include "platform/raster/label_painter.h"
 #include "platform/raster/raster_surface.h"
 #include "platform/raster/window_painter.h"
 #include "race/race_state.h"

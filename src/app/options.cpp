@@ -96,12 +96,12 @@ struct Program {
 
 // The option `code` found with `value` (empty for none); `next` takes the
 // word after it (--surface's height). False with `error` set refuses it.
-using Take = std::function<bool(const Row& row, const std::string& value,
-                                const std::function<std::optional<std::string>()>& next,
-                                std::string& error)>;
+using OnOption = std::function<bool(const Row& row, const std::string& value,
+                                    const std::function<std::optional<std::string>()>& next,
+                                    std::string& error)>;
 
-// Scans `args` against `program`'s options, handing each to `take`.
-bool Scan(const Program& program, const std::vector<std::string>& args, const Take& take,
+// Scans `args` against `program`'s options, handing each to `on_option`.
+bool Scan(const Program& program, const std::vector<std::string>& args, const OnOption& on_option,
           std::string& error) {
   std::vector<std::string> words{program.name};
   words.insert(words.end(), args.begin(), args.end());
@@ -164,7 +164,7 @@ bool Scan(const Program& program, const std::vector<std::string>& args, const Ta
       if (optind >= argc) return std::nullopt;
       return words[static_cast<std::size_t>(optind++)];
     };
-    if (!take(row, value, next, error)) return false;
+    if (!on_option(row, value, next, error)) return false;
   }
   return optind < argc ? unknown(optind) : true;
 }

@@ -9,7 +9,7 @@
 namespace quorvel {
 
 struct Form1Labels {
-  std::string Label1 = "120";  // speed; design captions, replaced before the window is seen
+  std::string Label1 = "120";  // speed; first captions, replaced before the window is seen
   std::string Label2 = "0";    // race time in whole seconds
   std::string Label3;          // goal banner
   std::string Label4 = "120";  // lap
@@ -45,7 +45,7 @@ struct BetweenTicks {
 
 struct Form1 {
   Form1Labels labels;
-  bool Timer1Enabled = true;  // enabled from design time
+  bool Timer1Enabled = true;  // enabled from the start
   bool Unloaded = false;      // unloading the game window ends the program
   BetweenTicks between;
 };

@@ -1,4 +1,4 @@
-// The design-time layout of both windows as data. Positions and sizes are in
+// The layout of both windows as data, as they are first shown. Positions and sizes are in
 // twips (15 twips = 1 pixel at 96 dpi); colours are (r, g, b). Font sizes are
 // points; 0 means the default user-interface font at 9 pt.
 #pragma once
@@ -26,13 +26,13 @@ struct LabelLayout {
   Rgb fore;
   Align align;
   float points;         // 0 = default font
-  const char* caption;  // design caption, UTF-8
+  const char* caption;  // the caption as first shown, UTF-8
   bool enabled = true;  // false: drawn greyed, never chosen
 };
 
 struct ShapeLayout {
   const char* name;
-  int left, top, width, height;  // twips; left/top are design positions
+  int left, top, width, height;  // twips; left/top are where it first stands
   Rgb colour;
   int pen_pixels;
 };

@@ -15,8 +15,8 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/raster/raster_primitives.h"
 #include "platform/raster/raster_surface.h"
+#include "support/sdl_images.h"
 
 namespace quorvel {
 namespace {
@@ -67,7 +67,7 @@ std::string Describe(const Tri& t) {
                                                   Colour background) {
   for (int y = 0; y < s.ScaleHeight(); ++y) {
     for (int x = 0; x < s.ScaleWidth(); ++x) {
-      if (StrictlyInside(t, x, y) && s.PixelAt(x, y) == background) {
+      if (StrictlyInside(t, x, y) && testing::ColourAt(s, x, y) == background) {
         return ::testing::AssertionFailure()
                << "pixel (" << x << ", " << y << ") inside " << Describe(t) << " is unpainted";
       }
@@ -86,13 +86,13 @@ TEST(RasterPolygon, FillsInsideAndOutlinesCornersAndEdges) {
   RasterSurface s(24, 24);
   const Tri t{{{2, 2}, {20, 2}, {2, 20}}};
   Draw(s, t, kRed, kGreen);
-  for (PolyPoint corner : t) EXPECT_EQ(s.PixelAt(corner.x, corner.y), kGreen);
-  EXPECT_EQ(s.PixelAt(11, 2), kGreen);   // top edge
-  EXPECT_EQ(s.PixelAt(2, 11), kGreen);   // left edge
-  EXPECT_EQ(s.PixelAt(11, 11), kGreen);  // the slanted edge
-  EXPECT_EQ(s.PixelAt(6, 6), kRed);
-  EXPECT_EQ(s.PixelAt(12, 12), kBlack);  // just beyond the slanted edge
-  EXPECT_EQ(s.PixelAt(21, 2), kBlack);
+  for (PolyPoint corner : t) EXPECT_EQ(testing::ColourAt(s, corner.x, corner.y), kGreen);
+  EXPECT_EQ(testing::ColourAt(s, 11, 2), kGreen);   // top edge
+  EXPECT_EQ(testing::ColourAt(s, 2, 11), kGreen);   // left edge
+  EXPECT_EQ(testing::ColourAt(s, 11, 11), kGreen);  // the slanted edge
+  EXPECT_EQ(testing::ColourAt(s, 6, 6), kRed);
+  EXPECT_EQ(testing::ColourAt(s, 12, 12), kBlack);  // just beyond the slanted edge
+  EXPECT_EQ(testing::ColourAt(s, 21, 2), kBlack);
   EXPECT_TRUE(NothingInsideUnpainted(s, t, kBlack));
 }
 
@@ -111,7 +111,7 @@ TEST(RasterPolygon, FillsInsideAndOutlinesCornersAndEdges) {
   const PolyPoint d = second[2];
   for (int y = 0; y < s.ScaleHeight(); ++y) {
     for (int x = 0; x < s.ScaleWidth(); ++x) {
-      const Colour got = s.PixelAt(x, y);
+      const Colour got = testing::ColourAt(s, x, y);
       const bool on_shared = Cross(b, d, x, y) == 0 && x >= std::min(b.x, d.x) &&
                              x <= std::max(b.x, d.x) && y >= std::min(b.y, d.y) &&
                              y <= std::max(b.y, d.y);
@@ -148,30 +148,30 @@ TEST(RasterPolygon, HugeCoordinatesAreSafe) {
   RasterSurface s(32, 32);
   Draw(s, Tri{{{-10000, -10000}, {10000, -10000}, {0, 10000}}}, kRed, kRed);
   for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 32; ++x) ASSERT_EQ(s.PixelAt(x, y), kRed) << x << "," << y;
+    for (int x = 0; x < 32; ++x) ASSERT_EQ(testing::ColourAt(s, x, y), kRed) << x << "," << y;
   }
   // A sliver from far away keeps its place on screen.
   s.SetBackColor(kBlack);
   const Tri sliver{{{-10000, 16}, {31, 10}, {31, 22}}};
   Draw(s, sliver, kGreen, kGreen);
   EXPECT_TRUE(NothingInsideUnpainted(s, sliver, kBlack));
-  EXPECT_EQ(s.PixelAt(0, 16), kGreen);
-  EXPECT_EQ(s.PixelAt(0, 5), kBlack);
+  EXPECT_EQ(testing::ColourAt(s, 0, 16), kGreen);
+  EXPECT_EQ(testing::ColourAt(s, 0, 5), kBlack);
   // Beyond the projection's bound of 10000: clipped, still drawn, no overflow.
   s.SetBackColor(kBlack);
   Draw(s, Tri{{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {0, INT32_MAX}}}, kWhite, kWhite);
-  EXPECT_EQ(s.PixelAt(0, 0), kWhite);
-  EXPECT_EQ(s.PixelAt(31, 31), kWhite);
+  EXPECT_EQ(testing::ColourAt(s, 0, 0), kWhite);
+  EXPECT_EQ(testing::ColourAt(s, 31, 31), kWhite);
   Draw(s, Tri{{{INT32_MAX, 5}, {INT32_MAX, 5}, {INT32_MAX, 5}}}, kRed, kRed);
   Draw(s, Tri{{{7, 7}, {7, 7}, {7, 7}}}, kRed, kRed);
-  EXPECT_EQ(s.PixelAt(7, 7), kRed);  // a degenerate polygon is its outline
-  EXPECT_EQ(s.PixelAt(8, 7), kWhite);
+  EXPECT_EQ(testing::ColourAt(s, 7, 7), kRed);  // a degenerate polygon is its outline
+  EXPECT_EQ(testing::ColourAt(s, 8, 7), kWhite);
   s.FillRect(-1e30f, -1e30f, 2e30f, 2e30f, kGreen);
   s.FillRect(NAN, 0, 5, 5, kRed);
-  EXPECT_EQ(s.PixelAt(0, 0), kGreen);
+  EXPECT_EQ(testing::ColourAt(s, 0, 0), kGreen);
 }
 
-// Slow reference by raster_primitives.h's definitions, in 128-bit arithmetic.
+// Slow reference by the primitives' definitions, in 128-bit arithmetic.
 __extension__ using Wide = __int128;
 
 Wide WideCross(PolyPoint a, PolyPoint b, int64_t x, int64_t y) {
@@ -237,7 +237,7 @@ TEST(RasterPolygon, MatchesTheReferenceOnRandomTriangles) {
         const bool lined = RefOnLine(t[0], t[1], x, y) || RefOnLine(t[1], t[2], x, y) ||
                            RefOnLine(t[2], t[0], x, y);
         const Colour want = lined ? kGreen : filled ? kRed : kBlack;
-        ASSERT_EQ(s.PixelAt(x, y), want) << x << "," << y << Describe(t);
+        ASSERT_EQ(testing::ColourAt(s, x, y), want) << x << "," << y << Describe(t);
         ASSERT_EQ(fill_only[y * kW + x], filled ? 1u : 0u) << x << "," << y << Describe(t);
       }
     }
@@ -287,40 +287,40 @@ TEST(RasterRect, SkyAndGroundCoverTheImageWithGroundOnTheSkysLastRow) {
   s.FillRect(0, h / 2, w + 1, h / 2 + 1, kBlack);
   for (int y = 0; y < 337; ++y) {
     for (int x = 0; x < 337; ++x) {
-      ASSERT_EQ(s.PixelAt(x, y), y < 169 ? kCyan : kBlack) << x << "," << y;
+      ASSERT_EQ(testing::ColourAt(s, x, y), y < 169 ? kCyan : kBlack) << x << "," << y;
     }
   }
   s.FillRect(0, 0, w + 1, h / 2 + 1, kCyan);  // the sky alone reaches row 169
-  EXPECT_EQ(s.PixelAt(0, 169), kCyan);
-  EXPECT_EQ(s.PixelAt(0, 170), kBlack);
+  EXPECT_EQ(testing::ColourAt(s, 0, 169), kCyan);
+  EXPECT_EQ(testing::ColourAt(s, 0, 170), kBlack);
 }
 
 TEST(RasterCircle, FilledWithTheFillColourAndOutlinedInItsOwn) {
   RasterSurface s(100, 100);
   s.SetFillColor(kGreen);
   s.Circle(50, 50, 20, kWhite);
-  EXPECT_EQ(s.PixelAt(50, 50), kGreen);
+  EXPECT_EQ(testing::ColourAt(s, 50, 50), kGreen);
   // The extreme points lie at the radius, the outline is one pixel wide.
-  EXPECT_EQ(s.PixelAt(50, 70), kWhite);
-  EXPECT_EQ(s.PixelAt(30, 50), kWhite);
-  EXPECT_EQ(s.PixelAt(50, 71), kBlack);
-  EXPECT_EQ(s.PixelAt(50, 69), kGreen);
-  EXPECT_EQ(s.PixelAt(64, 64), kWhite);  // 19.8 from the centre
-  EXPECT_EQ(s.PixelAt(65, 65), kBlack);
+  EXPECT_EQ(testing::ColourAt(s, 50, 70), kWhite);
+  EXPECT_EQ(testing::ColourAt(s, 30, 50), kWhite);
+  EXPECT_EQ(testing::ColourAt(s, 50, 71), kBlack);
+  EXPECT_EQ(testing::ColourAt(s, 50, 69), kGreen);
+  EXPECT_EQ(testing::ColourAt(s, 64, 64), kWhite);  // 19.8 from the centre
+  EXPECT_EQ(testing::ColourAt(s, 65, 65), kBlack);
   // A half-pixel centre gives a symmetric disc.
   s.SetFillColor(kRed);
   s.Circle(80.5f, 20, 5, kWhite);
   for (int y = 12; y <= 28; ++y) {
     for (int d = 0; d < 8; ++d)
-      ASSERT_EQ(s.PixelAt(80 - d, y), s.PixelAt(81 + d, y)) << y << " " << d;
+      ASSERT_EQ(testing::ColourAt(s, 80 - d, y), testing::ColourAt(s, 81 + d, y)) << y << " " << d;
   }
   // Off the image, huge, or not a number: safe.
   s.Circle(0, 0, 10, kWhite);
-  EXPECT_EQ(s.PixelAt(0, 0), kRed);  // its neighbours off the image are in the disc
+  EXPECT_EQ(testing::ColourAt(s, 0, 0), kRed);  // its neighbours off the image are in the disc
   s.Circle(50, 50, 1e30f, kWhite);
   s.Circle(NAN, 50, 5, kGreen);
   s.Circle(50, 50, -5, kGreen);
-  EXPECT_EQ(s.PixelAt(99, 99), kRed);
+  EXPECT_EQ(testing::ColourAt(s, 99, 99), kRed);
 }
 
 // Drawing is deferred until the image is looked at: each call must keep the
@@ -332,15 +332,15 @@ TEST(RasterSurface, DeferredDrawingKeepsColoursAndVisibleWork) {
   s.SetFillColor(kWhite);
   s.SetPenColor(kWhite);
   s.FillRect(0, 0, 41, 20, kCyan);  // covers only the upper half
-  EXPECT_EQ(s.PixelAt(0, 35), kGreen);
-  EXPECT_EQ(s.PixelAt(5, 33), kRed);
+  EXPECT_EQ(testing::ColourAt(s, 0, 35), kGreen);
+  EXPECT_EQ(testing::ColourAt(s, 5, 33), kRed);
   Draw(s, Tri{{{0, 30}, {30, 30}, {0, 39}}}, kRed, kRed);
   s.FillRect(0, 0, 41, 20.5f, kCyan);
   s.FillRect(0, 20, 41, 20.5f, kBlack);  // now everything is covered
-  EXPECT_EQ(s.PixelAt(5, 33), kBlack);
-  EXPECT_EQ(s.PixelAt(5, 5), kCyan);
+  EXPECT_EQ(testing::ColourAt(s, 5, 33), kBlack);
+  EXPECT_EQ(testing::ColourAt(s, 5, 5), kCyan);
   s.SetBackColor(kGreen);
-  EXPECT_EQ(s.PixelAt(5, 5), kGreen);
+  EXPECT_EQ(testing::ColourAt(s, 5, 5), kGreen);
 }
 
 }  // namespace

@@ -1,19 +1,31 @@
-// Keyboard codes and the first joystick as the game sees them, the joystick
-// through SDL's virtual joystick driver (no device needed); the config folder.
+// The keyboard and the first joystick as the game reads them: SDL's keys and
+// the game's virtual-key codes, the window's own keys, the first joystick
+// or pad on SDL's virtual joysticks, the player's pad mappings, and pads
+// swapped mid-race and mid-menu in the real game loop.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
-#include "base/own_files.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_platform.h"
+#include "race/game_window_handlers.h"
+#include "support/scratch.h"
 
 namespace quorvel {
+
 namespace {
 
 TEST(KeyCodes, MapToVirtualKeyCodesAndBack) {
@@ -113,18 +125,219 @@ TEST_F(VirtualJoystick, ProbeLeavesNothingOpenAndPollsStillWork) {
   EXPECT_FALSE(PollFails());
 }
 
-TEST(ConfigDir, XdgConfigHomeWhenAbsoluteElseHomeDotConfig) {
-  const char* cases[][3] = {{"/x", "/h", "/x/quorvel"},
-                            {"x", "/h", "/h/.config/quorvel"},
-                            {nullptr, "/h", "/h/.config/quorvel"},
-                            {"", "", ""}};
-  for (const auto& [xdg, home, want] : cases) {
-    for (const auto& [name, value] : {std::pair{"XDG_CONFIG_HOME", xdg}, {"HOME", home}}) {
-      value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-    }
-    EXPECT_EQ(ConfigDir(), want) << (xdg ? xdg : "(unset)");
+}  // namespace
+
+namespace {
+
+TEST(WindowKeys, SizeKeysAreTheWindowsAndEscOnlyInFullscreenOutsideTheMenu) {
+  constexpr Uint16 kCtrlShift = KMOD_LCTRL | KMOD_LSHIFT;
+  struct Case {
+    SDL_Keycode key;
+    Uint16 mod;
+    bool fullscreen, menu_open;
+    WindowKey want;
+    char32_t typed = 0;  // what the layout gives for the key; 0: the key's own character
+  };
+  const Case cases[] = {
+      {SDLK_F11, 0, false, true, WindowKey::kToggleFullscreen},
+      {SDLK_RETURN, KMOD_LALT, false, false, WindowKey::kToggleFullscreen},
+      {SDLK_RETURN, 0, true, false, WindowKey::kNone},
+      {SDLK_ESCAPE, 0, true, false, WindowKey::kLeaveFullscreen},
+      {SDLK_ESCAPE, 0, true, true, WindowKey::kNone},
+      {SDLK_ESCAPE, 0, false, false, WindowKey::kNone},
+      {SDLK_EQUALS, KMOD_LCTRL, false, false, WindowKey::kScaleUp},
+      {SDLK_KP_PLUS, KMOD_RCTRL, false, true, WindowKey::kScaleUp},
+      {SDLK_MINUS, KMOD_LCTRL, false, false, WindowKey::kScaleDown},
+      {SDLK_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto},
+      {SDLK_0, 0, false, false, WindowKey::kNone},
+      {SDLK_UP, KMOD_LCTRL, false, false, WindowKey::kNone},
+      // Japanese layout: "+" is Shift+";".
+      {SDLK_SEMICOLON, kCtrlShift, false, false, WindowKey::kScaleUp, U'+'},
+      {SDLK_SEMICOLON, KMOD_LCTRL, false, false, WindowKey::kNone, U';'},
+      // French layout: "-" on the 6 key, "+" Shift+"=", the 0 key gives "à".
+      {SDLK_6, KMOD_LCTRL, false, false, WindowKey::kScaleDown, U'-'},
+      {SDLK_6, kCtrlShift, false, false, WindowKey::kNone, U'6'},
+      {SDLK_EQUALS, kCtrlShift, false, false, WindowKey::kScaleUp, U'+'},
+      {SDLK_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto, U'à'},
+      {SDLK_KP_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto},
+      {SDLK_KP_MINUS, KMOD_LCTRL, false, false, WindowKey::kScaleDown},
+  };
+  for (const Case& c : cases) {
+    const char32_t typed = c.typed != 0 ? c.typed : UnshiftedChar(c.key);
+    EXPECT_EQ(WindowKeyFor(c.key, c.mod, typed, c.fullscreen, c.menu_open), c.want)
+        << SDL_GetKeyName(c.key) << " mod " << c.mod;
   }
 }
 
 }  // namespace
+
+namespace {
+
+std::string Guid(int n) {
+  char guid[33];
+  std::snprintf(guid, sizeof guid, "030000005e040000%08x00000000", static_cast<unsigned>(n));
+  return guid;
+}
+
+std::string Mapping(int n, const std::string& platform_field) {
+  return Guid(n) + ",Pad " + std::to_string(n) + ",a:b0,b:b1,leftx:a0,lefty:a1," + platform_field;
+}
+
+bool Known(int n) {
+  char* mapping = SDL_GameControllerMappingForGUID(SDL_JoystickGetGUIDFromString(Guid(n).c_str()));
+  SDL_free(mapping);
+  return mapping != nullptr;
+}
+
+TEST(PadMappings, ThisPlatformsLinesReachSdlUpToTheBoundAndTheRestIsWarnedOnce) {
+  ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+  const testing::ScratchDir scratch("pads");
+  const std::string file = (scratch / "gamecontrollerdb.txt").string();
+  std::string many = "# more than the bound\n";
+  for (int n = 100; n < 100 + kMaxPadMappings + 1; ++n) many += Mapping(n, "platform:Linux,\n");
+  struct Case {
+    std::string text;
+    std::string warnings;  // joined by "|", the file's name as <F>
+    std::vector<int> known, unknown;
+  } cases[] = {
+      {"# a comment\n" + Mapping(1, "") + "\n" + Mapping(2, "platform:Windows,") + "\n" +
+           Mapping(3, "platform:linux") + "\r\nzz,platform:Linux,\n  \n" +
+           Mapping(4, "platform:Linux,  "),
+       "ignoring 1 line of <F> that is not a controller mapping (line 5)",
+       {1, 3, 4},
+       {2}},
+      {many,
+       "ignoring <F> from line " + std::to_string(kMaxPadMappings + 2) + " on: only its first " +
+           std::to_string(kMaxPadMappings) + " mappings are read",
+       {100, 99 + kMaxPadMappings},
+       {100 + kMaxPadMappings}},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(file) << c.text;
+    std::string got;
+    for (const std::string& w : AddPadMappingsFile(file)) got += (got.empty() ? "" : "|") + w;
+    const auto at = got.find("'" + file + "'");
+    if (at != std::string::npos) got.replace(at, file.size() + 2, "<F>");
+    EXPECT_EQ(got, c.warnings);
+    for (int n : c.known) EXPECT_TRUE(Known(n)) << n;
+    for (int n : c.unknown) EXPECT_FALSE(Known(n)) << n;
+  }
+  std::filesystem::remove(file);
+  EXPECT_TRUE(AddPadMappingsFile(file).empty()) << "a missing file is no fault";
+  SDL_Quit();
+}
+
+}  // namespace
+
+namespace {
+
+// Two axes, buttons 0..3 and one hat; returns the device index.
+int AttachPad(const char* name) {
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.naxes = 2;
+  desc.nbuttons = 4;
+  desc.nhats = 1;
+  desc.name = name;
+  return SDL_JoystickAttachVirtualEx(&desc);
+}
+
+// One poll: the pad plugged first (nullptr keeps it, "" pulls it), its hat, X and
+// buttons; the reading ({-1}: none); menu cursor (-1: racing) and steering found.
+using Step = std::tuple<const char*, Uint8, int16_t, int, std::vector<int64_t>, int, int16_t>;
+
+// Sets the pads up for each step before the game's poll, and checks what
+// the poll read as the game receives it; unloads after the last step.
+class PadScript final : public GameWindowHandlers, public InputTap {
+ public:
+  PadScript(SdlPlatform& sdl, std::vector<Step> steps) : sdl_(sdl), steps_(std::move(steps)) {
+    SetUp();
+  }
+  void Form_Load() override {
+    form1_.Form_Load();
+    game_.s.Ticks = 0;  // no countdown
+  }
+  void Timer1_Timer(const InputEvent& tick) override { form1_.Timer1_Timer(tick); }
+  void Before(const InputEvent& live, bool) override {
+    if (live.kind != InputEvent::kTick && live.kind != InputEvent::kPoll) return;
+    if (next_ == steps_.size()) {
+      sdl_.UnloadGameWindow();
+      return;
+    }
+    SCOPED_TRACE(next_);
+    const auto& [plug, hat, x, buttons, reading, item, steer] = steps_[next_++];
+    EXPECT_EQ(game_.form2 ? game_.form2->CurrentItem : -1, item);
+    EXPECT_EQ(game_.s.Steer, steer);
+    const auto got =
+        live.joy ? std::vector<int64_t>{live.joy->dwXpos, live.joy->dwYpos, live.joy->dwButtons}
+                 : std::vector<int64_t>{-1};
+    EXPECT_EQ(got, reading);
+    SetUp();
+  }
+  size_t next_ = 0;
+
+ private:
+  // The pads as the next step has them.
+  void SetUp() {
+    if (next_ == steps_.size()) return;
+    const auto& [plug, hat, x, buttons, reading, item, steer] = steps_[next_];
+    if (plug != nullptr && pad_ != nullptr) SDL_JoystickClose(pad_);
+    if (plug != nullptr && pad_ != nullptr) SDL_JoystickDetachVirtual(0);
+    if (plug != nullptr) pad_ = *plug ? SDL_JoystickOpen(AttachPad(plug)) : nullptr;
+    SDL_JoystickSetVirtualHat(pad_, 0, hat);
+    SDL_JoystickSetVirtualAxis(pad_, 0, x);
+    for (int i = 0; i < 4; ++i) SDL_JoystickSetVirtualButton(pad_, i, (buttons >> i) & 1);
+  }
+
+  SdlPlatform& sdl_;
+  std::vector<Step> steps_;
+  SDL_Joystick* pad_ = nullptr;  // the script's own handle, for setting its state
+  Game game_;
+  Form1Handlers form1_{game_, sdl_};
+};
+
+TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
+  // "Test pad" is known only from the settings folder's mapping file, by GUID
+  // with the checksum cleared as mapping lists have it; line 2 is bad.
+  ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+  char guid[33] = {};
+  SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(AttachPad("Test pad")), guid, sizeof guid);
+  SDL_Quit();
+  std::fill(guid + 4, guid + 8, '0');
+  const testing::ScratchDir scratch("pad-game");
+  const std::string home = scratch.path().string();
+  std::filesystem::create_directories(home + "/quorvel");
+  const std::string file = home + "/quorvel/gamecontrollerdb.txt";
+  std::ofstream(file) << "# mine\nnot a mapping\n"
+                      << guid << ",Test pad,a:b2,b:b3,leftx:a0,lefty:a1,dpup:h0.1,dpright:h0.2,"
+                      << "dpdown:h0.4,dpleft:h0.8,platform:Linux\nzz,platform:Windows\n";
+  setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+  std::string error;
+  ::testing::internal::CaptureStderr();
+  auto sdl = SdlPlatform::Open({}, error);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "quorvel: warning: ignoring 1 line of '" + file +
+                "' that is not a controller mapping (line 2)\n");
+  ASSERT_NE(sdl, nullptr) << error;
+
+  const int south = 4, east = 8;
+  PadScript script(*sdl, {{nullptr, 0, 0, 0, {-1}, -1, 0},
+                          {"Test pad", SDL_HAT_LEFT, 32767, 0, {0, 32768, 0}, -1, 0},  // D-pad wins
+                          {"", 0, 0, 0, {-1}, -1, -1},
+                          {"Odd pad", SDL_HAT_LEFT, 32767, south, {65535, 32768, 0}, -1, 0},  // raw
+                          {"Test pad", 0, 0, south, {32768, 32768, 1}, -1, 1},  // opens the menu
+                          {nullptr, SDL_HAT_DOWN, 0, south, {32768, 65535, 1}, 0, 1},
+                          {"", 0, 0, 0, {-1}, 3, 1},
+                          {"Test pad", 0, 0, 0, {32768, 32768, 0}, 3, 1},
+                          {nullptr, SDL_HAT_DOWN, 0, east, {32768, 65535, 2}, 3, 1},  // cancels
+                          {nullptr, SDL_HAT_RIGHT, -32768, 0, {65535, 32768, 0}, -1, 1},
+                          {"", 0, 0, 0, {-1}, -1, 2}});
+  InputTaps taps;
+  taps.Add(script);
+  EXPECT_EQ(sdl->Run(script, taps), 0);
+  EXPECT_EQ(script.next_, 11u);
+}
+
+}  // namespace
+
 }  // namespace quorvel

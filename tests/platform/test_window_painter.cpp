@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "platform/raster/fonts.h"
-#include "platform/raster/label_painter.h"
 #include "platform/raster/raster_surface.h"
 #include "platform/raster/window_painter.h"
 #include "support/sdl_images.h"

@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/draw_op.h"
@@ -65,6 +66,7 @@ class RecordingPlatform final : public Platform {
   int slept_ms = 0;  // total of all Sleep calls
   std::vector<int> sleeps;
   std::function<void(int ms)> on_sleep;  // runs for every Sleep, after the record
+  std::string status_text;               // the last line the game gave SetStatusText
 
   Surface& Picture1() override { return surface; }
   void SetLabels(const Form1Labels& labels) override;
@@ -73,6 +75,7 @@ class RecordingPlatform final : public Platform {
   void ShowMenuModal(MenuWindow& menu) override;
   void UnloadGameWindow() override { unloaded = true; }
   void Sleep(int ms) override;
+  void SetStatusText(const std::string& text) override { status_text = text; }
 };
 
 // A ghost car standing at one place for the whole race.

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "platform/raster/raster_surface.h"
 #include "ui/layout.h"
 
 namespace quorvel::testing {
@@ -25,6 +26,15 @@ inline Rgb PixelAt(SDL_Surface* s, int x, int y) {
   Rgb c;
   SDL_GetRGB(reinterpret_cast<const Uint32*>(row)[x], s->format, &c.r, &c.g, &c.b);
   return c;
+}
+
+// Colour of pixel (x, y) of the drawing surface's image as a Windows colour
+// value; -1 outside it.
+inline Colour ColourAt(RasterSurface& surface, int x, int y) {
+  SDL_Surface* image = surface.image();
+  if (x < 0 || y < 0 || x >= image->w || y >= image->h) return -1;
+  const auto* row = static_cast<const uint8_t*>(image->pixels) + y * image->pitch;
+  return ColourOfPixel(reinterpret_cast<const uint32_t*>(row)[x]);
 }
 
 // Whether `actual` shows `expected` pixel for pixel (RGB; any formats);

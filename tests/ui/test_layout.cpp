@@ -1,4 +1,4 @@
-// The design-time layout of both windows: sizes at 96 dpi, the cursor
+// The layout of both windows as first shown: sizes at 96 dpi, the cursor
 // frame's placement on the items, and the menu's stacking order.
 
 #include <gtest/gtest.h>

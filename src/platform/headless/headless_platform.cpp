@@ -89,8 +89,6 @@ struct HeadlessPlatform::Impl {
   std::function<std::optional<InputEvent>()> menu_source;
 
   Form1Labels labels;
-  std::string status_text;
-  MenuFrames menu_frames;
   int draws = 0;
   int slept_ms = 0;
 };
@@ -131,18 +129,6 @@ const Form1Labels& HeadlessPlatform::labels() const {
   return impl_->labels;
 }
 
-const std::string& HeadlessPlatform::status_text() const {
-  return impl_->status_text;
-}
-
-void HeadlessPlatform::SetStatusText(const std::string& text) {
-  impl_->status_text = text;
-}
-
-MenuFrames HeadlessPlatform::last_menu_frames() const {
-  return impl_->menu_frames;
-}
-
 RasterSurface& HeadlessPlatform::raster() {
   return impl_->raster;
 }
@@ -174,7 +160,6 @@ void HeadlessPlatform::SetTimer1Enabled(bool) {}
 
 void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
   menu.Form_Load();
-  impl_->menu_frames = menu.Frames();
   while (!menu.Closed()) {
     const std::optional<InputEvent> event =
         impl_->menu_source ? impl_->menu_source() : std::nullopt;
@@ -182,12 +167,10 @@ void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
       // The script has run out: leave as Esc would. The show ends here even
       // if the menu ignored it, so a script can never hang the driver.
       menu.Form_KeyDown(kVkEscape);
-      impl_->menu_frames = menu.Frames();
       return;
     }
     if (event->kind == InputEvent::kKey) menu.Form_KeyDown(event->key);
     if (event->kind == InputEvent::kPoll) menu.Timer1_Timer(event->joy);
-    impl_->menu_frames = menu.Frames();
   }
 }
 

@@ -39,9 +39,6 @@ class HeadlessPlatform final : public Platform {
   int slept_ms() const;
   void ResetCounters();
   const Form1Labels& labels() const;
-  // The last line the game gave SetStatusText.
-  const std::string& status_text() const;
-  MenuFrames last_menu_frames() const;
   RasterSurface& raster();
   // Prints each frame's drawing operations as one JSON line at every refresh
   // ({"frame": K, "ops": [...]}); nullptr switches it off.
@@ -60,7 +57,6 @@ class HeadlessPlatform final : public Platform {
   void ShowMenuModal(MenuWindow& menu) override;
   void UnloadGameWindow() override;
   void Sleep(int ms) override;
-  void SetStatusText(const std::string& text) override;
 
  private:
   struct Impl;

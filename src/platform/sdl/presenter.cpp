@@ -5,7 +5,6 @@
 #include <string>
 #include <system_error>
 
-#include "platform/raster/label_painter.h"
 #include "platform/raster/window_painter.h"
 #include "ui/layout.h"
 

@@ -27,8 +27,9 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string& error) {
   // An explicit SDL_VIDEODRIVER in the environment overrides this hint.
   SDL_SetHint(SDL_HINT_VIDEODRIVER,
               VideoDriverHint(EnvSet("WAYLAND_DISPLAY") || EnvSet("XDG_RUNTIME_DIR")));
-  // The plain software window surface: no GPU context, and so no vsync wait
-  // of ~16 ms in every present.
+  // SDL's software renderer draws into the window's own surface: keep that
+  // surface plain, with no GPU context behind it and so no vsync wait of
+  // ~16 ms in every present.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // The joystick is polled whether or not a window of ours has focus.
