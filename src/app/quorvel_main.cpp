@@ -226,7 +226,7 @@ int main(int argc, char** argv) {
     taps.Add(*records);
   }
   quorvel::Form1Handlers form1(game, *platform);
-  int status = platform->Run(form1, taps, replay.get());
+  int status = platform->Run(form1, &taps, replay.get());
   if (recorder != nullptr) {
     // A failed write has been reported as it happened.
     if (!recorder->Finish(form1.Unloaded())) status = 1;

@@ -73,6 +73,7 @@ class Sim {
         out_(out) {
     script_.VerifyAgainst(&game_.s);
     platform_.SetMenuSource([this] { return NextMenuEvent(); });
+    platform_.SetTaps(&taps_);
     if (o.draw_log) platform_.SetDrawLog([out](const std::string& line) { Put(out, line); });
   }
 

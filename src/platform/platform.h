@@ -104,31 +104,52 @@ class InputSource {
 };
 
 // Watches the game's input on its way in, without changing it: a recorder,
-// the records and their ghost.
+// the records and their ghost, the sound.
 class InputTap {
  public:
   virtual ~InputTap() = default;
   // Every event the game takes, just before it takes it. A close comes only
   // between ticks, so that the race has finished the tick it was in.
   virtual void Before(const InputEvent& e, bool menu_open) = 0;
-  // Once the game window has loaded, and after each tick (with the menu
-  // visit it made).
+  // The game sleeps `ms` milliseconds inside the event it is carrying out
+  // (a crash's fall and black pause).
+  virtual void Sleeping(int /*ms*/) {}
+  // The game has carried out the event: a key or poll of the open menu
+  // (the menu still loaded, even when it has just closed), or a tick, up to
+  // the menu's load when the tick opened the menu.
+  virtual void After() {}
+  // Once the game window has loaded, and after each tick with the menu
+  // visit it made.
   virtual void AfterTick() {}
 };
 
-// The taps an event passes, in order.
+// The taps an event passes, in order. A platform calls Before and Sleeping,
+// After once the menu has loaded and after each menu event, and AfterTick at
+// the end of each tick; After comes once per event, also for a tick that
+// opened no menu.
 class InputTaps {
  public:
   void Add(InputTap& tap) { taps_.push_back(&tap); }
-  void Before(const InputEvent& e, bool menu_open) const {
+  void Before(const InputEvent& e, bool menu_open) {
+    after_due_ = true;
     for (InputTap* tap : taps_) tap->Before(e, menu_open);
   }
-  void AfterTick() const {
+  void Sleeping(int ms) const {
+    for (InputTap* tap : taps_) tap->Sleeping(ms);
+  }
+  void After() {
+    if (!after_due_) return;
+    after_due_ = false;
+    for (InputTap* tap : taps_) tap->After();
+  }
+  void AfterTick() {
+    After();
     for (InputTap* tap : taps_) tap->AfterTick();
   }
 
  private:
   std::vector<InputTap*> taps_;
+  bool after_due_ = false;
 };
 
 // The game window's drawing surface Picture1: pixel units, a persistent

@@ -334,7 +334,7 @@ TEST(SdlPadGame, KnownAndUnknownPadsComeAndGoMidRaceAndMidMenu) {
                           {"", 0, 0, 0, {-1}, -1, 2}});
   InputTaps taps;
   taps.Add(script);
-  EXPECT_EQ(sdl->Run(script, taps), 0);
+  EXPECT_EQ(sdl->Run(script, &taps), 0);
   EXPECT_EQ(script.next_, 11u);
 }
 

@@ -87,6 +87,8 @@ struct HeadlessPlatform::Impl {
   std::function<bool(long, int)> on_refresh;
 
   std::function<std::optional<InputEvent>()> menu_source;
+  InputTaps no_taps;
+  InputTaps* taps = &no_taps;
 
   Form1Labels labels;
   int draws = 0;
@@ -110,6 +112,10 @@ void HeadlessPlatform::SetSubframe(int subframe) {
 
 void HeadlessPlatform::SetMenuSource(std::function<std::optional<InputEvent>()> source) {
   impl_->menu_source = std::move(source);
+}
+
+void HeadlessPlatform::SetTaps(InputTaps* taps) {
+  impl_->taps = taps != nullptr ? taps : &impl_->no_taps;
 }
 
 int HeadlessPlatform::draws() const {
@@ -160,6 +166,7 @@ void HeadlessPlatform::SetTimer1Enabled(bool) {}
 
 void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
   menu.Form_Load();
+  impl_->taps->After();
   while (!menu.Closed()) {
     const std::optional<InputEvent> event =
         impl_->menu_source ? impl_->menu_source() : std::nullopt;
@@ -171,6 +178,7 @@ void HeadlessPlatform::ShowMenuModal(MenuWindow& menu) {
     }
     if (event->kind == InputEvent::kKey) menu.Form_KeyDown(event->key);
     if (event->kind == InputEvent::kPoll) menu.Timer1_Timer(event->joy);
+    impl_->taps->After();
   }
 }
 
@@ -180,6 +188,7 @@ void HeadlessPlatform::Sleep(int ms) {
   // A Windows sleep takes an unsigned count; the game only passes positive
   // ones, and a negative one must not wind the record back.
   if (ms > 0) impl_->slept_ms += ms;
+  impl_->taps->Sleeping(ms);
 }
 
 }  // namespace quorvel

@@ -27,6 +27,9 @@ class HeadlessPlatform final : public Platform {
   // it open. Nothing, or no source at all, ends the show as if Esc had been
   // pressed.
   void SetMenuSource(std::function<std::optional<InputEvent>()> source);
+  // The taps told of the game's sleeps, of the menu's load and of each menu
+  // event once the menu has carried it out; nullptr: none.
+  void SetTaps(InputTaps* taps);
 
   // From 1 on, the refreshes that follow are pictures between ticks: not
   // counted as draws nor logged, handed to the refresh hook with this

@@ -145,7 +145,8 @@ struct SdlPlatform::Impl {
   };
   Devices devices{*this};
   InputSource* source = &devices;
-  const InputTaps* taps = nullptr;
+  InputTaps no_taps;
+  InputTaps* taps = &no_taps;
   bool focused = false;  // either window had the keyboard focus when the tick came due
   // A close that came inside a tick, and whether the menu was open then: the
   // taps see it once the tick is over.
@@ -268,13 +269,13 @@ SdlPlatform::SdlPlatform(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 SdlPlatform::~SdlPlatform() = default;
 
-int SdlPlatform::Run(GameWindowHandlers& handlers, const InputTaps& taps, InputSource* source) {
+int SdlPlatform::Run(GameWindowHandlers& handlers, InputTaps* taps, InputSource* source) {
   Impl& s = *impl_;
   s.handlers = &handlers;
-  s.taps = &taps;
+  s.taps = taps != nullptr ? taps : &s.no_taps;
   s.source = source != nullptr ? source : &s.devices;
   handlers.Form_Load();
-  taps.AfterTick();
+  s.taps->AfterTick();
   if (!s.ended()) {
     s.form1->Show();
     // Should the window manager's frame have been unknown before, it is
@@ -288,7 +289,7 @@ int SdlPlatform::Run(GameWindowHandlers& handlers, const InputTaps& taps, InputS
     s.form1->Hide();
   }
   s.handlers = nullptr;
-  s.taps = nullptr;
+  s.taps = &s.no_taps;
   s.source = &s.devices;
   return 0;
 }
@@ -373,7 +374,7 @@ bool SdlPlatform::Impl::Pump(const std::function<bool()>& wait) {
 
 // Hands an event of the source's, through the taps, to whoever takes it now.
 void SdlPlatform::Impl::Deliver(const std::optional<InputEvent>& e) {
-  if (!e || taps == nullptr) return;
+  if (!e) return;
   const bool menu_open = menu != nullptr;
   switch (e->kind) {
     case InputEvent::kTick:
@@ -398,6 +399,7 @@ void SdlPlatform::Impl::Deliver(const std::optional<InputEvent>& e) {
       } else {
         menu->Timer1_Timer(e->joy);
       }
+      taps->After();
       if (!menu->Closed()) RepaintMenu();
       return;
     case InputEvent::kClose:
@@ -618,6 +620,7 @@ void SdlPlatform::SetStatusText(const std::string& text) {
 }
 
 void SdlPlatform::Sleep(int ms) {
+  impl_->taps->Sleeping(ms);
   impl_->Loop([] { return false; }, MonotonicMicros() + int64_t{ms} * kMicrosPerMilli);
 }
 
@@ -640,6 +643,7 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
   // window's keys, so the game is never stuck in a visit it cannot end.
   s.menu = &menu;
   menu.Form_Load();
+  s.taps->After();
   if (s.form2 != nullptr && !s.form2->gone() && !menu.Closed()) {
     s.form2->Show();
     s.form2->TakeFocus();

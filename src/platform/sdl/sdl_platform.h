@@ -132,8 +132,8 @@ class SdlPlatform final : public Platform {
   // window is unloaded, closed or destroyed. The game's input comes from
   // `source`, or from the keyboard and the first joystick when it is
   // nullptr (the devices are read only then), and every event passes
-  // `taps` on its way. Returns the exit status, 0.
-  int Run(GameWindowHandlers& handlers, const InputTaps& taps = {}, InputSource* source = nullptr);
+  // `taps` (none when nullptr) on its way. Returns the exit status, 0.
+  int Run(GameWindowHandlers& handlers, InputTaps* taps = nullptr, InputSource* source = nullptr);
 
   Surface& Picture1() override;
   void SetLabels(const Form1Labels& labels) override;
