@@ -28,24 +28,37 @@ float BearingOf(double dx, double dy) {
 
 }  // namespace
 
-bool ProjectPoint(const RaceState& s, float SurfaceWidth, const float& GroundX,
-                  const float& GroundY, int32_t& ScreenX, int32_t& ScreenY,
-                  const float& EyeHeight) {
-  const double dx = static_cast<double>(GroundX) - static_cast<double>(s.Pos[2]);
-  const double dy = static_cast<double>(GroundY) - static_cast<double>(s.Pos[3]);
+GroundProjection ProjectGroundPoint(const ProjectionView& view, float GroundX, float GroundY) {
+  const double dx = static_cast<double>(GroundX) - static_cast<double>(view.eye_x);
+  const double dy = static_cast<double>(GroundY) - static_cast<double>(view.eye_y);
   const float dist = static_cast<float>(std::sqrt(dx * dx + dy * dy));
   const float bearing = BearingOf(dx, dy);
-  const float rel = static_cast<float>(static_cast<double>(bearing) - s.Heading);
+  const float rel = static_cast<float>(static_cast<double>(bearing) - view.heading);
   const double cos_rel = std::cos(static_cast<double>(rel));
 
   // Written as "not usable" tests so that NaN anywhere also rejects the point.
-  if (!(cos_rel > 0.2) || !(dist >= 0.1f)) return false;
+  GroundProjection p;
+  if (!(cos_rel > 0.2) || !(dist >= 0.1f)) return p;
 
   const double sin_rel = std::sin(static_cast<double>(rel));
-  const double w = SurfaceWidth;
-  ScreenX = NearestInt32(((sin_rel * -1) / cos_rel + 1) * w / 1.8);
-  ScreenY = NearestInt32(((static_cast<double>(EyeHeight) / dist) / cos_rel + 1) * w / 1.8);
-  return WithinPictureBound(ScreenY) && WithinPictureBound(ScreenX);
+  const double w = view.width;
+  p.written = true;
+  p.x = NearestInt32(((sin_rel * -1) / cos_rel + 1) * w / 1.8);
+  p.y = NearestInt32(((static_cast<double>(view.eye_height) / dist) / cos_rel + 1) * w / 1.8);
+  p.usable = WithinPictureBound(p.y) && WithinPictureBound(p.x);
+  return p;
+}
+
+bool ProjectPoint(const RaceState& s, float SurfaceWidth, const float& GroundX,
+                  const float& GroundY, int32_t& ScreenX, int32_t& ScreenY,
+                  const float& EyeHeight) {
+  const GroundProjection p =
+      ProjectGroundPoint(ProjectionView::Of(s, SurfaceWidth, EyeHeight), GroundX, GroundY);
+  if (p.written) {
+    ScreenX = p.x;
+    ScreenY = p.y;
+  }
+  return p.usable;
 }
 
 }  // namespace quorvel

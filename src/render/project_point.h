@@ -20,4 +20,28 @@ namespace quorvel {
 bool ProjectPoint(const RaceState& s, float SurfaceWidth, const float& GroundX,
                   const float& GroundY, int32_t& ScreenX, int32_t& ScreenY, const float& EyeHeight);
 
+// What a projection reads besides the point: the eye Pos(2), Pos(3) and
+// Heading, the surface width in pixels and the eye height in world units.
+struct ProjectionView {
+  float eye_x = 0;
+  float eye_y = 0;
+  float heading = 0;
+  float width = 0;
+  float eye_height = 0;
+
+  static ProjectionView Of(const RaceState& s, float SurfaceWidth, float EyeHeight) {
+    return {s.Pos[2], s.Pos[3], s.Heading, SurfaceWidth, EyeHeight};
+  }
+};
+
+// ProjectPoint's work as a value, for callers that keep it: whether the
+// outputs would be written, what they would be, and the result.
+struct GroundProjection {
+  bool written = false;  // false: beside or behind the view, too close, or no direction
+  bool usable = false;   // the result: written, and both within +-10000
+  int32_t x = 0;         // pixels; meaningful only when written
+  int32_t y = 0;
+};
+GroundProjection ProjectGroundPoint(const ProjectionView& view, float GroundX, float GroundY);
+
 }  // namespace quorvel
