@@ -8,6 +8,10 @@ namespace {
 
 constexpr int32_t kMaxSplitDepth = 5;
 constexpr double kCullRadius = 400;  // world units from the car, not from the eye
+// Squared distances clearly on either side of kCullRadius squared: square
+// roots are monotonic, so only those in between need one.
+constexpr double kSurelyNear2 = kCullRadius * kCullRadius;
+constexpr double kSurelyFar2 = kSurelyNear2 + 1;
 
 // A corner with what is known about it so far. Pieces of one triangle share
 // corners with their parent and siblings, so each corner is measured and
@@ -37,7 +41,9 @@ bool NearCar(const RaceState& s, Corner& c) {
   if (!c.measured) {
     const double dy = static_cast<double>(c.y) - s.Pos[1];
     const double dx = static_cast<double>(c.x) - s.Pos[0];
-    c.near = std::sqrt(dy * dy + dx * dx) <= kCullRadius;
+    const double distance2 = dy * dy + dx * dx;
+    c.near = distance2 <= kSurelyNear2 ||
+             (!(distance2 > kSurelyFar2) && std::sqrt(distance2) <= kCullRadius);
     c.measured = true;
   }
   return c.near;
@@ -45,10 +51,14 @@ bool NearCar(const RaceState& s, Corner& c) {
 
 bool Usable(const Context& ctx, Corner& c) {
   if (!c.projected) {
-    c.usable = ctx.projections.Project(c.x, c.y, c.point.x, c.point.y);
+    c.usable = ctx.projections.Project(c.x, c.y, c.point);
     c.projected = true;
   }
   return c.usable;
+}
+
+bool KnownUnusable(const Corner& c) {
+  return c.projected && !c.usable;
 }
 
 Corner Midpoint(const Corner& a, const Corner& b) {
@@ -63,8 +73,10 @@ void DrawPiece(const Context& ctx, Corner& c1, Corner& c2, Corner& c3, int32_t d
   if (!NearCar(ctx.s, c1) && !NearCar(ctx.s, c2) && !NearCar(ctx.s, c3)) return;
 
   // A piece at the last depth is drawn whole or not at all: its own pieces
-  // would draw nothing. So it needs its corners only while they are usable.
+  // would draw nothing. So it needs its corners only while they are usable,
+  // and a corner known to be unusable spares projecting the others.
   if (depth == kMaxSplitDepth) {
+    if (KnownUnusable(c1) || KnownUnusable(c2) || KnownUnusable(c3)) return;
     if (Usable(ctx, c1) && Usable(ctx, c2) && Usable(ctx, c3)) {
       const PolyPoint points[3] = {c1.point, c2.point, c3.point};
       ctx.picture.Polygon(points);

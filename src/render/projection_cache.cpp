@@ -25,25 +25,25 @@ ProjectionCache::ProjectionCache(uint32_t max_kept) : max_kept_(std::min(max_kep
 void ProjectionCache::UseView(const ProjectionView& view) {
   if (SameBits(view, view_)) return;
   view_ = view;
+  cone_ = ViewCone(view);
   if (kept_ == 0) return;
   outcome_.fill(kEmpty);
   kept_ = 0;
 }
 
-bool ProjectionCache::ProjectAndKeep(uint32_t slot, uint32_t x, uint32_t y, int32_t& ScreenX,
-                                     int32_t& ScreenY) {
-  const GroundProjection p =
-      ProjectGroundPoint(view_, std::bit_cast<float>(x), std::bit_cast<float>(y));
-  if (p.written) {
-    ScreenX = p.x;
-    ScreenY = p.y;
-  }
+bool ProjectionCache::ProjectAndKeep(uint32_t slot, uint32_t x, uint32_t y, PolyPoint& Screen) {
+  const float ground_x = std::bit_cast<float>(x);
+  const float ground_y = std::bit_cast<float>(y);
+  const GroundProjection p = cone_.SurelyOutside(ground_x, ground_y)
+                                 ? GroundProjection{{}, ProjectionOutcome::kNotWritten}
+                                 : ProjectGroundPoint(view_, ground_x, ground_y);
+  if (p.outcome != ProjectionOutcome::kNotWritten) Screen = p.screen;
   if (kept_ < max_kept_) {
-    entry_[slot] = Entry{x, y, p.x, p.y};
-    outcome_[slot] = !p.written ? kNotWritten : p.usable ? kWrittenUsable : kWrittenUnusable;
+    entry_[slot] = Entry{x, y, p.screen};
+    outcome_[slot] = p.outcome;
     ++kept_;
   }
-  return p.usable;
+  return p.outcome == ProjectionOutcome::kWrittenUsable;
 }
 
 }  // namespace quorvel

@@ -34,33 +34,28 @@ class ProjectionCache {
   void UseView(const ProjectionView& view);
 
   // Exactly ProjectPoint for this point and the view in use: the same
-  // result, and ScreenX, ScreenY written with the same values, or left
-  // alone, as ProjectPoint writes or leaves them. Points are told apart by
-  // the bit patterns of their coordinates.
-  bool Project(const float& GroundX, const float& GroundY, int32_t& ScreenX, int32_t& ScreenY) {
+  // result, and `Screen` (ScreenX, ScreenY) written with the same values,
+  // or left alone, as ProjectPoint writes or leaves them. Points are told
+  // apart by the bit patterns of their coordinates.
+  bool Project(const float& GroundX, const float& GroundY, PolyPoint& Screen) {
     const uint32_t x = std::bit_cast<uint32_t>(GroundX);
     const uint32_t y = std::bit_cast<uint32_t>(GroundY);
     for (uint32_t slot = SlotOf(x, y);; slot = (slot + 1) % kSlots) {
-      const Outcome outcome = outcome_[slot];
-      if (outcome == kEmpty) return ProjectAndKeep(slot, x, y, ScreenX, ScreenY);
+      const ProjectionOutcome outcome = outcome_[slot];
+      if (outcome == kEmpty) return ProjectAndKeep(slot, x, y, Screen);
       const Entry& e = entry_[slot];
       if (e.x != x || e.y != y) continue;
-      if (outcome != kNotWritten) {
-        ScreenX = e.sx;
-        ScreenY = e.sy;
-      }
-      return outcome == kWrittenUsable;
+      if (outcome != ProjectionOutcome::kNotWritten) Screen = e.screen;
+      return outcome == ProjectionOutcome::kWrittenUsable;
     }
   }
 
  private:
-  // What one projection did: whether it wrote the picture point, and
-  // whether the point is usable.
-  enum Outcome : uint8_t { kEmpty = 0, kNotWritten, kWrittenUnusable, kWrittenUsable };
+  static constexpr ProjectionOutcome kEmpty{0};
 
   struct Entry {
-    uint32_t x, y;   // bit patterns of the ground point, world units
-    int32_t sx, sy;  // the picture point in pixels, when written
+    uint32_t x, y;     // bit patterns of the ground point, world units
+    PolyPoint screen;  // pixels, when written
   };
 
   // Fibonacci hashing of both patterns at once: the low mantissa bits,
@@ -75,12 +70,13 @@ class ProjectionCache {
   // Projects the point with the bit patterns x, y, not kept yet, and keeps
   // it in the empty `slot` (its place in the probe sequence) while there is
   // room.
-  bool ProjectAndKeep(uint32_t slot, uint32_t x, uint32_t y, int32_t& ScreenX, int32_t& ScreenY);
+  bool ProjectAndKeep(uint32_t slot, uint32_t x, uint32_t y, PolyPoint& Screen);
 
   uint32_t max_kept_;
   uint32_t kept_ = 0;
   ProjectionView view_{};
-  std::array<Outcome, kSlots> outcome_;
+  ViewCone cone_{view_};
+  std::array<ProjectionOutcome, kSlots> outcome_;
   std::array<Entry, kSlots> entry_;  // meaningful only where outcome_ is not kEmpty
 };
 
