@@ -25,9 +25,9 @@ void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const floa
 void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
                       const float& EyeHeight);
 
-// The same picture with the road's corners projected through `projections`
-// (which keeps them for this picture's eye only), for a caller that chooses
-// how many are kept.
+// The same picture with the road's corners projected through `projections`,
+// which keeps them for one eye, eye height and width at a time: for a
+// caller that chooses how they are kept.
 void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
                       const float& EyeHeight, ProjectionCache& projections);
 

@@ -50,8 +50,9 @@ struct GroundProjection {
 GroundProjection ProjectGroundPoint(const ProjectionView& view, float GroundX, float GroundY);
 
 // A test for points well beside or behind the view, which spares them the
-// arctangent, sine and cosine of the projection: nearly half of the
-// corners a picture projects are such points.
+// arctangent, sine and cosine of the projection. Most points beside the
+// view lie close to its edge, where the pieces of split triangles crowd,
+// but a good part lie well away.
 class ViewCone {
  public:
   explicit ViewCone(const ProjectionView& view);

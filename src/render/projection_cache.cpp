@@ -1,7 +1,5 @@
 #include "render/projection_cache.h"
 
-#include <algorithm>
-
 namespace quorvel {
 
 namespace {
@@ -18,7 +16,7 @@ bool SameBits(const ProjectionView& a, const ProjectionView& b) {
 
 }  // namespace
 
-ProjectionCache::ProjectionCache(uint32_t max_kept) : max_kept_(std::min(max_kept, kMaxKept)) {
+ProjectionCache::ProjectionCache(Mode mode) : max_kept_(mode == kKeep ? kMaxKept : 0) {
   outcome_.fill(kEmpty);
 }
 
@@ -34,7 +32,7 @@ void ProjectionCache::UseView(const ProjectionView& view) {
 bool ProjectionCache::ProjectAndKeep(uint32_t slot, uint32_t x, uint32_t y, PolyPoint& Screen) {
   const float ground_x = std::bit_cast<float>(x);
   const float ground_y = std::bit_cast<float>(y);
-  const GroundProjection p = cone_.SurelyOutside(ground_x, ground_y)
+  const GroundProjection p = max_kept_ > 0 && cone_.SurelyOutside(ground_x, ground_y)
                                  ? GroundProjection{{}, ProjectionOutcome::kNotWritten}
                                  : ProjectGroundPoint(view_, ground_x, ground_y);
   if (p.outcome != ProjectionOutcome::kNotWritten) Screen = p.screen;

@@ -23,9 +23,12 @@ class ProjectionCache {
   static constexpr uint32_t kSlots = 4096;
   static constexpr uint32_t kMaxKept = kSlots / 4 * 3;
 
-  // Keeps up to `max_kept` corners (kMaxKept at most); those met after that
-  // are projected every time they come. 0 keeps nothing.
-  explicit ProjectionCache(uint32_t max_kept = kMaxKept);
+  // kKeep keeps up to kMaxKept corners; those met after that are
+  // projected every time they come. kPlain keeps nothing and spares
+  // nothing: every corner takes the whole projection every time, as with
+  // ProjectPoint, for comparing with.
+  enum Mode { kKeep, kPlain };
+  explicit ProjectionCache(Mode mode = kKeep);
   ProjectionCache(const ProjectionCache&) = delete;
   ProjectionCache& operator=(const ProjectionCache&) = delete;
 
@@ -72,7 +75,7 @@ class ProjectionCache {
   // room.
   bool ProjectAndKeep(uint32_t slot, uint32_t x, uint32_t y, PolyPoint& Screen);
 
-  uint32_t max_kept_;
+  uint32_t max_kept_;  // kMaxKept, or 0 for kPlain
   uint32_t kept_ = 0;
   ProjectionView view_{};
   ViewCone cone_{view_};
