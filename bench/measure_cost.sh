@@ -5,14 +5,18 @@
 # the timestamps of the frames it sends to the X server, seen by strace).
 # Not a test: it prints figures. Usage: bench/measure_cost.sh [build/quorvel]
 # (QUORVEL_COST_MOTION=original for the tick period: between ticks, smooth
-# motion sends pictures faster than the period can be told apart.)
+# motion sends pictures faster than the period can be told apart;
+# QUORVEL_COST_SCALE=N shows the window at scale N, up to 3 on the 1280 x
+# 1024 screen, instead of the one the screen's dpi gives.)
 set -euo pipefail
 
 game=$(realpath "${1:-build/quorvel}")
 seconds=${QUORVEL_COST_SECONDS:-20}
 work=$(mktemp -d)
-# No records or ghost of the measurer's own.
-export XDG_DATA_HOME=$work/data
+# No records, ghost or settings (a saved scale) of the measurer's own.
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+scale_args=()
+if [[ -n ${QUORVEL_COST_SCALE:-} ]]; then scale_args=(--scale "$QUORVEL_COST_SCALE"); fi
 xvfb_pid=""
 game_pid=""
 cleanup() {
@@ -25,7 +29,7 @@ trap cleanup EXIT
 for n in $(seq 141 190); do
   if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then break; fi
 done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$n"
 unset SDL_VIDEODRIVER
@@ -37,7 +41,7 @@ now_ns() { date +%s%N; }
 
 # --- start to first frame: window mapped and the sky painted ---
 t0=$(now_ns)
-"$game" --motion "${QUORVEL_COST_MOTION:-smooth}" >/dev/null 2>&1 &
+"$game" --motion "${QUORVEL_COST_MOTION:-smooth}" "${scale_args[@]}" >/dev/null 2>&1 &
 game_pid=$!
 wid=""
 while [[ -z $wid ]]; do
@@ -48,6 +52,7 @@ while true; do
   [[ -n $px ]] && break
 done
 first_frame_ms=$((($(now_ns) - t0) / 1000000))
+window_size=$(xdotool getwindowgeometry "$wid" | awk '/Geometry/ {print $2}')
 
 # --- CPU at rest (no keys held) ---
 sleep 4  # past the countdown
@@ -94,6 +99,7 @@ drive_pct=$(awk -v c="$((c1 - c0))" -v hz="$clk_tck" -v ns="$((t2 - t1))" \
 rss_kb=$(awk '/VmRSS/ {print $2}' "/proc/$game_pid/status")
 hwm_kb=$(awk '/VmHWM/ {print $2}' "/proc/$game_pid/status")
 
+echo "window: ${window_size} pixels"
 echo "first frame on screen: ${first_frame_ms} ms after start"
 echo "CPU at rest: ${rest_pct} % of one core over ${seconds} s"
 echo "CPU while driving: ${drive_pct} % of one core over ${seconds} s"

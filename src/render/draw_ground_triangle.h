@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "race/race_state.h"
+#include "render/projection_cache.h"
 
 namespace quorvel {
 
@@ -16,9 +17,11 @@ namespace quorvel {
 // otherwise as its four midpoint pieces, recursively, in the order (1, M12,
 // M13), (2, M12, M23), (3, M13, M23), (M23, M12, M13). SplitDepth is 0 for a
 // course triangle and must not be negative; pieces are split up to depth 5,
-// so one call makes at most 1024 polygons.
-void DrawGroundTriangle(const RaceState& s, Surface& picture, const float& X1, const float& Y1,
-                        const float& X2, const float& Y2, const float& X3, const float& Y3,
-                        const int32_t& SplitDepth, const float& EyeHeight);
+// so one call makes at most 1024 polygons. Corners are projected through
+// `projections`, which the triangles of one picture share.
+void DrawGroundTriangle(const RaceState& s, Surface& picture, ProjectionCache& projections,
+                        const float& X1, const float& Y1, const float& X2, const float& Y2,
+                        const float& X3, const float& Y3, const int32_t& SplitDepth,
+                        const float& EyeHeight);
 
 }  // namespace quorvel

@@ -82,6 +82,13 @@ void DrawGhostMarker(const RaceState& s, GhostCar& ghost, Surface& picture, floa
 
 void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
                       const float& EyeHeight) {
+  // Neighbouring road triangles share corners: each is projected once.
+  ProjectionCache projections;
+  DrawScenePicture(s, steer, lean, picture, EyeHeight, projections);
+}
+
+void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
+                      const float& EyeHeight, ProjectionCache& projections) {
   // The eye stands `behind` world units back from the car, against the
   // heading swung by the steering (radians).
   const double eye_angle = steer / 80.0 + s.Heading;
@@ -106,8 +113,8 @@ void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
     picture.SetFillColor(colour);
     picture.SetPenColor(colour);
     const float* corners = &s.RoadTri[6 * i];
-    DrawGroundTriangle(s, picture, corners[0], corners[1], corners[2], corners[3], corners[4],
-                       corners[5], course_depth, EyeHeight);
+    DrawGroundTriangle(s, picture, projections, corners[0], corners[1], corners[2], corners[3],
+                       corners[4], corners[5], course_depth, EyeHeight);
   }
 
   if (s.ghost != nullptr) DrawGhostMarker(s, *s.ghost, picture, width);

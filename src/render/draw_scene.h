@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "race/race_state.h"
+#include "render/projection_cache.h"
 #include "ui/game_window.h"
 
 namespace quorvel {
@@ -24,5 +25,11 @@ void DrawScene(RaceState& s, Form1Labels& labels, Platform& platform, const floa
 // pixels are DrawScene's.
 void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
                       const float& EyeHeight);
+
+// The same picture with the road's corners projected through `projections`,
+// which keeps them for one eye, eye height and width at a time: for a
+// caller that chooses how they are kept.
+void DrawScenePicture(RaceState& s, double steer, double lean, Surface& picture,
+                      const float& EyeHeight, ProjectionCache& projections);
 
 }  // namespace quorvel

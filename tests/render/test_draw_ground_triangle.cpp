@@ -27,7 +27,8 @@ RaceState Pose(Corner car = {0, 0}, Corner eye = {0, 0}) {
 std::vector<DrawOp> Draw(const RaceState& s, Corner a, Corner b, Corner c, int32_t depth = 0,
                          float eye_height = 4) {
   RecordingSurface surface;
-  DrawGroundTriangle(s, surface, a.x, a.y, b.x, b.y, c.x, c.y, depth, eye_height);
+  ProjectionCache projections;
+  DrawGroundTriangle(s, surface, projections, a.x, a.y, b.x, b.y, c.x, c.y, depth, eye_height);
   return surface.ops;
 }
 

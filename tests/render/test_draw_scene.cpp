@@ -5,13 +5,19 @@
 #include <utility>
 #include <vector>
 
+#include "course/course_builders.h"
+#include "race/frame_tick.h"
+#include "race/reset_race.h"
+#include "race/start_up.h"
 #include "render/draw_scene.h"
+#include "support/autopilot.h"
 #include "support/recording_platform.h"
 
 namespace quorvel {
 namespace {
 
 using testing::RecordingPlatform;
+using testing::RecordingSurface;
 
 constexpr Colour kWhite = 0xFFFFFF;
 constexpr Colour kDarkGreen = 0x008000;
@@ -252,6 +258,44 @@ TEST(DrawScene, LapTextAndLabelsHandedToTheWindow) {
   s.Lap = -2;
   DrawInto(f, s);
   EXPECT_EQ(f.labels.Label4, "-2周目");
+}
+
+// Kept projections change no picture: after every tick of a whole race on
+// each course, the picture between that tick and the next, at eye heights
+// of the crash's fall and several surface widths, drawn with plain
+// projections and with the corners kept, in one cache for the whole race
+// so that it also meets every change of eye, height and width.
+TEST(DrawScene, KeptProjectionsChangeNoPictureOfAWholeRace) {
+  const float eye_heights[] = {4, 3.75f, 1.75f, 0, -2.25f, -26.25f, -77};
+  const float widths[] = {337, 360, 1011};
+  for (const int course : {1, 2}) {
+    Game g;
+    RecordingPlatform platform;
+    Form1_Load(g, platform);
+    if (course == 2) {
+      BuildCourse2(g.s);
+      ResetRace(g.s, g.form1.labels);
+    }
+    testing::Autopilot pilot(2.0f);
+    ProjectionCache kept_projections;
+    for (int i = 0; g.s.Lap < 4 && i < 8000; ++i) {
+      InputEvent tick;
+      tick.keys = pilot.Keys(g.s);
+      Timer1_Timer(g, platform, tick);
+      platform.surface.ops.clear();
+      RaceState kept_race = g.s, plain_race = g.s;
+      RecordingSurface kept, plain;
+      kept.width = plain.width = widths[i / 8 % std::size(widths)];
+      const float eye_height = eye_heights[i / 3 % std::size(eye_heights)];
+      ProjectionCache plain_projections(ProjectionCache::kPlain);
+      DrawScenePicture(plain_race, g.s.Steer + 0.5, g.s.CameraLag - 0.25, plain, eye_height,
+                       plain_projections);
+      DrawScenePicture(kept_race, g.s.Steer + 0.5, g.s.CameraLag - 0.25, kept, eye_height,
+                       kept_projections);
+      ASSERT_EQ(kept.ops, plain.ops) << "course " << course << ", tick " << g.s.Ticks;
+    }
+    EXPECT_EQ(g.s.Lap, 4) << "course " << course;
+  }
 }
 
 }  // namespace

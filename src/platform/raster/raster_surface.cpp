@@ -137,17 +137,6 @@ void WalkLine(const AxisView& view, int64_t u0, int64_t v0, int64_t u1, int64_t 
 
 }  // namespace
 
-bool MissesImage(const PixelBuffer& image, const PolyPoint* points, int count) {
-  int32_t min_x = points[0].x, max_x = points[0].x, min_y = points[0].y, max_y = points[0].y;
-  for (int i = 1; i < count; ++i) {
-    min_x = std::min(min_x, points[i].x);
-    max_x = std::max(max_x, points[i].x);
-    min_y = std::min(min_y, points[i].y);
-    max_y = std::max(max_y, points[i].y);
-  }
-  return max_x < 0 || max_y < 0 || min_x >= image.width || min_y >= image.height;
-}
-
 uint32_t PixelValue(Colour colour) {
   const auto v = static_cast<uint32_t>(colour);
   return 0xFF000000u | ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);

@@ -16,6 +16,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 
@@ -51,8 +52,18 @@ struct PixelRect {
 };
 
 // Whether the bounding box of `count` points lies wholly off the image, so
-// that nothing drawn within it can touch a pixel.
-bool MissesImage(const PixelBuffer& image, const PolyPoint* points, int count);
+// that nothing drawn within it can touch a pixel. Inline: every polygon of
+// a picture is tested, most of them more than once.
+inline bool MissesImage(const PixelBuffer& image, const PolyPoint* points, int count) {
+  int32_t min_x = points[0].x, max_x = points[0].x, min_y = points[0].y, max_y = points[0].y;
+  for (int i = 1; i < count; ++i) {
+    min_x = std::min(min_x, points[i].x);
+    max_x = std::max(max_x, points[i].x);
+    min_y = std::min(min_y, points[i].y);
+    max_y = std::max(max_y, points[i].y);
+  }
+  return max_x < 0 || max_y < 0 || min_x >= image.width || min_y >= image.height;
+}
 
 // The opaque ARGB8888 pixel of a Windows colour value.
 uint32_t PixelValue(Colour colour);
