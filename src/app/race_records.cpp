@@ -164,20 +164,33 @@ void RaceRecords::Finish(const RaceTimes& times) {
   NewRecords news;
   if (records_ && IsRecordKey(key)) {
     std::vector<std::string> warnings;
-    std::string error;
-    const bool saved =
-        records_->Update(key, times.race, times.best_lap(), setup_.today(), news, warnings, error);
+    std::string error, run_error;
+    // Nothing is kept where the records could not be read at the start:
+    // that was said then.
+    const bool saved = records_->usable() && records_->Update(
+                                                 key, times.race, times.best_lap(), setup_.today(),
+                                                 [&](const NewRecords& merged) {
+                                                   if (merged.race) run_error = KeepBestRun(key);
+                                                 },
+                                                 news, warnings, error);
     for (const std::string& w : warnings) setup_.warn(w);
     if (!saved) {
-      setup_.warn("the records are not kept: " + error);
+      if (records_->usable()) {
+        setup_.warn(std::string(run_error.empty() ? "the records are"
+                                                  : "the records and the best run are") +
+                    " not kept: " + error);
+      }
+      lost_ = true;
       news = {};  // nothing new was kept
+    } else if (!run_error.empty()) {
+      setup_.warn("the best run is not kept: " + run_error);
+      lost_ = true;
     }
-    if (saved && news.race) KeepBestRun(key);
   }
   platform_.SetStatusText(FinishText(times, news));
 }
 
-void RaceRecords::KeepBestRun(const RecordKey& key) {
+std::string RaceRecords::KeepBestRun(const RecordKey& key) {
   const std::string path = setup_.dir + "/" + BestRunFileName(key);
   // The race just played, from a fresh start of the game to this finish.
   const std::string text = lines_.text();
@@ -186,15 +199,17 @@ void RaceRecords::KeepBestRun(const RecordKey& key) {
     error = lines_.error();
   } else {
     FileTarget place;
-    if (PrepareFileTarget(path, place, error) && ReplaceFileAtomically(place, text, error)) return;
+    if (PrepareFileTarget(path, place, error) && ReplaceFileAtomically(place, text, error)) {
+      return {};
+    }
   }
-  setup_.warn("the best run is not kept: " + error);
   // The run kept before is no longer the record's: no ghost slower than the
   // record it stands for.
   if (unlink(path.c_str()) != 0 && errno != ENOENT) {
-    setup_.warn("the earlier best run " + Quoted(path, kMaxQuotedPathChars) +
-                " cannot be removed (" + std::strerror(errno) + ")");
+    error += "; nor can the earlier one " + Quoted(path, kMaxQuotedPathChars) + " be removed (" +
+             std::strerror(errno) + ")";
   }
+  return error;
 }
 
 }  // namespace quorvel
