@@ -133,7 +133,7 @@ void RaceRecords::StartGhost() {
   if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     const int error = errno;
     if (fd >= 0) close(fd);
-    if (fd < 0 && error == ENOENT && kept) return;
+    if (fd < 0 && (error == ENOENT || error == ENOTDIR) && kept) return;  // none kept
     setup_.warn("cannot read " + ghost_name_ + " (" +
                 (fd < 0 ? std::strerror(error) : "not a recording (a regular file)") +
                 "); racing without its ghost");
@@ -195,13 +195,13 @@ std::string RaceRecords::KeepBestRun(const RecordKey& key) {
   // The race just played, from a fresh start of the game to this finish.
   const std::string text = lines_.text();
   std::string error;
+  FileTarget place;
   if (text.empty()) {
     error = lines_.error();
-  } else {
-    FileTarget place;
-    if (PrepareFileTarget(path, place, error) && ReplaceFileAtomically(place, text, error)) {
-      return {};
-    }
+  } else if (PrepareFileTarget(path, place, error) && !MayReplace(place, error)) {
+    return error;  // the player's own file (or link's target): left as it is
+  } else if (error.empty() && ReplaceFileAtomically(place, text, error)) {
+    return {};
   }
   // The run kept before is no longer the record's: no ghost slower than the
   // record it stands for.
