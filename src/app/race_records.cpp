@@ -165,14 +165,14 @@ void RaceRecords::Finish(const RaceTimes& times) {
   if (records_ && IsRecordKey(key)) {
     std::vector<std::string> warnings;
     std::string error, run_error;
+    const auto keep_run = [&](const NewRecords& merged) {
+      if (merged.race) run_error = KeepBestRun(key);
+    };
     // Nothing is kept where the records could not be read at the start:
     // that was said then.
-    const bool saved = records_->usable() && records_->Update(
-                                                 key, times.race, times.best_lap(), setup_.today(),
-                                                 [&](const NewRecords& merged) {
-                                                   if (merged.race) run_error = KeepBestRun(key);
-                                                 },
-                                                 news, warnings, error);
+    const bool saved =
+        records_->usable() && records_->Update(key, times.race, times.best_lap(), setup_.today(),
+                                               keep_run, news, warnings, error);
     for (const std::string& w : warnings) setup_.warn(w);
     if (!saved) {
       if (records_->usable()) {

@@ -21,8 +21,19 @@ struct SettingsKey {
   std::string (*format)(const Settings& settings);
 };
 
+// The words of values are read in any case: `ghost = YES` is yes.
+bool SameWord(std::string_view value, std::string_view word) {
+  if (value.size() != word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    const char c =
+        value[i] >= 'A' && value[i] <= 'Z' ? static_cast<char>(value[i] - 'A' + 'a') : value[i];
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
 bool ParseScale(std::string_view value, Settings& out) {
-  if (value == "auto") {
+  if (SameWord(value, "auto")) {
     out.scale.reset();
     return true;
   }
@@ -34,17 +45,6 @@ bool ParseScale(std::string_view value, Settings& out) {
 
 std::string FormatScale(const Settings& settings) {
   return settings.scale ? std::to_string(*settings.scale) : "auto";
-}
-
-// The words of values are read in any case: `ghost = YES` is yes.
-bool SameWord(std::string_view value, std::string_view word) {
-  if (value.size() != word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    const char c =
-        value[i] >= 'A' && value[i] <= 'Z' ? static_cast<char>(value[i] - 'A' + 'a') : value[i];
-    if (c != word[i]) return false;
-  }
-  return true;
 }
 
 template <bool Settings::*field>
