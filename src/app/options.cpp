@@ -311,13 +311,14 @@ std::string GameUsage() {
          "          Ctrl+Plus, Ctrl+Minus: one scale step up, down; Ctrl+0: automatic\n"
          "\n" +
          (settings.empty()
-              ? std::string("Settings are not kept: neither XDG_CONFIG_HOME nor HOME is set.\n")
+              ? std::string("Settings are not kept: neither XDG_CONFIG_HOME nor HOME is set to an "
+                            "absolute folder.\n")
               : "Settings are kept in " + Quoted(settings, kMaxQuotedPathChars) +
                     ";\npad mappings in SDL's format can go beside it in gamecontrollerdb.txt.\n") +
-         (records.empty()
-              ? std::string("Records are not kept: neither XDG_DATA_HOME nor HOME is set.\n")
-              : "Records and best runs are kept in " + Quoted(records, kMaxQuotedPathChars) +
-                    ".\n");
+         (records.empty() ? std::string("Records are not kept: neither XDG_DATA_HOME nor HOME is "
+                                        "set to an absolute folder.\n")
+                          : "Records and best runs are kept in " +
+                                Quoted(records, kMaxQuotedPathChars) + ".\n");
 }
 
 std::string SimUsage() {

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     // Only reading: a file the game cannot use stays where it is.
     const std::string dir = quorvel::DataDir();
     if (dir.empty()) {
-      Warn("neither XDG_DATA_HOME nor HOME is set: no records are kept");
+      Warn("neither XDG_DATA_HOME nor HOME is set to an absolute folder: no records are kept");
       return 1;
     }
     std::vector<std::string> warnings;
@@ -140,18 +140,24 @@ int main(int argc, char** argv) {
   }
   int replay_fd = -1;
   if (!options.replay_path.empty()) {
-    replay_fd = open(options.replay_path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO that no program writes is refused at once rather
+    // than waited on before any window opens. Only a file is replayed: the
+    // replay reads as it plays, and a pipe whose writer stalls would hold
+    // the game, Esc and the close button included.
+    replay_fd = open(options.replay_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (replay_fd < 0) {
       std::fprintf(stderr, "quorvel: %s: cannot open it: %s\n", replay_name.c_str(),
                    std::strerror(errno));
       return 2;
     }
     struct stat st {};
-    if (fstat(replay_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (fstat(replay_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       std::fprintf(stderr, "quorvel: %s: cannot read it: %s\n", replay_name.c_str(),
-                   std::strerror(EISDIR));
+                   S_ISDIR(st.st_mode) ? std::strerror(EISDIR)
+                                       : "not a file (a pipe or device is not replayed)");
       return 2;
     }
+    fcntl(replay_fd, F_SETFL, fcntl(replay_fd, F_GETFL) & ~O_NONBLOCK);
   }
   // The player's remembered window choices; the command line wins for this
   // run. A bad settings file costs warnings, never the start.
@@ -218,7 +224,8 @@ int main(int argc, char** argv) {
   if (replay == nullptr) {
     quorvel::RaceRecordsSetup setup;
     setup.dir = quorvel::DataDir();
-    if (setup.dir.empty()) Warn("neither XDG_DATA_HOME nor HOME is set: no records are kept");
+    if (setup.dir.empty())
+      Warn("neither XDG_DATA_HOME nor HOME is set to an absolute folder: no records are kept");
     setup.ghost = options.ghost.value_or(settings.values().ghost);
     setup.header = quorvel::GameVersionLine() + " best run";
     setup.warn = Warn;

@@ -133,7 +133,7 @@ void RaceRecords::StartGhost() {
   if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     const int error = errno;
     if (fd >= 0) close(fd);
-    if (fd < 0 && error == ENOENT && kept) return;
+    if (fd < 0 && (error == ENOENT || error == ENOTDIR) && kept) return;  // none kept
     setup_.warn("cannot read " + ghost_name_ + " (" +
                 (fd < 0 ? std::strerror(error) : "not a recording (a regular file)") +
                 "); racing without its ghost");
@@ -164,37 +164,52 @@ void RaceRecords::Finish(const RaceTimes& times) {
   NewRecords news;
   if (records_ && IsRecordKey(key)) {
     std::vector<std::string> warnings;
-    std::string error;
+    std::string error, run_error;
+    const auto keep_run = [&](const NewRecords& merged) {
+      if (merged.race) run_error = KeepBestRun(key);
+    };
+    // Nothing is kept where the records could not be read at the start:
+    // that was said then.
     const bool saved =
-        records_->Update(key, times.race, times.best_lap(), setup_.today(), news, warnings, error);
+        records_->usable() && records_->Update(key, times.race, times.best_lap(), setup_.today(),
+                                               keep_run, news, warnings, error);
     for (const std::string& w : warnings) setup_.warn(w);
     if (!saved) {
-      setup_.warn("the records are not kept: " + error);
+      if (records_->usable()) {
+        setup_.warn(std::string(run_error.empty() ? "the records are"
+                                                  : "the records and the best run are") +
+                    " not kept: " + error);
+      }
+      lost_ = true;
       news = {};  // nothing new was kept
+    } else if (!run_error.empty()) {
+      setup_.warn("the best run is not kept: " + run_error);
+      lost_ = true;
     }
-    if (saved && news.race) KeepBestRun(key);
   }
   platform_.SetStatusText(FinishText(times, news));
 }
 
-void RaceRecords::KeepBestRun(const RecordKey& key) {
+std::string RaceRecords::KeepBestRun(const RecordKey& key) {
   const std::string path = setup_.dir + "/" + BestRunFileName(key);
   // The race just played, from a fresh start of the game to this finish.
   const std::string text = lines_.text();
   std::string error;
+  FileTarget place;
   if (text.empty()) {
     error = lines_.error();
-  } else {
-    FileTarget place;
-    if (PrepareFileTarget(path, place, error) && ReplaceFileAtomically(place, text, error)) return;
+  } else if (PrepareFileTarget(path, place, error) && !MayReplace(place, error)) {
+    return error;  // the player's own file (or link's target): left as it is
+  } else if (error.empty() && ReplaceFileAtomically(place, text, error)) {
+    return {};
   }
-  setup_.warn("the best run is not kept: " + error);
   // The run kept before is no longer the record's: no ghost slower than the
   // record it stands for.
   if (unlink(path.c_str()) != 0 && errno != ENOENT) {
-    setup_.warn("the earlier best run " + Quoted(path, kMaxQuotedPathChars) +
-                " cannot be removed (" + std::strerror(errno) + ")");
+    error += "; nor can the earlier one " + Quoted(path, kMaxQuotedPathChars) + " be removed (" +
+             std::strerror(errno) + ")";
   }
+  return error;
 }
 
 }  // namespace quorvel

@@ -43,12 +43,19 @@ class RaceRecords final : public InputTap {
   // A race started, or finished.
   void AfterTick() override;
 
+  // Whether a record or best run could not be kept (or no records could be
+  // read at all): said in one warning as it happened.
+  bool lost() const { return lost_ || (records_ && !records_->usable()); }
+
  private:
   void StartRace(bool at_load);
   void StartGhost();
   void StopGhost();
   void Finish(const RaceTimes& times);
-  void KeepBestRun(const RecordKey& key);
+  // Keeps the race just finished as the best run of `key`: "" when kept,
+  // else why not (and the earlier run is removed, as no longer the
+  // record's).
+  std::string KeepBestRun(const RecordKey& key);
 
   Game& game_;
   Platform& platform_;
@@ -63,6 +70,7 @@ class RaceRecords final : public InputTap {
   std::unique_ptr<Ghost> ghost_;
   bool loaded_ = false;    // the load's race has been seen
   bool finished_ = false;  // the race has reached the finish
+  bool lost_ = false;      // a record or best run was not kept
 };
 
 // The events that take a freshly loaded game (course 1, beginner car, menu

@@ -100,6 +100,11 @@ bool ParseCheck(const std::vector<std::string_view>& words, RaceCheck& c, std::s
     const std::from_chars_result r = f.whole != nullptr
                                          ? std::from_chars(w.data(), last, c.*f.whole)
                                          : std::from_chars(w.data(), last, c.*f.single);
+    if (r.ec == std::errc::result_out_of_range && r.ptr == last) {
+      error = std::string("check: ") + f.name + " " + Quoted(w) + " is out of range (" +
+              (f.whole != nullptr ? "a 32-bit whole number" : "a single-precision number") + ")";
+      return false;
+    }
     if (r.ec != std::errc() || r.ptr != last) {
       error = std::string("check: ") + f.name + " must be a decimal " +
               (f.whole != nullptr ? "whole number" : "number") + ", not " + Quoted(w);

@@ -1,9 +1,12 @@
 #include "app/records_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "app/possible_times.h"
 #include "base/own_files.h"
 #include "base/text.h"
 
@@ -96,6 +99,11 @@ bool ParseRecords(std::string_view text, RecordTable& out, std::string& error) {
       error = where + "the times are whole numbers of ticks from 1 to 999999999";
       return false;
     }
+    if (!PossibleTimes(course->value, times.race, times.lap)) {
+      error = where + "no race of course " + course->word + " takes " + std::string(words[2]) +
+              " ticks with a best lap of " + std::string(words[3]);
+      return false;
+    }
     if (!IsDate(words[4])) {
       error = where + "the date is YYYY-MM-DD";
       return false;
@@ -178,13 +186,20 @@ RecordsFile RecordsFile::Open(const std::string& dir, std::vector<std::string>& 
                               bool move_aside) {
   RecordsFile file;
   file.dir_ = dir;
-  file.writable_ = file.Load(warnings, move_aside) && move_aside;
+  std::string error;
+  file.writable_ = file.Load(warnings, error, move_aside) && move_aside;
+  if (!error.empty()) warnings.push_back(error + (move_aside ? "; no records are kept" : ""));
   return file;
 }
 
-bool RecordsFile::Load(std::vector<std::string>& warnings, bool move_aside) {
+bool RecordsFile::Load(std::vector<std::string>& warnings, std::string& error, bool move_aside) {
   table_.clear();
   if (dir_.empty()) return false;
+  struct stat st {};
+  if (stat(dir_.c_str(), &st) == 0 ? !S_ISDIR(st.st_mode) : errno == ENOTDIR) {
+    error = "the records' folder " + Quoted(dir_, kMaxQuotedPathChars) + " is not a folder";
+    return false;
+  }
   const std::string path = dir_ + "/" + kFileName;
   const std::string name = Quoted(path, kMaxQuotedPathChars);
   std::string text, why;
@@ -200,13 +215,13 @@ bool RecordsFile::Load(std::vector<std::string>& warnings, bool move_aside) {
   }
   table_.clear();  // whatever was read before the fault
   if (!move_aside) {
-    warnings.push_back("the records " + name + " cannot be used (" + why + ")");
+    error = "the records " + name + " cannot be used (" + why + ")";
     return false;
   }
   std::string moved_to;
   if (!MoveAside(path, moved_to)) {
-    warnings.push_back("cannot read the records " + name + " (" + why + ") nor move it aside (" +
-                       std::strerror(errno) + "); no records are kept");
+    error = "the records " + name + " cannot be used (" + why + ") nor moved aside (" +
+            std::strerror(errno) + ")";
     return false;
   }
   warnings.push_back("the records " + name + " could not be used (" + why + "); kept as " +
@@ -215,20 +230,26 @@ bool RecordsFile::Load(std::vector<std::string>& warnings, bool move_aside) {
 }
 
 bool RecordsFile::Update(const RecordKey& key, int32_t race, int32_t lap, const std::string& date,
-                         NewRecords& news, std::vector<std::string>& warnings, std::string& error) {
+                         const std::function<void(const NewRecords&)>& keep_first, NewRecords& news,
+                         std::vector<std::string>& warnings, std::string& error) {
   news = {};
   if (dir_.empty()) return true;
-  // Another game may have set records since this one started.
-  writable_ = Load(warnings);
-  if (!writable_) {
-    error = "the records are not kept";
+  FileTarget place;
+  SaveLock lock;
+  if (!PrepareFileTarget(dir_ + "/" + kFileName, place, error) || !lock.Take(place, error)) {
     return false;
   }
-  news = MergeRecord(table_, key, race, lap, date);
-  if (!news.race && !news.lap) return true;
-  FileTarget place;
-  return PrepareFileTarget(dir_ + "/" + kFileName, place, error) &&
-         ReplaceFileAtomically(place, FormatRecords(table_), error);
+  // Another game may have set records since this one started, or be setting
+  // one now: it holds the lock until its records are written.
+  writable_ = Load(warnings, error);
+  if (!writable_) return false;
+  const NewRecords merged = MergeRecord(table_, key, race, lap, date);
+  if (!merged.race && !merged.lap) return true;
+  if (!MayReplace(place, error)) return false;
+  if (keep_first) keep_first(merged);
+  if (!ReplaceFileAtomically(place, FormatRecords(table_), error)) return false;
+  news = merged;
+  return true;
 }
 
 }  // namespace quorvel

@@ -5,13 +5,15 @@
 //   1 beginner 652 210 2026-12-08
 //
 // course 1 or 2, car beginner or advanced, the best race and the best lap in
-// ticks (1 to 999999999), and the day either was last beaten. Blank lines
-// and `#` comment lines are allowed; anything else is a garbled file. A
-// garbled file, or one that cannot be read, is never overwritten: it is
-// moved aside under a dated name and the records start afresh.
+// ticks (1 to 999999999, and times a race of that course can make), and the
+// day either was last beaten. Blank lines and `#` comment lines are allowed;
+// anything else is a garbled file. A garbled file, or one that cannot be
+// read, is never overwritten: it is moved aside under a dated name and the
+// records start afresh.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -44,7 +46,7 @@ bool IsRecordKey(const RecordKey& key);
 
 // Reads the file's text. False with `error` "line N: what is wrong" for a
 // line that is not a comment, blank, or a record of a course and car not
-// given before.
+// given before with times a race can make (PossibleTimes).
 bool ParseRecords(std::string_view text, RecordTable& out, std::string& error);
 std::string FormatRecords(const RecordTable& table);
 
@@ -71,25 +73,35 @@ class RecordsFile {
   // Reads DIR/records. Missing: no records, quietly. One that cannot be read
   // or is garbled is moved aside as records.garbled-YYYYMMDD-HHMMSS (UTC,
   // now), with one warning (no prefix, no newline); one that cannot even be
-  // moved is left alone, with one warning, and no record is written to it.
-  // With `move_aside` false (only reading, as --records does) such a file is
-  // left alone with one warning, and there are no records.
+  // moved, or a DIR that is not a folder, is left alone, with one warning,
+  // and no record is written (usable() is false). With `move_aside` false
+  // (only reading, as --records does) such a file is left alone with one
+  // warning, and there are no records.
   static RecordsFile Open(const std::string& dir, std::vector<std::string>& warnings,
                           bool move_aside = true);
 
   const RecordTable& table() const { return table_; }
   const std::string& dir() const { return dir_; }
+  // Whether records can be kept, as far as Open saw.
+  bool usable() const { return writable_; }
 
-  // Merges a finished race's times into the file as it is now (re-read, so
-  // that another game's records are kept) and writes it atomically when
-  // either time is new. False with one line in `error` when it cannot be
-  // written; `warnings` as for Open when the file became garbled meanwhile.
+  // Merges a finished race's times into the file as it is now and writes
+  // it atomically when either time is new, all under the records' lock
+  // (SaveLock), so that two games finishing at once both keep theirs: the
+  // re-read, the merge, then `keep_first` with the new records (the best
+  // run a new race record stands for is kept before the record that points
+  // at it), then the file. `news` says what was written. False with one
+  // line in `error` when the records cannot be kept (`keep_first` has not
+  // run then, unless the last write failed); `warnings` as for Open when
+  // the file became garbled meanwhile.
   bool Update(const RecordKey& key, int32_t race, int32_t lap, const std::string& date,
-              NewRecords& news, std::vector<std::string>& warnings, std::string& error);
+              const std::function<void(const NewRecords&)>& keep_first, NewRecords& news,
+              std::vector<std::string>& warnings, std::string& error);
 
  private:
-  // Reads the file into table_; false when it may not be written.
-  bool Load(std::vector<std::string>& warnings, bool move_aside = true);
+  // Reads the file into table_; false with one line in `error` when it may
+  // not be written.
+  bool Load(std::vector<std::string>& warnings, std::string& error, bool move_aside = true);
 
   std::string dir_;
   bool writable_ = false;

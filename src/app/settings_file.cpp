@@ -21,8 +21,19 @@ struct SettingsKey {
   std::string (*format)(const Settings& settings);
 };
 
+// The words of values are read in any case: `ghost = YES` is yes.
+bool SameWord(std::string_view value, std::string_view word) {
+  if (value.size() != word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    const char c =
+        value[i] >= 'A' && value[i] <= 'Z' ? static_cast<char>(value[i] - 'A' + 'a') : value[i];
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
 bool ParseScale(std::string_view value, Settings& out) {
-  if (value == "auto") {
+  if (SameWord(value, "auto")) {
     out.scale.reset();
     return true;
   }
@@ -38,8 +49,9 @@ std::string FormatScale(const Settings& settings) {
 
 template <bool Settings::*field>
 bool ParseYesNo(std::string_view value, Settings& out) {
-  if (value != "yes" && value != "no") return false;
-  out.*field = value == "yes";
+  const bool yes = SameWord(value, "yes");
+  if (!yes && !SameWord(value, "no")) return false;
+  out.*field = yes;
   return true;
 }
 
@@ -49,8 +61,9 @@ std::string FormatYesNo(const Settings& settings) {
 }
 
 bool ParseMotion(std::string_view value, Settings& out) {
-  if (value != "smooth" && value != "original") return false;
-  out.smooth = value == "smooth";
+  const bool smooth = SameWord(value, "smooth");
+  if (!smooth && !SameWord(value, "original")) return false;
+  out.smooth = smooth;
   return true;
 }
 
@@ -67,18 +80,25 @@ constexpr SettingsKey kKeys[] = {
     {"ghost", "yes or no", ParseYesNo<&Settings::ghost>, FormatYesNo<&Settings::ghost>},
 };
 
+// A byte-order mark that some editors put at the start of a UTF-8 file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// `s` without the blanks around it; an empty result still points into `s`,
+// where the blanks end, so that a value can be put there.
 std::string_view Trim(std::string_view s) {
   // A carriage return too: a file saved by an editor with CRLF line ends.
   const auto first = s.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
+  if (first == std::string_view::npos) return s.substr(s.size());
   return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
 // What one line is: blank or a comment (no key, no complaint), a known key
-// with its value, or something else with the complaint.
+// with its value (a view into the line), or something else with the
+// complaint.
 struct Line {
   const SettingsKey* key = nullptr;
   std::string_view value;
+  bool valid = false;     // the value is one the key takes
   std::string complaint;  // empty: a line the game understands
 };
 
@@ -87,66 +107,95 @@ Line ReadLine(std::string_view raw) {
   if (text.empty() || text.front() == '#') return {};
   const auto equals = text.find('=');
   if (equals == std::string_view::npos) {
-    return {nullptr, {}, Quoted(text) + " is not a key = value line"};
+    return {nullptr, {}, false, Quoted(text) + " is not a key = value line"};
   }
   const std::string_view name = Trim(text.substr(0, equals));
   for (const SettingsKey& key : kKeys) {
-    if (key.name == name) return {&key, Trim(text.substr(equals + 1)), {}};
+    if (key.name != name) continue;
+    // A value never holds '#': what follows one is the player's comment.
+    const std::string_view rest = text.substr(equals + 1);
+    Line line{&key, Trim(rest.substr(0, rest.find('#'))), true, {}};
+    Settings scratch;
+    if (!key.parse(line.value, scratch)) {
+      line.valid = false;
+      line.complaint =
+          std::string(key.name) + " is " + std::string(key.takes) + ", not " + Quoted(line.value);
+    }
+    return line;
   }
-  return {nullptr, {}, Quoted(name) + " is not a setting"};
+  return {nullptr, {}, false, Quoted(name) + " is not a setting"};
+}
+
+// The lines of a settings file, its byte-order mark left out of the first.
+std::vector<std::string_view> SettingsLines(std::string_view text) {
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  return SplitLines(text);
 }
 
 }  // namespace
 
 Settings ParseSettings(std::string_view text, std::vector<std::string>& warnings) {
   Settings settings;
-  const std::vector<std::string_view> lines = SplitLines(text);
-  std::vector<int> first_line(std::size(kKeys), 0);
-  int not_understood = 0;
+  const std::vector<std::string_view> lines = SettingsLines(text);
+  int not_understood = 0, first_unnamed = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int number = static_cast<int>(i) + 1;
-    Line line = ReadLine(lines[i]);
-    if (line.key != nullptr) {
-      int& first = first_line[static_cast<std::size_t>(line.key - kKeys)];
-      if (first != 0) {
-        line.complaint =
-            std::string(line.key->name) + " again (line " + std::to_string(first) + " counts)";
-      } else {
-        first = number;
-        if (!line.key->parse(line.value, settings)) {
-          line.complaint = std::string(line.key->name) + " is " + std::string(line.key->takes) +
-                           ", not " + Quoted(line.value);
-        }
-      }
-    }
+    const Line line = ReadLine(lines[i]);
+    // Of several lines of a key, the last with a value it takes counts.
+    if (line.valid) line.key->parse(line.value, settings);
     if (line.complaint.empty()) continue;
     if (++not_understood <= kMaxLineWarnings) {
       warnings.push_back("line " + std::to_string(number) + ": " + line.complaint + "; ignored");
+    } else if (first_unnamed == 0) {
+      first_unnamed = number;
     }
   }
   if (not_understood > kMaxLineWarnings) {
     warnings.push_back(std::to_string(not_understood - kMaxLineWarnings) +
-                       " more lines not understood; ignored");
+                       " more lines not understood, from line " + std::to_string(first_unnamed) +
+                       " on; ignored");
   }
   return settings;
 }
 
 std::string UpdatedSettingsText(std::string_view text, const Settings& before,
                                 const Settings& after) {
-  std::string out;
-  std::vector<bool> seen(std::size(kKeys), false);
-  for (const std::string_view raw : SplitLines(text)) {
-    const SettingsKey* key = ReadLine(raw).key;
-    if (key == nullptr || key->format(before) == key->format(after)) {
+  const std::vector<std::string_view> lines = SettingsLines(text);
+  // The line a save sets for each key: the one that counts (the last valid
+  // one), else the key's last line; -1 where the file lacks the key.
+  std::vector<int> target(std::size(kKeys), -1);
+  std::vector<bool> valid(std::size(kKeys), false);
+  std::vector<Line> read;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    read.push_back(ReadLine(lines[i]));
+    const Line& line = read.back();
+    if (line.key == nullptr) continue;
+    const auto k = static_cast<std::size_t>(line.key - kKeys);
+    if (line.valid || !valid[k]) target[k] = static_cast<int>(i);
+    valid[k] = valid[k] || line.valid;
+  }
+  std::string out(text.starts_with(kByteOrderMark) ? kByteOrderMark : "");
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view raw = lines[i];
+    const Line& line = read[i];
+    const SettingsKey* key = line.key;
+    if (key == nullptr || target[static_cast<std::size_t>(key - kKeys)] != static_cast<int>(i) ||
+        key->format(before) == key->format(after)) {
       out.append(raw).push_back('\n');
-    } else if (!seen[static_cast<std::size_t>(key - kKeys)]) {
-      // A changed key: its first line takes the new value, its repeats go.
-      out.append(key->name).append(" = ").append(key->format(after)).push_back('\n');
+      continue;
     }
-    if (key != nullptr) seen[static_cast<std::size_t>(key - kKeys)] = true;
+    // Only the value changes: the key's spelling, the spaces, the comment
+    // and the line end stay the player's.
+    const std::size_t at = static_cast<std::size_t>(line.value.data() - raw.data());
+    const std::string_view rest = raw.substr(at + line.value.size());
+    out.append(raw.substr(0, at)).append(key->format(after));
+    if (line.value.empty() && rest.starts_with('#')) out.push_back(' ');
+    out.append(rest).push_back('\n');
   }
   for (std::size_t k = 0; k < std::size(kKeys); ++k) {
-    if (!seen[k]) out.append(kKeys[k].name).append(" = ").append(kKeys[k].format(after)) += '\n';
+    if (target[k] < 0) {
+      out.append(kKeys[k].name).append(" = ").append(kKeys[k].format(after)) += '\n';
+    }
   }
   return out;
 }
@@ -161,8 +210,8 @@ SettingsFile SettingsFile::Load(const std::string& path, std::vector<std::string
   file.path_ = path;
   if (path.empty()) {
     warnings.push_back(
-        "neither XDG_CONFIG_HOME nor HOME is set: the settings are the defaults and choices "
-        "made in the game are not remembered");
+        "neither XDG_CONFIG_HOME nor HOME is set to an absolute folder: the settings are the "
+        "defaults and choices made in the game are not remembered");
     return file;
   }
   const std::string name = Quoted(path, kMaxQuotedPathChars);
@@ -189,8 +238,11 @@ SettingsFile SettingsFile::Load(const std::string& path, std::vector<std::string
 bool SettingsFile::Save(const Settings& settings, std::string& error) {
   if (path_.empty() || !read_ || settings == values_) return true;
   FileTarget place;
-  if (!PrepareFileTarget(path_, place, error)) return false;
-  // The file as it is now: the player may have edited it while the game ran.
+  SaveLock lock;
+  if (!PrepareFileTarget(path_, place, error) || !lock.Take(place, error)) return false;
+  // The file as it is now: the player may have edited it while the game
+  // ran, and another game may have saved it; no other game saves it until
+  // this one's rename is done.
   std::string text, why;
   const ReadResult now = ReadOwnFile(place.target, kMaxFileBytes, kNotASettingsFile, text, why);
   if (now == ReadResult::kUnusable) {

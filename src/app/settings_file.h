@@ -7,12 +7,15 @@
 //   motion = smooth     (or original: only the ticks' 12.5 pictures a second)
 //   ghost = yes         (or no: no ghost of the kept best run on the road)
 //
-// Blank lines, `#` comment lines, spaces around `=`, CRLF line ends and a last
-// line without a newline are all fine. A line the game does not understand
-// costs one warning naming its line number; the other lines still count. When
-// the game saves, it rewrites only the lines of the keys whose value changed
-// (and adds the keys the file lacks): comments, unknown keys and anything
-// else stay as they were.
+// Blank lines, `#` comment lines, a `# comment` after a value, spaces around
+// `=`, yes and no (and the other words) in any case, a UTF-8 byte-order mark,
+// CRLF line ends and a last line without a newline are all fine. Of several
+// lines of one key, the last whose value the key takes counts. A line the
+// game does not understand costs one warning naming its line number; the
+// other lines still count. When the game saves, it changes only the value on
+// the line that counts of each key whose value changed (and adds the keys
+// the file lacks): that line's comment, and every other line, stay as they
+// were.
 //
 // A file that is not a regular file of at most 4 KiB (a FIFO is never waited
 // on) or cannot be read means the defaults, with one warning, and is never
@@ -36,14 +39,15 @@ struct Settings {
 };
 
 // The values the lines of `text` give, from the defaults. One warning per
-// line not understood ("line N: ...", no newline) goes to `warnings`, up to a
-// handful and then one line for the rest.
+// line not understood ("line N: ...", no newline) goes to `warnings`, up to
+// five, then one line for the rest that names the first of them.
 Settings ParseSettings(std::string_view text, std::vector<std::string>& warnings);
 
 // `text` with the keys whose value differs between `before` and `after` set
-// to their value in `after`, on the key's first line (later lines of that key
-// are dropped), and the keys `text` lacks added at the end; every other line
-// as it was. Always ends in a newline.
+// to their value in `after`: only the value changes, on the line that
+// counts (or the key's last line when none of them is valid). The keys
+// `text` lacks are added at the end; every other line stays as it was.
+// Always ends in a newline.
 std::string UpdatedSettingsText(std::string_view text, const Settings& before,
                                 const Settings& after);
 
@@ -65,7 +69,10 @@ class SettingsFile {
 
   // Writes `settings` when they differ from values(): the file as it is
   // now, re-read so that what the player or another game wrote meanwhile is
-  // kept, with the changed keys' lines replaced (UpdatedSettingsText).
+  // kept, with the changed keys' values replaced (UpdatedSettingsText), all
+  // under the lock `settings.lock` beside it (SaveLock), so that two games
+  // saving at once each keep the other's change. A file the player cannot
+  // write is left alone.
   // Atomic: a temporary file `settings.XXXXXX.tmp` of a unique name beside
   // the file (games saving at once never share one), locked while written,
   // flushed to disk, then renamed over it, so a reader sees the old file or

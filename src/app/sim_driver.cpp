@@ -131,6 +131,10 @@ class Sim {
     return true;
   }
 
+  // Whether --records kept less than the run asked for (said as it
+  // happened).
+  bool RecordsLost() const { return records_ != nullptr && records_->lost(); }
+
   // Returns the exit status; throws ScriptError.
   int Run() {
     Form1_Load(game_, platform_);
@@ -316,6 +320,9 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
         out, failure, [&] { return sim->Run(); },
         "not enough memory for the frames of a " + std::to_string(options.width) + " x " +
             std::to_string(options.height) + " drawing surface");
+    // A records folder that keeps nothing is a failure, as a recording that
+    // cannot be written is.
+    if (status == 0 && sim->RecordsLost()) status = kExitFailed;
   }
   if (!failure.empty()) std::fprintf(err, "quorvel-sim: %s\n", failure.c_str());
   return status;

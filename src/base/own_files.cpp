@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,12 +21,14 @@ namespace quorvel {
 namespace {
 
 // The game's folder in the XDG base folder named by `variable`, or under
-// HOME at `in_home` when the variable is unset or relative.
+// HOME at `in_home` when the variable is unset or relative. A relative HOME
+// counts as unset too: it would put the game's files under whatever folder
+// the game was started in.
 std::string XdgFolder(const char* variable, const char* in_home) {
   const char* xdg = std::getenv(variable);
   if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/quorvel";
   const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] == '\0') return {};
+  if (home == nullptr || home[0] != '/') return {};
   return std::string(home) + in_home;
 }
 
@@ -92,6 +95,10 @@ constexpr std::time_t kStaleTempSeconds = 60;
 constexpr std::string_view kTempSuffix = ".tmp";
 constexpr int kTempRandomChars = 6;  // mkostemps's XXXXXX
 constexpr int kMaxLinkHops = 40;     // as the kernel's own limit
+// A save holds its lock for milliseconds; a holder that keeps it this long
+// is stuck, and the save gives up rather than freeze the game.
+constexpr int kLockWaitMs = 5000;
+constexpr int kLockPollMs = 10;
 
 // The file a save replaces: `path`, or what its chain of symbolic links ends
 // at (which need not exist yet), so that a link into a folder kept in version
@@ -188,7 +195,49 @@ bool PrepareFileTarget(const std::string& path, FileTarget& out, std::string& er
   return true;
 }
 
+bool MayReplace(const FileTarget& place, std::string& error) {
+  struct stat st {};
+  if (stat(place.target.c_str(), &st) != 0) return true;  // a new file
+  // Root may write anything, but a file with no write bit at all was made
+  // read-only on purpose.
+  if (access(place.target.c_str(), W_OK) == 0 && (st.st_mode & 0222) != 0) return true;
+  error = Quoted(place.target, kMaxQuotedPathChars) + " is read-only to the game; left as it is";
+  return false;
+}
+
+SaveLock::~SaveLock() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool SaveLock::Take(const FileTarget& place, std::string& error) {
+  const std::string path = place.folder + place.base + ".lock";
+  // Never waits on whatever may stand there in place of a lock file.
+  fd_ = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd_ < 0) {
+    error = Why("create the lock", path, errno);
+    return false;
+  }
+  for (int waited_ms = 0;; waited_ms += kLockPollMs) {
+    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      error = Why("lock", path, errno);
+      break;
+    }
+    if (waited_ms >= kLockWaitMs) {
+      error = "another game has held " + Quoted(path, kMaxQuotedPathChars) + " for " +
+              std::to_string(kLockWaitMs / 1000) + " s";
+      break;
+    }
+    const timespec pause{0, kLockPollMs * 1000000L};
+    nanosleep(&pause, nullptr);
+  }
+  close(fd_);
+  fd_ = -1;
+  return false;
+}
+
 bool ReplaceFileAtomically(const FileTarget& place, std::string_view text, std::string& error) {
+  if (!MayReplace(place, error)) return false;
   struct stat old {};
   const mode_t mode =
       stat(place.target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~CurrentUmask();

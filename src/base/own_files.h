@@ -14,7 +14,8 @@ namespace quorvel {
 // The folder of the player's settings: $XDG_CONFIG_HOME/quorvel, or
 // ~/.config/quorvel when XDG_CONFIG_HOME is unset, empty or relative (a
 // relative value is invalid there and is ignored, as desktops do). Empty
-// when neither gives a place. The folder need not exist yet.
+// when neither gives a place (HOME unset, empty or relative too). The
+// folder need not exist yet.
 std::string ConfigDir();
 
 // The folder of the game's data (records and kept best runs):
@@ -52,12 +53,38 @@ struct FileTarget {
 // rename left there. False with one line in `error`.
 bool PrepareFileTarget(const std::string& path, FileTarget& out, std::string& error);
 
+// Whether a save may replace the target: false, with one line in `error`,
+// when a file there is one the player cannot write, or has no write bit at
+// all. A rename would replace it all the same; it is left alone instead.
+bool MayReplace(const FileTarget& place, std::string& error);
+
 // Writes `text` to a temporary file `BASE.XXXXXX.tmp` of a unique name
 // beside the target (two games saving at once never share one), locked
 // while written and flushed to disk, then renamed over the target. A new
-// file gets the mode the umask allows, a replaced one keeps its own. False
-// with one line in `error`, and the target as it was.
+// file gets the mode the umask allows, a replaced one keeps its own; one
+// that MayReplace refuses is left alone. False with one line in `error`, and
+// the target as it was.
 bool ReplaceFileAtomically(const FileTarget& place, std::string_view text, std::string& error);
+
+// The lock that makes a save's re-read, merge and rename one step against
+// every other game's: an exclusive flock of `TARGET.lock` beside the target,
+// from Take until the value goes. A file of its own, since a rename puts a
+// new file in the target's place, and a lock on the old one would then
+// guard nothing.
+class SaveLock {
+ public:
+  SaveLock() = default;
+  ~SaveLock();
+  SaveLock(const SaveLock&) = delete;
+  SaveLock& operator=(const SaveLock&) = delete;
+
+  // Waits while another game holds it, up to 5 s. False with one line in
+  // `error` when it cannot be had.
+  bool Take(const FileTarget& place, std::string& error);
+
+ private:
+  int fd_ = -1;
+};
 
 // Moves `path` aside as PATH.garbled-YYYYMMDD-HHMMSS (UTC), never over
 // another file: a second one within the same second gets "-2", and so on.

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/options.h"
@@ -19,8 +20,9 @@ std::vector<std::string> Words(const std::string& line) {
 }
 
 // Each command line with what it gives: scale (0 for none), fullscreen,
-// record and replay paths, help and version; "" where it is refused with
-// one short line, "!text" where that line must hold `text`.
+// record and replay paths, help and version (quorvel-sim's, after "SIM":
+// its frames, records and ghost paths); "" where it is refused with one
+// short line, "!text" where that line must hold `text`.
 TEST(GameOptions, AcceptedAndRefusedCommandLines) {
   const std::pair<const char*, const char*> cases[] = {
       {"", "0 0 [] [] 0 0"},
@@ -57,12 +59,20 @@ TEST(GameOptions, AcceptedAndRefusedCommandLines) {
       {"--record=-x", "0 0 [-x] [] 0 0"},
       {"--scale -3", "!not the option '-3'"},
       {"--scale=-3", "!not '-3'"},
+      {"SIM --frames -5", "!--frames takes a directory, not the option '-5'"},
+      {"SIM --frames -///", "!not the option '-///'"},
+      {"SIM --records -5", "!--records takes a directory, not the option '-5'"},
+      {"SIM --frames=-5 --records ./-5", "[-5] [./-5] []"},
   };
   for (const auto& [line, want] : cases) {
     GameOptions o;
+    SimOptions sim;
     std::string error;
     std::ostringstream got;
-    if (ParseGameOptions(Words(line), o, error)) {
+    const bool is_sim = std::string_view(line).starts_with("SIM");
+    if (is_sim && ParseSimOptions(Words(line + 3), sim, error)) {
+      got << '[' << sim.frames_dir << "] [" << sim.records_dir << "] [" << sim.ghost_path << ']';
+    } else if (!is_sim && ParseGameOptions(Words(line), o, error)) {
       got << o.scale.value_or(0) << ' ' << o.fullscreen << " [" << o.record_path << "] ["
           << o.replay_path << "] " << o.help << ' ' << o.version;
     } else if (error.empty() || error.find('\n') != std::string::npos || error.size() > 200) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/race_records.h"
@@ -40,6 +41,12 @@ TEST(RecordsFile, ReadsRecordsAndNamesTheFirstBadLine) {
       {"1 beginner 652 210 08.12.2026\n", "line 1: the date is YYYY-MM-DD", 0},
       {"1 beginner 652 210 2026-12-08\n1 beginner 600 200 2026-12-09\n",
        "line 2: this course and car have a record above", 0},
+      // Times no race makes: a tick, a lap longer than a third of the race,
+      // a race faster than the car can drive the course's gates.
+      {"1 beginner 1 1 2026-12-08\n", "line 1: no race of course 1 takes 1 ticks", 0},
+      {"2 advanced 900 301 2026-12-08\n", "line 1: no race of course 2 takes 900", 0},
+      {"1 beginner 652 1 2026-12-08\n", "line 1: no race", 0},
+      {"2 beginner 90 30 2026-12-08\n", "line 1: no race", 0},
   };
   for (const Case& c : cases) {
     RecordTable table;
@@ -130,13 +137,40 @@ TEST(RecordsFile, AGarbledFileIsKeptAsideAndTheRecordsStartAfresh) {
   NewRecords news;
   std::string error;
   warnings.clear();
-  ASSERT_TRUE(file.Update(kCourse1Beginner, 700, 230, "2026-12-08", news, warnings, error))
+  ASSERT_TRUE(file.Update(kCourse1Beginner, 700, 230, "2026-12-08", nullptr, news, warnings, error))
       << error;
   EXPECT_TRUE(warnings.empty());
   RecordTable table;
   ASSERT_TRUE(ParseRecords(ReadFile(dir / "records"), table, error)) << error;
   EXPECT_EQ(table.at(kCourse1Beginner), (BestTimes{700, 230, "2026-12-08"}));
   EXPECT_EQ(ReadFile(aside[0]), garbage);
+}
+
+// Two games finishing at once: the second waits for the first's lock, then
+// merges into what the first wrote. The first keeps its best run before its
+// record is written, while the second waits.
+TEST(RecordsFile, TwoFinishesAtOnceKeepBothRecords) {
+  const testing::ScratchDir dir("records-two");
+  std::vector<std::string> warnings, other_warnings;
+  RecordsFile first = RecordsFile::Open(dir.path().string(), warnings);
+  RecordsFile second = RecordsFile::Open(dir.path().string(), warnings);
+  std::thread other;
+  std::string records_at_keep = "unseen", error, other_error;
+  NewRecords news, other_news;
+  const auto keep = [&](const NewRecords&) {
+    records_at_keep = ReadFile(dir / "records");
+    other = std::thread([&] {
+      second.Update(kCourse2Advanced, 900, 300, "2026-12-08", nullptr, other_news, other_warnings,
+                    other_error);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // it reaches the lock
+  };
+  ASSERT_TRUE(first.Update(kCourse1Beginner, 700, 230, "2026-12-08", keep, news, warnings, error));
+  other.join();
+  EXPECT_EQ(records_at_keep + other_error, "");
+  RecordTable table;
+  ASSERT_TRUE(ParseRecords(ReadFile(dir / "records"), table, error)) << error;
+  EXPECT_EQ(table.size(), 2u);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,15 +27,17 @@ std::string Read(const fs::path& path) {
   return text.str();
 }
 
-// Each warning's line number ("+N" for the line about the rest), in order.
+// Each warning's line number ("+N@L" for the line about the N more from
+// line L on), in order.
 std::string WarnedLines(const std::vector<std::string>& warnings) {
+  const std::regex line(
+      R"(', (?:line (\d+):|(\d+) more lines not understood, from line (\d+) on))");
   std::string out;
   for (const std::string& w : warnings) {
-    const auto line = w.find("', line "), more = w.find(" more lines");
-    out +=
-        (out.empty() ? "" : " ") +
-        (line != std::string::npos ? w.substr(line + 8, w.find(':', line) - line - 8)
-                                   : "+" + w.substr(w.find("', ") + 3, more - w.find("', ") - 3));
+    std::smatch m;
+    if (!std::regex_search(w, m, line)) return "unexpected: " + w;
+    out += (out.empty() ? "" : " ") +
+           (m[1].matched ? m[1].str() : "+" + m[2].str() + "@" + m[3].str());
   }
   return out;
 }
@@ -58,13 +61,28 @@ TEST(SettingsFile, LinesReadWithWarningsAndKeptOnSave) {
        "",
        {3, false, true},
        "# mine\n\n  scale=3 \r\nfullscreen = no\npause = yes\nmotion = smooth\nghost = yes\n"},
-      // Unknown key, bad value, no "=", a repeat (the first line counts).
+      // Unknown key, bad value, no "=", a repeat (the last valid line counts,
+      // and only it is changed).
       {"volume = 3\nscale = 17\nfullscreen\nscale = 2\npause = no\nfullscreen = yes\n",
-       {std::nullopt, true, false},
-       "1 2 3 4",
+       {2, true, false},
+       "1 2 3",
        {4, true, false},
-       "volume = 3\nscale = 4\nfullscreen\npause = no\nfullscreen = yes\nmotion = smooth\nghost = "
-       "yes\n"},
+       "volume = 3\nscale = 17\nfullscreen\nscale = 4\npause = no\nfullscreen = yes\nmotion = "
+       "smooth\nghost = yes\n"},
+      // A byte-order mark, comments after values, words in any case: a save
+      // changes only the value, and keeps the rest of its line.
+      {"\xEF\xBB\xBFscale = 2   # note\r\nghost = NO\nfullscreen = No # why\nscale = x # bad",
+       {2, false, true, true, false},
+       "4",
+       {3, true, true, true, false},
+       "\xEF\xBB\xBFscale = 3   # note\r\nghost = NO\nfullscreen = yes # why\nscale = x # "
+       "bad\npause = yes\nmotion = smooth\n"},
+      {"scale = # mine\n",
+       {},
+       "1",
+       {5, false, true},
+       "scale = 5 # mine\nfullscreen = no\npause = "
+       "yes\nmotion = smooth\nghost = yes\n"},
       {"pause = maybe\r\n=\n\xff\x1b[2J\n",
        {},
        "1 2 3",
@@ -73,7 +91,7 @@ TEST(SettingsFile, LinesReadWithWarningsAndKeptOnSave) {
        "yes\n"},
       {"a\nb\nc\nd\ne\nf\ng\nscale = 16\n",
        {16, false, true},
-       "1 2 3 4 5 +2",
+       "1 2 3 4 5 +2@6",
        {16, false, true},
        "a\nb\nc\nd\ne\nf\ng\nscale = 16\n"},  // no change: not written
   };
@@ -154,6 +172,16 @@ TEST(SettingsFile, SavesThroughLinksWithTheUmaskAndCleansUpOnlyStaleTemps) {
     EXPECT_TRUE(file.Save({5, true, false}, error)) << path;
   }
   EXPECT_TRUE(fs::is_fifo(root / "fifo"));
+  // A file the player cannot write is left alone, through a link too.
+  std::ofstream(root / "mine") << "scale = 2\n";
+  fs::permissions(root / "mine", fs::perms(0444));
+  fs::create_symlink(root / "mine", root / "to_mine");
+  for (const fs::path& path : {root / "mine", root / "to_mine"}) {
+    SettingsFile file = SettingsFile::Load(path.string(), warnings);
+    EXPECT_FALSE(file.Save({3, true, true}, error)) << path;
+    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+  }
+  EXPECT_EQ(Read(root / "mine"), "scale = 2\n");
   std::ofstream(root / "full") << std::string(4080, '#') << "\n";  // full: no room for a save
   SettingsFile full = SettingsFile::Load((root / "full").string(), warnings);
   EXPECT_FALSE(full.Save({7, true, true}, error));

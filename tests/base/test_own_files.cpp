@@ -13,6 +13,7 @@ TEST(ConfigDir, XdgConfigHomeWhenAbsoluteElseHomeDotConfig) {
   const char* cases[][3] = {{"/x", "/h", "/x/quorvel"},
                             {"x", "/h", "/h/.config/quorvel"},
                             {nullptr, "/h", "/h/.config/quorvel"},
+                            {nullptr, "rel/h", ""},
                             {"", "", ""}};
   for (const auto& [xdg, home, want] : cases) {
     for (const auto& [name, value] : {std::pair{"XDG_CONFIG_HOME", xdg}, {"HOME", home}}) {

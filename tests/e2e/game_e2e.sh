@@ -386,7 +386,7 @@ open_menu
 close_quickly "$wid"
 check "close with the menu open: status $exit_status in $close_ms ms" \
   test "$exit_status" = 0 -a "$close_ms" -lt 500
-start_game
+start_game --record "$work/crash_close.rec"
 sleep 3.2  # the countdown
 xdotool keydown Left Up
 wait_for 15 black_frame
@@ -394,6 +394,11 @@ xdotool keyup Left Up
 close_quickly "$wid"
 check "close during the crash's black pause: status $exit_status in $close_ms ms" \
   test "$exit_status" = 0 -a "$close_ms" -lt 500
+# Its last check is the state after the whole crash, as a replay reaches it.
+"$sim" <"$work/crash_close.rec" >/dev/null 2>"$work/crash_close.err"
+status=$?
+check "the recording closed in the crash replays (status $status: $(head -c 200 "$work/crash_close.err"))" \
+  test "$status" = 0
 
 # A scale too large for the screen: the largest that fits, title bar included.
 sized() { [[ $(size_of "$wid") == "$1" ]]; }

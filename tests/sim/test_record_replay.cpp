@@ -233,6 +233,8 @@ TEST(RecordReplay, ARecordingThatDiffersStopsAtItsCheck) {
       {1, "version 2",
        "line 1: recording format 2 is newer than this game reads (up to 1): it was made by a "
        "newer version"},
+      {128, "check 85 1 0 1e-50 0 0 0",
+       "line 128: check: Speed '1e-50' is out of range (a single-precision number)"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> changed = lines;
@@ -257,11 +259,14 @@ TEST(RecordReplay, ARecordingThatDiffersStopsAtItsCheck) {
 // whole, so its file never ends in one.
 TEST(RecordReplay, ARecordingCutShortReplaysToItsLastWholeLine) {
   const std::filesystem::path path = TempPath("cut.rec");
-  std::ofstream(path) << "version 1\ntick up\ntick up\ntick lef";
-  Game g;
-  std::string error;
-  EXPECT_EQ(ReplayInWindow(path, g, error), 2);
-  EXPECT_EQ(error, "");
+  // Cut between words, and inside the last check's last number.
+  for (const char* cut : {"tick lef", "check 0 1 0 0.200000003 0 0.40000000"}) {
+    std::ofstream(path) << "version 1\ntick up\ntick up\n" << cut;
+    Game g;
+    std::string error;
+    EXPECT_EQ(ReplayInWindow(path, g, error), 2);
+    EXPECT_EQ(error, "") << cut;
+  }
 
   // A file size limit makes the write short, as a full disk does.
   const pid_t child = fork();
@@ -314,6 +319,8 @@ TEST(RecordReplay, BadFilesAndOptionsAreRefusedBeforeAnyWindow) {
       {"GAME --replay /", 2, "quorvel: '/': cannot read it: Is a directory"},
       {"GAME --record " + fifo.string(), 2,
        "quorvel: cannot create the recording '" + fifo.string() + "': a pipe that nothing reads"},
+      {"GAME --replay " + fifo.string(), 2,
+       "quorvel: '" + fifo.string() + "': cannot read it: not a file (a pipe or device"},
       {"GAME --bogus", 2, "quorvel: unknown option '--bogus'"},
       {"GAME --help", 0, "Usage: quorvel [OPTION]..."},
       {"GAME --help", 1, "quorvel: cannot write the output: No space left on device"},

@@ -2,7 +2,10 @@
 // only when beaten, the kept best run playing to its finish, and the ghost
 // where the kept run is, tick for tick, whatever the race raced beside it.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -78,7 +81,9 @@ TEST(RecordsGhost, ARecordIsSetOnlyWhenBeaten) {
                                  std::to_string(lap_ticks + 1) + " 2020-01-01\n";
   // (A tie is no record either: the records file's own tests have that.)
   const Case cases[] = {
-      {"1 beginner " + std::to_string(race_ticks - 1) + " 1 2020-01-01\n", false},
+      {"1 beginner " + std::to_string(race_ticks - 1) + " " + std::to_string(lap_ticks - 1) +
+           " 2020-01-01\n",
+       false},
       {slower_lap, true},
   };
   for (const Case& c : cases) {
@@ -314,6 +319,7 @@ TEST(RecordsGhost, AKeptRunIsCheckedAsItIsRaced) {
     std::size_t rings;  // marker circles drawn, two a frame
   } cases[] = {
       {best.substr(0, best.size() / 2), 0, 400},           // cut off: still in the race
+      {best.substr(0, best.size() - 2), 0, 400},           // cut inside its last number
       {"version 2" + best.substr(best.find('\n')), 1, 0},  // a newer format
       {best.substr(0, check) + "0" + best.substr(best.find(' ', check)), 1, 250},  // a check fails
   };
@@ -331,6 +337,89 @@ TEST(RecordsGhost, AKeptRunIsCheckedAsItIsRaced) {
       ++rings;
     }
     EXPECT_EQ(rings, c.rings) << c.run.substr(0, 40) << out.err;
+  }
+}
+
+// A records folder that keeps nothing, or a file there the player cannot
+// write: the race goes on, one line says why, the status is 1, and the
+// player's file is left as it was.
+TEST(RecordsGhost, RecordsThatCannotBeKeptAreOneLineAndStatus1) {
+  const testing::ScratchDir scratch("records-lost");
+  const std::string mine = "echo '# mine' >D/mine && chmod 444 D/mine && ";
+  const struct {
+    std::string setup, dir, says;
+    const char* mine = "";  // the player's file, left as it was
+  } cases[] = {
+      {"touch D/plain", "D/plain", "the records' folder 'D/plain' is not a folder"},
+      {"touch D/plain", "D/plain/sub", "is not a folder"},
+      {mine + "mv D/mine D/records", "D", "the records are not kept: 'D/records' is read-only",
+       "D/records"},
+      {mine + "ln -s mine D/records", "D", "the records are not kept: 'D/mine' is read-only",
+       "D/mine"},
+      {mine + "ln -s mine D/best-course1-beginner.rec", "D", "the best run is not kept: 'D/mine'",
+       "D/mine"},
+      {"trap '' XFSZ; ulimit -f 8", "D", "the best run is not kept: cannot write"},  // a full disk
+  };
+  for (const auto& c : cases) {
+    scratch.Clear();
+    const testing::CommandResult r = testing::RunCommand(
+        "cd '" + scratch.path().string() + "' && mkdir D && " + c.setup + " && exec " +
+        QUORVEL_SIM_PATH + " --records " + c.dir + " <'" + QUORVEL_SOURCE_DIR +
+        "/tests/recordings/course1-race.rec' 2>&1 >/dev/null");
+    EXPECT_EQ(r.status, 1) << c.setup;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    if (c.mine[0] != '\0') {
+      EXPECT_EQ(ReadFile(scratch / c.mine), "# mine\n") << c.setup;
+    }
+  }
+}
+
+// Killed at any moment around the finish, the game leaves no record without
+// its best run: the run is kept first.
+TEST(RecordsGhost, AKillAroundTheFinishLeavesNoRecordWithoutItsRun) {
+  // The race's script up to its finishing tick line, that line, and the
+  // line shown last before it.
+  const std::string race = Kept("course1-race.rec");
+  std::string finish, last_shown;
+  std::istringstream out(testing::RunSimOn(race).out);
+  for (std::string line; finish.empty() && std::getline(out, line);) {
+    (Field(line, "Lap") == "4" ? finish : last_shown) = Field(line, "line");
+  }
+  std::size_t cut = 0;
+  for (int n = 1; n < std::stoi(finish); ++n) cut = race.find('\n', cut) + 1;
+  const std::string before_finish = race.substr(0, cut),
+                    finish_line = race.substr(cut, race.find('\n', cut) + 1 - cut);
+  for (const int delay_us : {0, 500, 1000, 2000, 4000, 8000}) {
+    const testing::ScratchDir dir("records-kill");
+    int in[2], shown[2];
+    ASSERT_EQ(pipe(in) | pipe(shown), 0);
+    const pid_t sim = fork();
+    if (sim == 0) {
+      dup2(in[0], 0);
+      dup2(shown[1], 1);
+      execl(QUORVEL_SIM_PATH, "quorvel-sim", "--records", dir.path().c_str(), nullptr);
+      _exit(127);
+    }
+    close(in[0]);
+    close(shown[1]);
+    ASSERT_EQ(write(in[1], before_finish.data(), before_finish.size()),
+              ssize_t(before_finish.size()));
+    std::string seen;
+    char buf[4096];
+    for (ssize_t n; seen.find("\"line\": " + last_shown + ",") == std::string::npos &&
+                    (n = read(shown[0], buf, sizeof buf)) > 0;) {
+      seen.append(buf, static_cast<std::size_t>(n));
+    }
+    ASSERT_GT(write(in[1], finish_line.data(), finish_line.size()), 0);
+    usleep(delay_us);
+    kill(sim, SIGKILL);
+    waitpid(sim, nullptr, 0);
+    close(in[1]);
+    close(shown[0]);
+    if (ReadFile(dir / "records").find("\n1 beginner ") == std::string::npos) continue;
+    EXPECT_EQ(LastLine(ReadFile(dir / "best-course1-beginner.rec")).rfind("check ", 0), 0u)
+        << delay_us;
   }
 }
 
