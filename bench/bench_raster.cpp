@@ -109,7 +109,7 @@ void BM_PaintGameWindow(benchmark::State& state) {
   labels.Label1 = "38";
   labels.Label2 = "12";
   labels.Label4 = "2周目";
-  for (auto _ : state) PaintForm1(out, surface.image(), labels, fonts);
+  for (auto _ : state) PaintForm1(out, surface.image(), labels, {}, fonts);
   SDL_FreeSurface(out);
 }
 BENCHMARK(BM_PaintGameWindow)->Unit(benchmark::kMicrosecond);
@@ -143,7 +143,7 @@ void BM_PaintOverlay(benchmark::State& state) {
   Form1Labels labels;
   labels.Label1 = "38";
   labels.Label4 = "2周目";
-  for (auto _ : state) PaintForm1Overlay(out, labels, fonts, scale);
+  for (auto _ : state) PaintForm1Overlay(out, labels, {}, fonts, scale);
   SDL_FreeSurface(out);
 }
 BENCHMARK(BM_PaintOverlay)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);

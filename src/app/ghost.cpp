@@ -43,7 +43,9 @@ bool Ghost::Step() {
       ended_ = true;
       return false;
     }
+    const int32_t step_tick = game_.s.Ticks + 1;
     Timer1_Timer(game_, platform_, e);
+    passed_.emplace(std::pair(game_.s.Lap, game_.s.LastGate), step_tick);
     if (game_.form1.Unloaded) ended_ = true;
     return true;
   }
@@ -70,9 +72,7 @@ std::optional<InputEvent> Ghost::NextMenuEvent() {
 }
 
 void Ghost::Note() {
-  constexpr std::size_t kKept = 8;
   recent_.emplace_back(game_.s.Ticks, GhostPose{game_.s.Pos[0], game_.s.Pos[1], game_.s.Steer});
-  if (recent_.size() > kKept) recent_.pop_front();
 }
 
 // The first of the recent steps whose clock reads `ticks` or more, once the
@@ -82,6 +82,8 @@ void Ghost::Note() {
 const std::pair<int32_t, GhostPose>* Ghost::At(int32_t ticks) {
   while (recent_.back().first < ticks && game_.s.Lap != kFinishedLap && Step()) Note();
   if (!error_.empty()) return nullptr;
+  // The steps before the one that stood last before `ticks` are past.
+  while (recent_.size() > 1 && recent_[1].first < ticks) recent_.pop_front();
   for (const auto& step : recent_) {
     if (step.first >= ticks) return &step;
   }
@@ -104,6 +106,16 @@ std::optional<GhostPose> Ghost::PoseBetween(int32_t ticks, double alpha) {
   return GhostPose{static_cast<float>(blend(from.second.x, to->second.x)),
                    static_cast<float>(blend(from.second.y, to->second.y)),
                    static_cast<int16_t>(std::lround(blend(from.second.Steer, to->second.Steer)))};
+}
+
+std::optional<int32_t> Ghost::TicksAt(int32_t lap, int32_t gate, int32_t until) {
+  const std::pair key(lap, gate);
+  while (!passed_.contains(key) && game_.s.Ticks < until && game_.s.Lap != kFinishedLap && Step()) {
+    Note();
+  }
+  const auto at = passed_.find(key);
+  if (at == passed_.end() || !error_.empty()) return std::nullopt;
+  return at->second;
 }
 
 }  // namespace quorvel

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -37,6 +38,13 @@ class Ghost final : public GhostCar {
   std::optional<GhostPose> PoseAt(int32_t ticks) override;
   std::optional<GhostPose> PoseBetween(int32_t ticks, double alpha) override;
 
+  // The ghost's race clock at the step that first took its race to gate
+  // `gate` (the gate crossed last, `LastGate`) in lap `lap`, its race run on
+  // as far as that needs but not past `until` on its clock; nothing when it
+  // does not get there by then (or has stopped fitting its recording). The
+  // times come from the run as it is raced: nothing is kept beside it.
+  std::optional<int32_t> TicksAt(int32_t lap, int32_t gate, int32_t until);
+
  private:
   bool Step();
   std::optional<InputEvent> NextMenuEvent();
@@ -48,10 +56,13 @@ class Ghost final : public GhostCar {
   RecordingReader reader_;
   std::string error_;
   bool ended_ = false;  // the recording has run out, stopped fitting, or closed the game
-  // The ghost's race clock and pose after its last few steps, oldest first:
-  // a picture between ticks looks one tick ahead, and the tick that follows
-  // still finds its own pose here.
+  // The ghost's race clock and pose after each step from the one before
+  // the race's clock on, oldest first: a picture between ticks looks one tick
+  // ahead, the tick that follows still finds its own pose here, and a ghost
+  // run on ahead for a gate's time keeps its poses until the race gets there.
   std::deque<std::pair<int32_t, GhostPose>> recent_;
+  // Lap and gate, and the clock at the step that first took its race there.
+  std::map<std::pair<int32_t, int32_t>, int32_t> passed_;
 };
 
 }  // namespace quorvel

@@ -220,18 +220,20 @@ int main(int argc, char** argv) {
         [&record_name](const std::string& why) { ReportRecordingFailure(record_name, why); });
     taps.Add(*recorder);
   }
-  std::unique_ptr<quorvel::RaceRecords> records;
+  // A replay shows its race's result too, but keeps no record and races
+  // no ghost: it is the recording as it was.
+  quorvel::RaceRecordsSetup setup;
   if (replay == nullptr) {
-    quorvel::RaceRecordsSetup setup;
     setup.dir = quorvel::DataDir();
     if (setup.dir.empty())
       Warn("neither XDG_DATA_HOME nor HOME is set to an absolute folder: no records are kept");
-    setup.ghost = options.ghost.value_or(settings.values().ghost);
-    setup.header = quorvel::GameVersionLine() + " best run";
-    setup.warn = Warn;
-    records = std::make_unique<quorvel::RaceRecords>(game, *platform, std::move(setup));
-    taps.Add(*records);
   }
+  setup.ghost = replay == nullptr && options.ghost.value_or(settings.values().ghost);
+  setup.splits = settings.values().splits;
+  setup.header = quorvel::GameVersionLine() + " best run";
+  setup.warn = Warn;
+  quorvel::RaceRecords records(game, *platform, std::move(setup));
+  taps.Add(records);
   quorvel::Form1Handlers form1(game, *platform);
   int status = platform->Run(form1, &taps, replay.get());
   if (recorder != nullptr) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "race/race_constants.h"
 
 namespace quorvel {
 
@@ -66,6 +67,18 @@ std::string FinishText(const RaceTimes& times, const NewRecords& news) {
          SecondsText(times.best_lap()) + "秒" + (news.lap ? kNew : "");
 }
 
+Form1Notes FinishNotes(const RaceTimes& times, const NewRecords& news) {
+  constexpr const char* kNew = "（新記録）";
+  Form1Notes notes;
+  notes.RaceTime = "タイム " + SecondsText(times.race) + "秒" + (news.race ? kNew : "");
+  notes.BestLap = "ベストラップ " + SecondsText(times.best_lap()) + "秒" + (news.lap ? kNew : "");
+  return notes;
+}
+
+std::string GapText(int32_t ticks) {
+  return (ticks < 0 ? "-" : "+") + SecondsText(ticks < 0 ? -ticks : ticks);
+}
+
 RaceRecords::RaceRecords(Game& game, Platform& platform, RaceRecordsSetup setup)
     : game_(game), platform_(platform), setup_(std::move(setup)), lines_(game.s, setup_.header) {
   if (!setup_.dir.empty()) {
@@ -90,6 +103,8 @@ void RaceRecords::AfterTick() {
   if (timing_.started()) StartRace(!loaded_);
   loaded_ = true;
   if (finished) Finish(*finished);
+  ShowSplit();
+  ticks_before_ = game_.s.Ticks;
   // A kept run that stops fitting on the way (a check that fails) ends its
   // ghost there, with one warning.
   if (ghost_ != nullptr && !ghost_->error().empty()) {
@@ -107,6 +122,9 @@ void RaceRecords::StartRace(bool at_load) {
     }
   }
   platform_.SetStatusText("");
+  notes_ = {};
+  platform_.SetNotes(notes_);
+  passed_.clear();
   StopGhost();
   if (setup_.ghost) StartGhost();
 }
@@ -188,6 +206,34 @@ void RaceRecords::Finish(const RaceTimes& times) {
     }
   }
   platform_.SetStatusText(FinishText(times, news));
+  notes_ = FinishNotes(times, news);
+  platform_.SetNotes(notes_);
+}
+
+// At a gate the race passes for the first time in a lap, the gap to the
+// ghost there, for 25 ticks (2 s).
+void RaceRecords::ShowSplit() {
+  constexpr int32_t kShownTicks = 25;
+  // How far the ghost's race may be run on ahead of this one for a gate's
+  // time: a gap longer than this is not shown (a minute of its race).
+  constexpr int32_t kLongestLead = 750;
+  const RaceState& s = game_.s;
+  if (!notes_.Gap.empty() && s.Ticks >= gap_until_) {
+    notes_.Gap.clear();
+    platform_.SetNotes(notes_);
+  }
+  if (!setup_.splits || ghost_ == nullptr || s.Ticks < -1 || s.Lap == kFinishedLap ||
+      !passed_.emplace(s.Lap, s.LastGate).second) {
+    return;
+  }
+  // The race stands at a gate it had not reached in this lap: the clock of
+  // the step that took it there, as the ghost's is taken.
+  const int32_t step_tick = ticks_before_ + 1;
+  const std::optional<int32_t> ghost = ghost_->TicksAt(s.Lap, s.LastGate, step_tick + kLongestLead);
+  if (!ghost || passed_.size() == 1) return;  // the start's own gate is no split
+  notes_.Gap = GapText(step_tick - *ghost);
+  gap_until_ = s.Ticks + kShownTicks;
+  platform_.SetNotes(notes_);
 }
 
 std::string RaceRecords::KeepBestRun(const RecordKey& key) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "app/ghost.h"
@@ -23,6 +24,9 @@ namespace quorvel {
 struct RaceRecordsSetup {
   std::string dir;  // the records' folder; empty: none are read or kept
   bool ghost = true;
+  // While racing a ghost, the gap to it at each gate the race passes, shown
+  // for some two seconds.
+  bool splits = true;
   // A recording to race against in place of the kept best runs (quorvel-sim
   // --ghost); empty: the kept ones.
   std::string ghost_path;
@@ -52,6 +56,7 @@ class RaceRecords final : public InputTap {
   void StartGhost();
   void StopGhost();
   void Finish(const RaceTimes& times);
+  void ShowSplit();
   // Keeps the race just finished as the best run of `key`: "" when kept,
   // else why not (and the earlier run is removed, as no longer the
   // record's).
@@ -68,6 +73,11 @@ class RaceRecords final : public InputTap {
   int ghost_fd_ = -1;
   std::string ghost_name_;  // quoted, for warnings
   std::unique_ptr<Ghost> ghost_;
+  Form1Notes notes_;  // shown over the race
+  // The laps and gates the race has passed, and the clock before this tick.
+  std::set<std::pair<int32_t, int32_t>> passed_;
+  int32_t ticks_before_ = 0;
+  int32_t gap_until_ = 0;  // the race's clock at which the gap shown goes
   bool loaded_ = false;    // the load's race has been seen
   bool finished_ = false;  // the race has reached the finish
   bool lost_ = false;      // a record or best run was not kept
@@ -82,5 +92,13 @@ std::vector<InputEvent> RaceStartEvents(const RaceState& s);
 // The line shown at the finish: "ゴール 52.16秒（新記録） ベストラップ
 // 17.04秒", with "（新記録）" after each time that is a new record.
 std::string FinishText(const RaceTimes& times, const NewRecords& news);
+
+// The result shown over the race at the finish: "タイム 52.16秒（新記録）"
+// and "ベストラップ 17.04秒".
+Form1Notes FinishNotes(const RaceTimes& times, const NewRecords& news);
+
+// The gap of a race `ticks` behind another (ahead when negative), in
+// seconds to the hundredth with its sign: "+0.56", "-1.24".
+std::string GapText(int32_t ticks);
 
 }  // namespace quorvel

@@ -78,6 +78,7 @@ constexpr SettingsKey kKeys[] = {
     {"pause", "yes or no", ParseYesNo<&Settings::pause>, FormatYesNo<&Settings::pause>},
     {"motion", "smooth or original", ParseMotion, FormatMotion},
     {"ghost", "yes or no", ParseYesNo<&Settings::ghost>, FormatYesNo<&Settings::ghost>},
+    {"splits", "yes or no", ParseYesNo<&Settings::splits>, FormatYesNo<&Settings::splits>},
 };
 
 // A byte-order mark that some editors put at the start of a UTF-8 file.

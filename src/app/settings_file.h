@@ -6,6 +6,7 @@
 //   pause = yes         (or no: the race goes on while the game is in the background)
 //   motion = smooth     (or original: only the ticks' 12.5 pictures a second)
 //   ghost = yes         (or no: no ghost of the kept best run on the road)
+//   splits = yes        (or no: no gap to the ghost shown at the gates)
 //
 // Blank lines, `#` comment lines, a `# comment` after a value, spaces around
 // `=`, yes and no (and the other words) in any case, a UTF-8 byte-order mark,
@@ -35,6 +36,7 @@ struct Settings {
   bool pause = true;   // the race pauses while the game is minimised or in the background
   bool smooth = true;  // pictures between ticks at the display's rate
   bool ghost = true;   // race against the kept best run of the course and car
+  bool splits = true;  // the gap to the ghost at each gate
   friend bool operator==(const Settings&, const Settings&) = default;
 };
 

@@ -92,7 +92,8 @@ class Sim {
       return false;
     }
     platform_.SetOnRefresh([this](long frame, int subframe) {
-      frames_.Write(frame, subframe, platform_.raster().image(), platform_.labels());
+      frames_.Write(frame, subframe, platform_.raster().image(), platform_.labels(),
+                    platform_.notes());
       return frames_.error().empty();
     });
     return true;

@@ -213,9 +213,11 @@ class GameWindowHandlers {
   // never overlapping another tick.
   virtual void Timer1_Timer(const InputEvent& tick) = 0;
   // Between two ticks, at the display's pace: a picture `alpha` (0..1) of
-  // the way to the next tick, with the keys and stick held now. Nothing by
-  // default: the picture stays the tick's.
-  virtual void Form_PaintBetweenTicks(double /*alpha*/, const InputEvent& /*held*/) {}
+  // the way to the next tick, with the keys and stick held now, drawn on
+  // `picture`, a surface of Picture1's size beside it (Picture1 keeps the
+  // tick's own). Nothing by default: the picture stays the tick's.
+  virtual void Form_PaintBetweenTicks(double /*alpha*/, const InputEvent& /*held*/,
+                                      Surface& /*picture*/) {}
 };
 
 class Platform {
@@ -239,6 +241,10 @@ class Platform {
   // A line about the race for the player, shown outside the race view (the
   // game window's title); empty shows none. Nothing by default.
   virtual void SetStatusText(const std::string& /*text*/) {}
+  // What the program shows about the race over the game window's picture,
+  // from the next repaint on (the result, the gap to the ghost); never part
+  // of the race's own drawing. Nothing by default.
+  virtual void SetNotes(const Form1Notes& /*notes*/) {}
 };
 
 }  // namespace quorvel

@@ -45,6 +45,9 @@ void DrawBetweenTicks(Game& g, Surface& picture, const InputEvent& held, double 
   const PicturePose target{m.NewX, m.NewY, next.Heading, static_cast<double>(next.Steer),
                            static_cast<double>(next.CameraLag)};
   BetweenTicks& way = g.form1.between;
+  // A picture asked for earlier in the tick than the last one: the pictures
+  // start again from the tick's own (after a pause, which holds it).
+  if (way.started && alpha < way.last_alpha) way = {};
   if (!way.started) {
     way = {.started = true, .from = tick, .to = target, .last = tick};
   } else if (target != way.to) {

@@ -17,8 +17,8 @@ class Form1Handlers final : public GameWindowHandlers {
   void Timer1_Timer(const InputEvent& tick) override {
     quorvel::Timer1_Timer(game_, platform_, tick);
   }
-  void Form_PaintBetweenTicks(double alpha, const InputEvent& held) override {
-    DrawBetweenTicks(game_, platform_.Picture1(), held, alpha);
+  void Form_PaintBetweenTicks(double alpha, const InputEvent& held, Surface& picture) override {
+    DrawBetweenTicks(game_, picture, held, alpha);
   }
   // The game window has been unloaded: the program ends.
   bool Unloaded() const { return game_.form1.Unloaded; }

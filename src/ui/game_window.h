@@ -18,6 +18,19 @@ struct Form1Labels {
   friend bool operator==(const Form1Labels&, const Form1Labels&) = default;
 };
 
+// What the program shows about the race over the game window's picture,
+// beside the race's own labels and never drawn by the race: the result at
+// the finish (the race time and the best lap to a hundredth, "（新記録）"
+// after each that is a new record) and, while racing a ghost, for some two
+// seconds after each gate, the gap to the ghost there ("-1.24", "+0.56").
+// An empty text is not shown.
+struct Form1Notes {
+  std::string RaceTime;
+  std::string BestLap;
+  std::string Gap;
+  friend bool operator==(const Form1Notes&, const Form1Notes&) = default;
+};
+
 // The car's pose as a picture between ticks draws it: position in world
 // units, heading in radians, steering and throttle lean as reals.
 struct PicturePose {

@@ -23,9 +23,19 @@ const LabelLayout kForm1Label3{"Label3", 240,         1800,          4455,  1695
 const LabelLayout kForm1Label1{"Label1", 3960,   4320,         855,   495,  false,
                                kWhite,   kBlack, Align::Right, 24.0f, "120"};
 
+// The result's rows fill the width of the banner just under it (which ends
+// at 3495) and stop above the speed box (4320).
+const LabelLayout kForm1RaceTime{"RaceTime", 240,         3495,          4455,  375, false,
+                                 kYellow,    {255, 0, 0}, Align::Centre, 15.0f, ""};
+const LabelLayout kForm1BestLap{"BestLap", 240,         3870,          4455,  375, false,
+                                kYellow,   {255, 0, 0}, Align::Centre, 15.0f, ""};
+const LabelLayout kForm1Gap{"Gap",  1920,   120,           1215,   375, false,
+                            kWhite, kBlack, Align::Centre, 14.25f, ""};
+
 std::span<const LabelLayout* const> Form1LabelsInPaintOrder() {
-  static const LabelLayout* const order[] = {&kForm1Label2, &kForm1Label4, &kForm1Label3,
-                                             &kForm1Label1};
+  static const LabelLayout* const order[] = {&kForm1Label2, &kForm1Label4,   &kForm1Label3,
+                                             &kForm1Label1, &kForm1RaceTime, &kForm1BestLap,
+                                             &kForm1Gap};
   return order;
 }
 

@@ -54,7 +54,14 @@ extern const LabelLayout kForm1Label1;  // speed
 extern const LabelLayout kForm1Label2;  // race time
 extern const LabelLayout kForm1Label3;  // goal banner
 extern const LabelLayout kForm1Label4;  // lap
-// All four in painting order (bottom first).
+// What the program shows about the race (Form1Notes): the result's two rows
+// under the goal banner, in its colours, and the gap to the ghost, a small
+// box in the sky between the time and the lap.
+extern const LabelLayout kForm1RaceTime;
+extern const LabelLayout kForm1BestLap;
+extern const LabelLayout kForm1Gap;
+// All seven in painting order (bottom first): the race's four, then the
+// notes.
 std::span<const LabelLayout* const> Form1LabelsInPaintOrder();
 
 // Menu window Form2.

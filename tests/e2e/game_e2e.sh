@@ -277,6 +277,43 @@ wait_game_exit
 check "a recording cut by SIGTERM replays ($(grep -c '^tick' "$work/killed.rec") ticks)" \
   bash -c "(($(grep -c '^tick' "$work/killed.rec") >= 5)) && '$sim' <'$work/killed.rec' >/dev/null"
 
+# --- W, A, S, D and the keypad's arrows drive as the arrow keys and are
+# recorded as them; P pauses, with the title saying so in UTF-8 whatever the
+# locale, and the picture held is the race's own, one quorvel-sim draws ---
+LC_ALL=C start_game --record "$work/keys.rec"
+sleep 3.4  # the countdown
+hold 0.6 w
+hold 0.3 KP_Left
+xdotool key p
+sleep 0.3
+paused_title=$(LC_ALL=C.UTF-8 timeout 5 xprop -id "$wid" _NET_WM_NAME)
+check "P pauses, and the title says so in UTF-8 (${paused_title#*= })" \
+  grep -qF '"Quorvel (一時停止中)"' <<<"$paused_title"
+shot "$wid" "$work/paused.png"
+held_frames=$(grep -c '^tick' "$work/keys.rec")
+xdotool key p
+sleep 0.4
+"$send_wm_delete" "$wid"
+wait_game_exit
+mkdir "$work/keys"
+"$sim" --frames "$work/keys" <"$work/keys.rec" >/dev/null
+# The picture shown while paused is the last tick's own, not one on the way
+# to a tick that did not run.
+held_is_a_tick() {
+  local want f
+  want=$(convert "$work/paused.png" rgb:- | md5sum)
+  for f in "$work"/keys/frame-*.png; do
+    [[ $(convert "$f" rgb:- | md5sum) == "$want" ]] && return 0
+  done
+  return 1
+}
+check "the picture held while paused is a tick's own ($held_frames ticks by then)" held_is_a_tick
+check "W and the keypad's Left are recorded as up and left" \
+  bash -c "grep -q '^tick up' '$work/keys.rec' && grep -q '^tick left' '$work/keys.rec'"
+check "P is no part of the recording" bash -c "! grep -Eq '^key|80' '$work/keys.rec'"
+check "the recording with a pause replays (status $?)" \
+  bash -c "'$sim' <'$work/keys.rec' >/dev/null"
+
 # --- the ghost: a best run kept by quorvel-sim --records races beside the
 # car, as a magenta outline no course uses; a replay has none. A data folder
 # of its own: the other steps race no ghost ---

@@ -48,7 +48,7 @@ int main() {
   }
   const Form1Labels labels;
   auto present_both = [&] {
-    game->ShowForm1(picture, labels, fonts, 1);
+    game->ShowForm1(picture, labels, {}, fonts, 1);
     menu->ShowImage(menu_image);
   };
   game->Show();

@@ -184,7 +184,7 @@ TEST(HeadlessFrames, EveryRefreshBecomesANumberedClientAreaPng) {
   std::string error;
   ASSERT_TRUE(frames.SetDir(dir.string(), error)) << error;
   p.SetOnRefresh([&](long frame, int subframe) {
-    frames.Write(frame, subframe, p.raster().image(), p.labels());
+    frames.Write(frame, subframe, p.raster().image(), p.labels(), p.notes());
     return frames.error().empty();
   });
   Form1Labels labels;

@@ -30,10 +30,13 @@ namespace {
 
 TEST(KeyCodes, MapToVirtualKeyCodesAndBack) {
   // Keypad and function keys carry SDL's scancode bit: no letter, no digit.
+  // W, A, S, D and the keypad's arrows are the arrow keys.
   const std::pair<SDL_Keycode, int> table[] = {
-      {SDLK_ESCAPE, 27}, {SDLK_RETURN, 13}, {SDLK_KP_ENTER, 13}, {SDLK_LEFT, 37},  {SDLK_UP, 38},
-      {SDLK_RIGHT, 39},  {SDLK_DOWN, 40},   {SDLK_a, 65},        {SDLK_z, 90},     {SDLK_0, 48},
-      {SDLK_9, 57},      {SDLK_KP_8, 0},    {SDLK_F1, 0},        {SDLK_LSHIFT, 0}, {SDLK_SPACE, 0}};
+      {SDLK_ESCAPE, 27}, {SDLK_RETURN, 13}, {SDLK_KP_ENTER, 13}, {SDLK_LEFT, 37}, {SDLK_UP, 38},
+      {SDLK_RIGHT, 39},  {SDLK_DOWN, 40},   {SDLK_a, 37},        {SDLK_w, 38},    {SDLK_d, 39},
+      {SDLK_s, 40},      {SDLK_KP_4, 37},   {SDLK_KP_8, 38},     {SDLK_KP_6, 39}, {SDLK_KP_2, 40},
+      {SDLK_b, 66},      {SDLK_z, 90},      {SDLK_0, 48},        {SDLK_9, 57},    {SDLK_KP_5, 0},
+      {SDLK_F1, 0},      {SDLK_LSHIFT, 0},  {SDLK_SPACE, 0}};
   for (const auto& [key, vk] : table) {
     EXPECT_EQ(VkFromSdlKey(key), vk) << SDL_GetKeyName(key);
     if (vk == 0) continue;
@@ -161,6 +164,10 @@ TEST(WindowKeys, SizeKeysAreTheWindowsAndEscOnlyInFullscreenOutsideTheMenu) {
       {SDLK_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto, U'à'},
       {SDLK_KP_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto},
       {SDLK_KP_MINUS, KMOD_LCTRL, false, false, WindowKey::kScaleDown},
+      {SDLK_p, 0, false, false, WindowKey::kPause},
+      {SDLK_PAUSE, 0, true, false, WindowKey::kPause},
+      {SDLK_p, 0, false, true, WindowKey::kNone},  // the menu's key
+      {SDLK_p, KMOD_LCTRL, false, false, WindowKey::kNone},
   };
   for (const Case& c : cases) {
     const char32_t typed = c.typed != 0 ? c.typed : UnshiftedChar(c.key);

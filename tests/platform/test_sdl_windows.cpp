@@ -97,7 +97,7 @@ TEST_F(SdlWindows, LoadsHiddenThenShowsTheFirstFrameWithItsLabels) {
   handlers.tick = [&](int) {
     EXPECT_TRUE(Shown(window));
     SDL_FillRect(picture, nullptr, SDL_MapRGB(picture->format, 255, 0, 0));
-    PaintForm1(expected, picture, labels, *fonts_);
+    PaintForm1(expected, picture, labels, {}, *fonts_);
     EXPECT_TRUE(Shows(testing::GameWindow(), expected)) << "the first frame";
     // Something other than the bare picture: the white speed box at (264, 288).
     const Uint32 box = static_cast<Uint32*>(expected->pixels)[290 * expected->pitch / 4 + 266];
@@ -106,8 +106,14 @@ TEST_F(SdlWindows, LoadsHiddenThenShowsTheFirstFrameWithItsLabels) {
     labels.Label3Visible = false;
     platform_->SetLabels(labels);
     platform_->Picture1().Refresh();
-    PaintForm1(expected, picture, labels, *fonts_);
+    PaintForm1(expected, picture, labels, {}, *fonts_);
     EXPECT_TRUE(Shows(testing::GameWindow(), expected)) << "a refresh with new labels";
+
+    // The program's notes show at once, over a picture that stands.
+    const Form1Notes notes{"タイム 52.16秒（新記録）", "ベストラップ 17.04秒", "+0.56"};
+    platform_->SetNotes(notes);
+    PaintForm1(expected, picture, labels, notes, *fonts_);
+    EXPECT_TRUE(Shows(testing::GameWindow(), expected)) << "the result and the gap";
     platform_->UnloadGameWindow();
   };
   EXPECT_EQ(platform_->Run(handlers), 0);
@@ -187,7 +193,7 @@ TEST_F(SdlWindows, ModalMenuGetsKeysAndTimer) {
     hidden_at_load = !Shown(w);
     borderless = (SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS) != 0;
     PushKey(w, SDLK_LEFT);
-    PushKey(w, SDLK_a);
+    PushKey(w, SDLK_b);
     PushKey(w, SDLK_LSHIFT);       // no virtual-key code: dropped
     PushKey(game, SDLK_KP_ENTER);  // typed while the owner window had the focus
   };
@@ -223,7 +229,7 @@ TEST_F(SdlWindows, ModalMenuGetsKeysAndTimer) {
   EXPECT_EQ(at.h, 162);
   EXPECT_EQ(at.x, game_x + (339 - 313) / 2);
   EXPECT_EQ(at.y, game_y + (339 - 162) / 2);
-  EXPECT_EQ(menu.keys, (std::vector<int>{37, 65, 13, 27}));
+  EXPECT_EQ(menu.keys, (std::vector<int>{37, 66, 13, 27}));
   EXPECT_EQ(menu.timer_events, 2);
   SDL_FreeSurface(expected);
 }

@@ -269,8 +269,8 @@ TEST_F(ScaledPainting, GameWindowIsTheSamePictureInBlocks) {
   for (bool goal : {false, true}) {
     labels.Label3Visible = goal;
     SurfacePtr one = NewImage(339, 339), two = NewImage(678, 678);
-    PaintForm1(one.get(), picture.image(), labels, *fonts_, 1);
-    PaintForm1(two.get(), picture.image(), labels, *fonts_, 2);
+    PaintForm1(one.get(), picture.image(), labels, {}, *fonts_, 1);
+    PaintForm1(two.get(), picture.image(), labels, {}, *fonts_, 2);
     EXPECT_TRUE(IsBlockEnlargement(one.get(), two.get(), 2, Form1LabelRects()))
         << (goal ? "with" : "without") << " the goal banner";
   }
@@ -352,7 +352,7 @@ TEST_F(ScaledSdlWindows, AtScaleTwoBothWindowsAreTwiceAsLargeAndShowTheBlocks) {
   RasterSurface picture(337, 337);
   DrawStripes(picture);
   SurfacePtr expected1 = NewImage(678, 678), expected2 = NewImage(626, 324);
-  PaintForm1(expected1.get(), picture.image(), labels, fonts, 2);
+  PaintForm1(expected1.get(), picture.image(), labels, {}, fonts, 2);
   PaintForm2(expected2.get(), CursorOn(6), fonts, 2);
 
   StillMenu menu;

@@ -63,19 +63,8 @@ bool FrameWriter::active() const {
   return !dir_.empty() && error_.empty();
 }
 
-SDL_Surface* FrameWriter::Render(SDL_Surface* picture, const Form1Labels& labels,
-                                 std::string& error) {
-  if (!EnsureFonts(error)) return nullptr;
-  SDL_Surface* out = NewClientSurface(picture);
-  if (out == nullptr) {
-    error = std::string("cannot make an image: ") + SDL_GetError();
-    return nullptr;
-  }
-  PaintForm1(out, picture, labels, *fonts_);
-  return out;
-}
-
-void FrameWriter::Write(long frame, int subframe, SDL_Surface* picture, const Form1Labels& labels) {
+void FrameWriter::Write(long frame, int subframe, SDL_Surface* picture, const Form1Labels& labels,
+                        const Form1Notes& notes) {
   if (!active()) return;
   if (frame > kMaxFrames) {
     error_ = "more than " + std::to_string(kMaxFrames) +
@@ -91,7 +80,7 @@ void FrameWriter::Write(long frame, int subframe, SDL_Surface* picture, const Fo
       return;
     }
   }
-  PaintForm1(client_, picture, labels, *fonts_);
+  PaintForm1(client_, picture, labels, notes, *fonts_);
   char name[48];
   if (subframe > 0) {
     std::snprintf(name, sizeof name, "frame-%06lds%02d.png", frame, subframe);

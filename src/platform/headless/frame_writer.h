@@ -27,15 +27,12 @@ class FrameWriter {
   // `error` set when the directory or the font is missing.
   bool SetDir(const std::string& dir, std::string& error);
   bool active() const;
-  // The client area for `picture` (2 pixels wider and higher, 339 x 339 for
-  // the real 337 x 337 surface) as a new surface the caller frees, or nullptr
-  // with `error` set.
-  SDL_Surface* Render(SDL_Surface* picture, const Form1Labels& labels, std::string& error);
   // Writes frame number `frame`, or with `subframe` 1 and up a picture drawn
   // between that frame and the next, named to sort between them
   // (frame-000007s01.png). After the first failure nothing more is written
   // and error() tells why.
-  void Write(long frame, int subframe, SDL_Surface* picture, const Form1Labels& labels);
+  void Write(long frame, int subframe, SDL_Surface* picture, const Form1Labels& labels,
+             const Form1Notes& notes);
   const std::string& error() const;
 
  private:

@@ -91,6 +91,7 @@ struct HeadlessPlatform::Impl {
   InputTaps* taps = &no_taps;
 
   Form1Labels labels;
+  Form1Notes notes;
   int draws = 0;
   int slept_ms = 0;
 };
@@ -133,6 +134,14 @@ void HeadlessPlatform::ResetCounters() {
 
 const Form1Labels& HeadlessPlatform::labels() const {
   return impl_->labels;
+}
+
+const Form1Notes& HeadlessPlatform::notes() const {
+  return impl_->notes;
+}
+
+void HeadlessPlatform::SetNotes(const Form1Notes& notes) {
+  impl_->notes = notes;
 }
 
 RasterSurface& HeadlessPlatform::raster() {

@@ -42,6 +42,7 @@ class HeadlessPlatform final : public Platform {
   int slept_ms() const;
   void ResetCounters();
   const Form1Labels& labels() const;
+  const Form1Notes& notes() const;
   RasterSurface& raster();
   // Prints each frame's drawing operations as one JSON line at every refresh
   // ({"frame": K, "ops": [...]}); nullptr switches it off.
@@ -60,6 +61,7 @@ class HeadlessPlatform final : public Platform {
   void ShowMenuModal(MenuWindow& menu) override;
   void UnloadGameWindow() override;
   void Sleep(int ms) override;
+  void SetNotes(const Form1Notes& notes) override;
 
  private:
   struct Impl;

@@ -148,12 +148,19 @@ void FillBackground(SDL_Surface* out, Rgb c) {
   SDL_FillRect(out, nullptr, SDL_MapRGB(out->format, c.r, c.g, c.b));
 }
 
-const std::string* Form1Caption(const LabelLayout* label, const Form1Labels& labels) {
+// The label's caption now; nullptr while it is hidden (the goal banner
+// during the race, a note with nothing to say).
+const std::string* Form1Caption(const LabelLayout* label, const Form1Labels& labels,
+                                const Form1Notes& notes) {
   if (label == &kForm1Label1) return &labels.Label1;
   if (label == &kForm1Label2) return &labels.Label2;
   if (label == &kForm1Label3) return labels.Label3Visible ? &labels.Label3 : nullptr;
   if (label == &kForm1Label4) return &labels.Label4;
-  return nullptr;
+  const std::string* note = label == &kForm1RaceTime  ? &notes.RaceTime
+                            : label == &kForm1BestLap ? &notes.BestLap
+                            : label == &kForm1Gap     ? &notes.Gap
+                                                      : nullptr;
+  return note != nullptr && !note->empty() ? note : nullptr;
 }
 
 void PaintMenuShape(SDL_Surface* out, int number, const MenuFrames& frames, int scale) {
@@ -181,8 +188,8 @@ void PaintMenuShape(SDL_Surface* out, int number, const MenuFrames& frames, int 
 
 }  // namespace
 
-void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
-                int scale) {
+void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& labels,
+                const Form1Notes& notes, FontCache& fonts, int scale) {
   if (out == nullptr) return;
   scale = std::max(scale, 1);
   FillBackground(out, kForm1.background);
@@ -198,9 +205,8 @@ void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& label
     }
   }
   for (const LabelLayout* label : Form1LabelsInPaintOrder()) {
-    if (label == &kForm1Label3 && !labels.Label3Visible) continue;
-    const std::string* caption = Form1Caption(label, labels);
-    PaintLabel(out, *label, caption != nullptr ? caption->c_str() : "", fonts, scale);
+    const std::string* caption = Form1Caption(label, labels, notes);
+    if (caption != nullptr) PaintLabel(out, *label, caption->c_str(), fonts, scale);
   }
 }
 
@@ -245,27 +251,28 @@ void PaintSeeThroughLabel(SDL_Surface* out, const LabelLayout& label, SDL_Surfac
   SDL_UnlockSurface(out);
   SDL_UnlockSurface(argb);
   if (argb != picture) SDL_FreeSurface(argb);
-  const std::string* caption = Form1Caption(&label, labels);
+  const std::string* caption = Form1Caption(&label, labels, Form1Notes{});
   PaintLabel(out, label, caption != nullptr ? caption->c_str() : "", fonts, scale,
              SDL_Point{box.x, box.y});
 }
 
-void PaintForm1Overlay(SDL_Surface* out, const Form1Labels& labels, FontCache& fonts, int scale) {
+void PaintForm1Overlay(SDL_Surface* out, const Form1Labels& labels, const Form1Notes& notes,
+                       FontCache& fonts, int scale) {
   if (out == nullptr) return;
   scale = std::max(scale, 1);
   // Only the overlay's rectangles are ever shown: the background shows in
   // the strips, and each opaque label covers its own box.
   FillBackground(out, kForm1.background);
   for (const LabelLayout* label : Form1LabelsInPaintOrder()) {
-    if (label == &kForm1Label3 && !labels.Label3Visible) continue;
-    if (label->transparent) continue;
-    const std::string* caption = Form1Caption(label, labels);
-    PaintLabel(out, *label, caption != nullptr ? caption->c_str() : "", fonts, scale);
+    const std::string* caption = Form1Caption(label, labels, notes);
+    if (caption != nullptr && !label->transparent) {
+      PaintLabel(out, *label, caption->c_str(), fonts, scale);
+    }
   }
 }
 
 std::vector<SDL_Rect> Form1OverlayRects(int picture_w, int picture_h, const Form1Labels& labels,
-                                        int scale) {
+                                        const Form1Notes& notes, int scale) {
   scale = std::max(scale, 1);
   const int cw = kForm1.client_width / kTwipsPerPixel * scale;
   const int ch = kForm1.client_height / kTwipsPerPixel * scale;
@@ -274,7 +281,7 @@ std::vector<SDL_Rect> Form1OverlayRects(int picture_w, int picture_h, const Form
   if (cw > pw) rects.push_back({pw, 0, cw - pw, ch});
   if (ch > ph) rects.push_back({0, ph, std::min(pw, cw), ch - ph});
   for (const LabelLayout* label : Form1LabelsInPaintOrder()) {
-    if (label->transparent || (label == &kForm1Label3 && !labels.Label3Visible)) continue;
+    if (label->transparent || Form1Caption(label, labels, notes) == nullptr) continue;
     rects.push_back(LabelRect(*label, scale));
   }
   return rects;

@@ -56,8 +56,8 @@ void PaintShapeOutline(SDL_Surface* out, double left, double top, double width, 
 
 // Paints Form1's client area (339 x 339 at scale 1) into `out`: window
 // background, the picture image at (0, 0), then the four labels.
-void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
-                int scale = 1);
+void PaintForm1(SDL_Surface* out, SDL_Surface* picture, const Form1Labels& labels,
+                const Form1Notes& notes, FontCache& fonts, int scale = 1);
 
 // The game window's client area as the layers a renderer stacks, which
 // together show exactly what PaintForm1 paints, from the bottom up:
@@ -77,11 +77,12 @@ void PaintSeeThroughLabel(SDL_Surface* out, const LabelLayout& label, SDL_Surfac
                           const Form1Labels& labels, FontCache& fonts, int scale);
 // Paints the overlay into `out` (the client area's size): what its
 // rectangles show.
-void PaintForm1Overlay(SDL_Surface* out, const Form1Labels& labels, FontCache& fonts, int scale);
+void PaintForm1Overlay(SDL_Surface* out, const Form1Labels& labels, const Form1Notes& notes,
+                       FontCache& fonts, int scale);
 // The overlay's rectangles for a picture of `picture_w` x `picture_h`
 // pixels before enlarging, in client-area pixels, in paint order.
 std::vector<SDL_Rect> Form1OverlayRects(int picture_w, int picture_h, const Form1Labels& labels,
-                                        int scale);
+                                        const Form1Notes& notes, int scale);
 
 // Paints Form2's client area (313 x 162 at scale 1) into `out`.
 void PaintForm2(SDL_Surface* out, const MenuFrames& frames, FontCache& fonts, int scale = 1);

@@ -171,16 +171,20 @@ void Presenter::TakeFocus() {
 }
 
 void Presenter::SetTitle(const std::string& title) {
-  if (!gone_) Trapped([&] { SDL_SetWindowTitle(window_, title.c_str()); });
+  if (gone_) return;
+  Trapped([&] {
+    SDL_SetWindowTitle(window_, title.c_str());
+    XSetTitle(window_, title);
+  });
 }
 
-bool Presenter::ShowForm1(SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
-                          int scale) {
+bool Presenter::ShowForm1(SDL_Surface* picture, const Form1Labels& labels, const Form1Notes& notes,
+                          FontCache& fonts, int scale) {
   if (gone_ || !shown()) return true;
   bool shown_now = false;
   Trapped([&] {
     FollowWindowSize();
-    shown_now = DrawForm1(picture, labels, fonts, scale);
+    shown_now = DrawForm1(picture, labels, notes, fonts, scale);
     if (shown_now) SDL_RenderPresent(renderer_);
   });
   return shown_now;
@@ -247,8 +251,8 @@ bool Presenter::Ready(SDL_Texture*& texture, int w, int h) {
   return true;
 }
 
-bool Presenter::DrawForm1(SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts,
-                          int scale) {
+bool Presenter::DrawForm1(SDL_Surface* picture, const Form1Labels& labels, const Form1Notes& notes,
+                          FontCache& fonts, int scale) {
   if (picture == nullptr) return false;
   scale = std::max(scale, 1);
   const int cw = kForm1.client_width / kTwipsPerPixel * scale;
@@ -268,10 +272,11 @@ bool Presenter::DrawForm1(SDL_Surface* picture, const Form1Labels& labels, FontC
     overlay_scale_ = 0;
   }
   if (overlay_image_ == nullptr || !Ready(overlay_, cw, ch)) return false;
-  if (overlay_scale_ != scale || !(overlay_labels_ == labels)) {
-    PaintForm1Overlay(overlay_image_, labels, fonts, scale);
+  if (overlay_scale_ != scale || !(overlay_labels_ == labels) || !(overlay_notes_ == notes)) {
+    PaintForm1Overlay(overlay_image_, labels, notes, fonts, scale);
     SDL_UpdateTexture(overlay_, nullptr, overlay_image_->pixels, overlay_image_->pitch);
     overlay_labels_ = labels;
+    overlay_notes_ = notes;
     overlay_scale_ = scale;
   }
 
@@ -305,7 +310,7 @@ bool Presenter::DrawForm1(SDL_Surface* picture, const Form1Labels& labels, FontC
   }
 
   bool drawn = true;
-  for (const SDL_Rect& rect : Form1OverlayRects(picture->w, picture->h, labels, scale)) {
+  for (const SDL_Rect& rect : Form1OverlayRects(picture->w, picture->h, labels, notes, scale)) {
     const SDL_Rect on_screen{at.x + rect.x, at.y + rect.y, rect.w, rect.h};
     drawn = SDL_RenderCopy(renderer_, overlay_, &rect, &on_screen) == 0 && drawn;
   }

@@ -64,7 +64,8 @@ class Presenter {
   // The game window's client area at `scale` (screen pixels per 96-dpi
   // pixel) in the middle of the window's output, black around it, shown at
   // once. False when SDL refuses.
-  bool ShowForm1(SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts, int scale);
+  bool ShowForm1(SDL_Surface* picture, const Form1Labels& labels, const Form1Notes& notes,
+                 FontCache& fonts, int scale);
   // `image` (the client area at its scale) in the middle of the output,
   // black around it, shown at once.
   bool ShowImage(SDL_Surface* image);
@@ -72,7 +73,8 @@ class Presenter {
  private:
   Presenter(SDL_Window* window, SDL_Renderer* renderer);
   bool Ready(SDL_Texture*& texture, int w, int h);
-  bool DrawForm1(SDL_Surface* picture, const Form1Labels& labels, FontCache& fonts, int scale);
+  bool DrawForm1(SDL_Surface* picture, const Form1Labels& labels, const Form1Notes& notes,
+                 FontCache& fonts, int scale);
   bool Upload(SDL_Texture*& texture, SDL_Surface* image);
   void FollowWindowSize();
 
@@ -88,6 +90,7 @@ class Presenter {
   SDL_Surface* overlay_image_ = nullptr;
   // What the overlay shows now; repainted when either changes.
   Form1Labels overlay_labels_;
+  Form1Notes overlay_notes_;
   int overlay_scale_ = 0;
 };
 

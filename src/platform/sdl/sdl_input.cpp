@@ -36,6 +36,16 @@ constexpr NamedKey kNamedKeys[] = {
     {kVkUp, SDLK_UP, XK_Up},
     {kVkRight, SDLK_RIGHT, XK_Right},
     {kVkDown, SDLK_DOWN, XK_Down},
+    // W, A, S and D, and the keypad's arrows (with Num Lock off or on), are
+    // the arrow keys too: the game, and so a recording, only ever sees those.
+    {kVkLeft, SDLK_a, XK_a},
+    {kVkUp, SDLK_w, XK_w},
+    {kVkRight, SDLK_d, XK_d},
+    {kVkDown, SDLK_s, XK_s},
+    {kVkLeft, SDLK_KP_4, XK_KP_Left},
+    {kVkUp, SDLK_KP_8, XK_KP_Up},
+    {kVkRight, SDLK_KP_6, XK_KP_Right},
+    {kVkDown, SDLK_KP_2, XK_KP_Down},
 };
 
 // The named keys of `vk`, then letters and digits by their offset from the
@@ -79,6 +89,9 @@ WindowKey WindowKeyFor(SDL_Keycode key, Uint16 mod, char32_t typed, bool fullscr
   if (key == SDLK_F11) return WindowKey::kToggleFullscreen;
   if (alt && (key == SDLK_RETURN || key == SDLK_KP_ENTER)) return WindowKey::kToggleFullscreen;
   if (key == SDLK_ESCAPE && fullscreen && !menu_open) return WindowKey::kLeaveFullscreen;
+  if (!menu_open && (key == SDLK_PAUSE || (key == SDLK_p && !ctrl && !alt))) {
+    return WindowKey::kPause;
+  }
   if (!ctrl) return WindowKey::kNone;
   // The digit row's keys are SDL's digits on every layout, "0" shifted or not.
   if (key == SDLK_KP_PLUS || typed == U'+' || typed == U'=') return WindowKey::kScaleUp;

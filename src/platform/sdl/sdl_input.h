@@ -41,6 +41,7 @@ enum class WindowKey {
   kScaleUp,           // Ctrl+Plus (also Ctrl+= , the plus key unshifted on many layouts)
   kScaleDown,         // Ctrl+Minus
   kScaleAuto,         // Ctrl+0: back to the display's own scale
+  kPause,             // P or Pause while the menu is closed: pauses or resumes the race
 };
 
 // `typed` is the character the key gives with the Shift state in `mod` on

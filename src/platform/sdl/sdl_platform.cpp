@@ -117,8 +117,14 @@ struct SdlPlatform::Impl {
   // waiting for it.
   std::optional<int64_t> resize_until;
 
+  // The game's drawing surface: the picture of the last tick, which is the
+  // picture held behind the menu, while paused and after the finish.
   RasterSurface picture{kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel};
+  // The pictures between ticks, drawn beside it so that it stays the race's.
+  RasterSurface between{kPicture1Width / kTwipsPerPixel, kPicture1Height / kTwipsPerPixel};
+  const RasterSurface* shown = &picture;  // the one on the screen
   Form1Labels labels;
+  Form1Notes notes;
   FirstJoystick joystick;
 
   GameWindowHandlers* handlers = nullptr;
@@ -168,6 +174,7 @@ struct SdlPlatform::Impl {
   // (no window manager gives it) does not count as left.
   bool pause_on = true;
   bool paused = false;
+  bool paused_by_key = false;  // P or Pause: until pressed again
   bool had_focus = false;
   // Tick keys pressed since the last tick: a tap between two ticks still
   // counts as held at the next one.
@@ -197,6 +204,8 @@ struct SdlPlatform::Impl {
   bool Held(int vk, std::optional<XKeymap>& keys);
 
   void RepaintForm1();
+  void Show(const RasterSurface& surface);
+  void Hold();
   bool HasItsSize();
   void RepaintMenu();
   FrameExtents Frame() const;
@@ -261,7 +270,8 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
   // the window is first seen: a window manager reads the fullscreen state as
   // the window appears.
   if (start.scale || start.fullscreen || s.WindowedScale() != s.scale) s.ApplyWindowMode();
-  s.picture.SetRefreshHook([&s] { s.RepaintForm1(); });
+  s.picture.SetRefreshHook([&s] { s.Show(s.picture); });
+  s.between.SetRefreshHook([&s] { s.Show(s.between); });
   return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(impl)));
 }
 
@@ -334,7 +344,7 @@ void SdlPlatform::Impl::Loop(const std::function<bool()>& done, std::optional<in
       const double alpha =
           std::clamp(static_cast<double>(now - tick_us) / kTimer1PeriodUs, 0.0, 1.0);
       const std::optional<InputEvent> input = source->Held();
-      if (input) handlers->Form_PaintBetweenTicks(alpha, *input);
+      if (input) handlers->Form_PaintBetweenTicks(alpha, *input, between);
       frames.EndRun(MonotonicMicros());
       continue;
     }
@@ -436,7 +446,11 @@ void SdlPlatform::Impl::HandleEvent(const SDL_Event& event) {
         if (w.event == SDL_WINDOWEVENT_EXPOSED) RepaintMenu();
         break;
       }
-      if (w.event == SDL_WINDOWEVENT_EXPOSED || w.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+      // A window shown again (restored from minimised) shows the held
+      // picture at once, not the black the X server fills it with until
+      // the next tick's.
+      if (w.event == SDL_WINDOWEVENT_EXPOSED || w.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+          w.event == SDL_WINDOWEVENT_SHOWN || w.event == SDL_WINDOWEVENT_RESTORED) {
         RepaintForm1();
       }
       // The window manager applies fullscreen (and moves) after the menu was
@@ -530,6 +544,7 @@ bool SdlPlatform::Impl::FocusOnOurs() const {
 // when a tick is due, never during a menu visit (which runs inside a tick):
 // the focus passing between the game window and the menu is no leaving.
 bool SdlPlatform::Impl::Away(bool focused) const {
+  if (handlers != nullptr && paused_by_key) return true;
   if (!pause_on || handlers == nullptr || focused) return false;
   return had_focus || (SDL_GetWindowFlags(form1->window()) & SDL_WINDOW_MINIMIZED) != 0;
 }
@@ -542,6 +557,7 @@ void SdlPlatform::Impl::Pause() {
   pressed = 0;
   timer1.SetEnabled(false, 0);
   ShowTitle();
+  Hold();
 }
 
 // Back from a pause: the first tick comes one whole period after this
@@ -550,7 +566,9 @@ void SdlPlatform::Impl::ResumeIfBack() {
   if (!paused || Away(FocusOnOurs())) return;
   paused = false;
   ShowTitle();
-  timer1.SetEnabled(timer1_on, MonotonicMicros());
+  // The pictures between ticks start again from the held one.
+  tick_us = MonotonicMicros();
+  timer1.SetEnabled(timer1_on, tick_us);
 }
 
 // The input of one tick: the keyboard asked once (one keymap, an X round
@@ -594,10 +612,13 @@ bool SdlPlatform::JoyProbe() {
 }
 
 void SdlPlatform::SetTimer1Enabled(bool enabled) {
-  impl_->timer1_on = enabled;
-  if (impl_->handlers != nullptr && !impl_->paused) {
-    impl_->timer1.SetEnabled(enabled, MonotonicMicros());
-  }
+  Impl& s = *impl_;
+  s.timer1_on = enabled;
+  if (s.handlers == nullptr || s.paused) return;
+  // The pictures between ticks start from the held one when the timer comes
+  // back (after a menu visit).
+  if (enabled && !s.timer1.enabled()) s.tick_us = MonotonicMicros();
+  s.timer1.SetEnabled(enabled, s.tick_us);
 }
 
 void SdlPlatform::UnloadGameWindow() {
@@ -611,6 +632,13 @@ void SdlPlatform::Impl::ShowTitle() {
   if (!status_text.empty()) title += " — " + status_text;
   if (paused) title += kPausedSuffix;
   form1->SetTitle(title);
+}
+
+void SdlPlatform::SetNotes(const Form1Notes& notes) {
+  if (notes == impl_->notes) return;
+  impl_->notes = notes;
+  // Shown at once, also over a race that stands (the finish, a pause).
+  impl_->RepaintForm1();
 }
 
 void SdlPlatform::SetStatusText(const std::string& text) {
@@ -642,6 +670,7 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
   // Should SDL refuse the window, the menu still runs, unseen, on the game
   // window's keys, so the game is never stuck in a visit it cannot end.
   s.menu = &menu;
+  s.Hold();
   menu.Form_Load();
   s.taps->After();
   if (s.form2 != nullptr && !s.form2->gone() && !menu.Closed()) {
@@ -660,7 +689,21 @@ void SdlPlatform::ShowMenuModal(MenuWindow& menu) {
 
 void SdlPlatform::Impl::RepaintForm1() {
   if (!form1->shown() || form1->gone() || !HasItsSize()) return;
-  form1->ShowForm1(picture.image(), labels, *fonts, scale);
+  form1->ShowForm1(shown->image(), labels, notes, *fonts, scale);
+}
+
+// `surface` has a new picture to show: the tick's own, or one between ticks.
+void SdlPlatform::Impl::Show(const RasterSurface& surface) {
+  shown = &surface;
+  RepaintForm1();
+}
+
+// While the race stands (the menu, a pause), the picture is the race's own:
+// the last tick's, not one on the way to a tick that has not run.
+void SdlPlatform::Impl::Hold() {
+  if (shown == &picture) return;
+  shown = &picture;
+  RepaintForm1();
 }
 
 // Whether the window has the size its mode and scale give it, as both SDL
@@ -814,8 +857,9 @@ void SdlPlatform::Impl::PlaceMenu() {
   });
 }
 
-// F11, Alt+Enter, Ctrl+Plus/Minus/0 and Esc in fullscreen: acts on them and
-// returns true, so that they go no further; false for the game's keys.
+// F11, Alt+Enter, Ctrl+Plus/Minus/0, Esc in fullscreen, P and Pause: acts on
+// them and returns true, so that they go no further; false for the game's
+// keys.
 bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
   const SDL_Keycode sym = key.keysym.sym;
   // The layout is asked only for Ctrl's keys: one round trip per such press.
@@ -827,6 +871,12 @@ bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
   if (what == WindowKey::kNone) return false;
   if (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) return_taken = true;
   if (key.repeat != 0) return true;  // a held key acts once
+  if (what == WindowKey::kPause) {
+    paused_by_key = !paused_by_key;
+    if (paused_by_key && !paused) Pause();
+    ResumeIfBack();
+    return true;
+  }
   const int before = WindowedScale();
   const std::optional<int> chosen_before = chosen_scale;
   const bool fullscreen_before = fullscreen;
@@ -848,6 +898,7 @@ bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
     case WindowKey::kScaleAuto:
       if (!fullscreen) chosen_scale.reset();
       break;
+    case WindowKey::kPause:
     case WindowKey::kNone:
       break;
   }

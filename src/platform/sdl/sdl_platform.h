@@ -144,6 +144,7 @@ class SdlPlatform final : public Platform {
   // Keeps the windows painted while it waits; a close request ends it early.
   void Sleep(int ms) override;
   void SetStatusText(const std::string& text) override;
+  void SetNotes(const Form1Notes& notes) override;
 
  private:
   struct Impl;

@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/Xresource.h>
+#include <X11/Xutil.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -89,6 +90,26 @@ bool XWindowExists(SDL_Window* window) {
   XErrorTrap trap(window);
   XWindowAttributes attributes;
   return XGetWindowAttributes(display, id, &attributes) != 0 && !trap.Caught();
+}
+
+void XSetTitle(SDL_Window* window, const std::string& utf8) {
+  Display* display = nullptr;
+  unsigned long id = 0;
+  if (!XIdOf(window, display, id)) return;
+  const Atom net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8_string = XInternAtom(display, "UTF8_STRING", False);
+  XChangeProperty(display, id, net_wm_name, utf8_string, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(utf8.data()),
+                  static_cast<int>(utf8.size()));
+  // Latin-1 where it holds the title, else compound text: what clients
+  // reading only WM_NAME understand.
+  char* list[] = {const_cast<char*>(utf8.c_str())};
+  XTextProperty text{};
+  if (Xutf8TextListToTextProperty(display, list, 1, XStdICCTextStyle, &text) >= Success) {
+    XSetWMName(display, id, &text);
+    XFree(text.value);
+  }
+  XFlush(display);
 }
 
 void BeforeDestroyingGoneXWindow(SDL_Window* window) {

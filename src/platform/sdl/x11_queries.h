@@ -17,6 +17,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 
 namespace quorvel {
 
@@ -42,6 +43,13 @@ class XErrorTrap {
   void* display_ = nullptr;
   unsigned long errors_before_;
 };
+
+// Gives the window the title `utf8` in both of its X properties, whatever
+// the locale: _NET_WM_NAME as UTF-8, which window managers show, and
+// WM_NAME in the oldest encoding that holds it. SDL sets them only where the
+// locale's own encoding can hold the title, and the game never sets a
+// locale. Nothing off x11.
+void XSetTitle(SDL_Window* window, const std::string& utf8);
 
 // Whether the X server still has the window (one round trip); true off x11.
 bool XWindowExists(SDL_Window* window);
