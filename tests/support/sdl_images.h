@@ -34,7 +34,8 @@ inline Colour ColourAt(RasterSurface& surface, int x, int y) {
   SDL_Surface* image = surface.image();
   if (x < 0 || y < 0 || x >= image->w || y >= image->h) return -1;
   const auto* row = static_cast<const uint8_t*>(image->pixels) + y * image->pitch;
-  return ColourOfPixel(reinterpret_cast<const uint32_t*>(row)[x]);
+  const uint32_t pixel = reinterpret_cast<const uint32_t*>(row)[x];  // ARGB8888
+  return static_cast<Colour>(((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16));
 }
 
 // Whether `actual` shows `expected` pixel for pixel (RGB; any formats);

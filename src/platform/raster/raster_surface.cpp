@@ -142,10 +142,6 @@ uint32_t PixelValue(Colour colour) {
   return 0xFF000000u | ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
 }
 
-Colour ColourOfPixel(uint32_t pixel) {
-  return static_cast<Colour>(((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16));
-}
-
 // Rows are walked from the top corner down to the bottom one; a row's span
 // runs from ceil of the left boundary's x to ceil of the right boundary's x,
 // exclusive, which takes points on left edges and leaves those on right

@@ -67,7 +67,6 @@ inline bool MissesImage(const PixelBuffer& image, const PolyPoint* points, int c
 
 // The opaque ARGB8888 pixel of a Windows colour value.
 uint32_t PixelValue(Colour colour);
-Colour ColourOfPixel(uint32_t pixel);
 
 // Fill rule: the whole-number points strictly inside the triangle, and those
 // exactly on a top edge (horizontal, the inside below it) or a left edge (not

@@ -13,6 +13,7 @@
 #include "base/own_files.h"
 #include "base/text.h"
 #include "platform/platform.h"
+#include "platform/sdl/x11_queries.h"
 
 namespace quorvel {
 
@@ -321,23 +322,6 @@ void AddPlayerPadMappings() {
     std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
   }
 }
-
-namespace {
-
-// The window's X display and id, or false off x11.
-bool XIdOf(SDL_Window* window, Display*& display, unsigned long& id) {
-  if (window == nullptr) return false;
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
-    return false;
-  }
-  display = info.info.x11.display;
-  id = info.info.x11.window;
-  return true;
-}
-
-}  // namespace
 
 std::optional<XKeymap> XKeymapNow(SDL_Window* window) {
   Display* display = nullptr;

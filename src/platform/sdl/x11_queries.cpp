@@ -34,7 +34,8 @@ int HandleXError(Display* display, XErrorEvent* event) {
   return previous_handler != nullptr ? previous_handler(display, event) : 0;
 }
 
-// The window's X display and id, or false off x11.
+}  // namespace
+
 bool XIdOf(SDL_Window* window, Display*& display, unsigned long& id) {
   if (window == nullptr) return false;
   SDL_SysWMinfo info;
@@ -46,8 +47,6 @@ bool XIdOf(SDL_Window* window, Display*& display, unsigned long& id) {
   id = info.info.x11.window;
   return true;
 }
-
-}  // namespace
 
 void InstallXErrorHandler() {
   if (installed) return;

@@ -19,7 +19,12 @@
 #include <span>
 #include <string>
 
+typedef struct _XDisplay Display;  // Xlib's
+
 namespace quorvel {
+
+// The window's X display and id; false off x11.
+bool XIdOf(SDL_Window* window, Display*& display, unsigned long& id);
 
 // Around SDL_Init and SDL_Quit.
 void InstallXErrorHandler();
