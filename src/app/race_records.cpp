@@ -188,6 +188,7 @@ void RaceRecords::Finish(const RaceTimes& times) {
     }
   }
   platform_.SetStatusText(FinishText(times, news));
+  if ((news.race || news.lap) && setup_.new_record) setup_.new_record();
 }
 
 std::string RaceRecords::KeepBestRun(const RecordKey& key) {
