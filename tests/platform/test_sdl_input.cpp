@@ -161,6 +161,9 @@ TEST(WindowKeys, SizeKeysAreTheWindowsAndEscOnlyInFullscreenOutsideTheMenu) {
       {SDLK_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto, U'à'},
       {SDLK_KP_0, KMOD_LCTRL, false, false, WindowKey::kScaleAuto},
       {SDLK_KP_MINUS, KMOD_LCTRL, false, false, WindowKey::kScaleDown},
+      {SDLK_m, 0, false, true, WindowKey::kToggleSound},
+      {SDLK_m, KMOD_LSHIFT, true, false, WindowKey::kToggleSound},
+      {SDLK_m, KMOD_LCTRL, false, false, WindowKey::kNone},
   };
   for (const Case& c : cases) {
     const char32_t typed = c.typed != 0 ? c.typed : UnshiftedChar(c.key);

@@ -79,6 +79,7 @@ WindowKey WindowKeyFor(SDL_Keycode key, Uint16 mod, char32_t typed, bool fullscr
   if (key == SDLK_F11) return WindowKey::kToggleFullscreen;
   if (alt && (key == SDLK_RETURN || key == SDLK_KP_ENTER)) return WindowKey::kToggleFullscreen;
   if (key == SDLK_ESCAPE && fullscreen && !menu_open) return WindowKey::kLeaveFullscreen;
+  if (key == SDLK_m && !ctrl && !alt) return WindowKey::kToggleSound;
   if (!ctrl) return WindowKey::kNone;
   // The digit row's keys are SDL's digits on every layout, "0" shifted or not.
   if (key == SDLK_KP_PLUS || typed == U'+' || typed == U'=') return WindowKey::kScaleUp;

@@ -41,6 +41,7 @@ enum class WindowKey {
   kScaleUp,           // Ctrl+Plus (also Ctrl+= , the plus key unshifted on many layouts)
   kScaleDown,         // Ctrl+Minus
   kScaleAuto,         // Ctrl+0: back to the display's own scale
+  kToggleSound,       // M: the sound off and on
 };
 
 // `typed` is the character the key gives with the Shift state in `mod` on
