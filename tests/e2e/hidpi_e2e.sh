@@ -81,6 +81,8 @@ start_xvfb() {  # start_xvfb DPI; -noreset keeps root properties between clients
   fi
   export DISPLAY=":$(head -1 "$work/display")"
   unset SDL_VIDEODRIVER
+  # The sound on SDL's dummy device: no warning about a missing one.
+  export SDL_AUDIODRIVER=dummy
   wait_for 10 xdpyinfo >/dev/null 2>&1
 }
 stop_xvfb() {
