@@ -163,8 +163,10 @@ class Sim {
     audio_file_ = fdopen(fd, "wb");
     if (audio_file_ == nullptr) close(fd);
     if (audio_file_ == nullptr || !wav_.Start(audio_file_)) {
-      error = "cannot write " + name + ": " +
-              (audio_file_ == nullptr ? std::strerror(errno) : wav_.error());
+      error =
+          name + ": " +
+          (audio_file_ == nullptr ? std::string("cannot write the sound: ") + std::strerror(errno)
+                                  : wav_.error());
       return false;
     }
     synth_ = std::make_unique<SoundSynth>();
@@ -178,11 +180,12 @@ class Sim {
   std::string FinishAudio() {
     if (audio_file_ == nullptr) return {};
     if (audio_error_.empty() && !wav_.Finish()) audio_error_ = wav_.error();
-    if (std::fclose(audio_file_) != 0 && audio_error_.empty()) audio_error_ = std::strerror(errno);
+    if (std::fclose(audio_file_) != 0 && audio_error_.empty()) {
+      audio_error_ = std::string("cannot write the sound: ") + std::strerror(errno);
+    }
     audio_file_ = nullptr;
     if (audio_error_.empty()) return {};
-    return "cannot write the sound " + Quoted(options_.audio_path, kMaxQuotedPathChars) + ": " +
-           audio_error_;
+    return Quoted(options_.audio_path, kMaxQuotedPathChars) + ": " + audio_error_;
   }
 
   // Whether --records kept less than the run asked for (said as it
@@ -267,8 +270,8 @@ class Sim {
     }
     if (!audio_error_.empty()) {
       const std::string where = line > 0 ? "line " + std::to_string(line) : "load";
-      throw RunFailure{where + ": cannot write the sound " +
-                       Quoted(options_.audio_path, kMaxQuotedPathChars) + ": " + audio_error_};
+      throw RunFailure{where + ": " + Quoted(options_.audio_path, kMaxQuotedPathChars) + ": " +
+                       audio_error_};
     }
     StateLineExtras x;
     x.event = event;
