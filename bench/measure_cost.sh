@@ -7,7 +7,9 @@
 # (QUORVEL_COST_MOTION=original for the tick period: between ticks, smooth
 # motion sends pictures faster than the period can be told apart;
 # QUORVEL_COST_SCALE=N shows the window at scale N, up to 3 on the 1280 x
-# 1024 screen, instead of the one the screen's dpi gives.)
+# 1024 screen, instead of the one the screen's dpi gives; the sound plays
+# on SDL's dummy audio device unless SDL_AUDIODRIVER names another, and
+# QUORVEL_COST_SOUND=no runs the game with --no-sound.)
 set -euo pipefail
 
 game=$(realpath "${1:-build/quorvel}")
@@ -17,6 +19,8 @@ work=$(mktemp -d)
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 scale_args=()
 if [[ -n ${QUORVEL_COST_SCALE:-} ]]; then scale_args=(--scale "$QUORVEL_COST_SCALE"); fi
+if [[ ${QUORVEL_COST_SOUND:-yes} == no ]]; then scale_args+=(--no-sound); fi
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 xvfb_pid=""
 game_pid=""
 cleanup() {

@@ -31,6 +31,8 @@ enum Code : int {
   kReplay,
   kGhostOn,
   kGhostOff,
+  kSoundOn,
+  kSoundOff,
   kRecordsList,
   kSurface,
   kDrawLog,
@@ -38,6 +40,7 @@ enum Code : int {
   kSubframes,
   kRecordsDir,
   kGhostFile,
+  kAudio,
 };
 
 // One option of a program: its long name, whether it takes a value, and
@@ -57,6 +60,8 @@ constexpr Row kGameRows[] = {
     {"replay", kReplay, true, "--replay takes a file name"},
     {"ghost", kGhostOn, false},
     {"no-ghost", kGhostOff, false},
+    {"sound", kSoundOn, false},
+    {"no-sound", kSoundOff, false},
     {"records", kRecordsList, false},
     {"help", kHelp, false},
     {"version", kVersion, false},
@@ -77,16 +82,18 @@ constexpr Row kSimRows[] = {
     {"subframes", kSubframes, true, "--subframes takes a whole number from 1 to 16"},
     {"records", kRecordsDir, true, "--records takes a directory"},
     {"ghost", kGhostFile, true, "--ghost takes a recording"},
+    {"audio", kAudio, true, "--audio takes a file name"},
     {"help", kHelp, false},
     {"version", kVersion, false},
 };
 
 constexpr const char* kGameUsageLine =
     "usage: quorvel [--scale N] [--fullscreen] [--motion smooth|original] "
-    "[--ghost | --no-ghost] [--record FILE | --replay FILE] [--records] [--help] [--version]";
+    "[--[no-]ghost] [--[no-]sound] [--record FILE | --replay FILE] [--records] [--help] "
+    "[--version]";
 constexpr const char* kSimUsageLine =
     "usage: quorvel-sim [--surface W H] [--draw-log] [--frames DIR] [--subframes N] "
-    "[--records DIR] [--ghost FILE] < SCRIPT";
+    "[--records DIR] [--ghost FILE] [--audio FILE] < SCRIPT";
 
 struct Program {
   const char* name;
@@ -199,6 +206,10 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, st
           case kGhostOff:
             o.ghost = row.code == kGhostOn;
             break;
+          case kSoundOn:
+          case kSoundOff:
+            o.sound = row.code == kSoundOn;
+            break;
           case kRecordsList:
             o.records = true;
             break;
@@ -272,6 +283,9 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& out, std:
           case kGhostFile:
             o.ghost_path = value;
             break;
+          case kAudio:
+            o.audio_path = value;
+            break;
           default:
             break;
         }
@@ -298,6 +312,8 @@ std::string GameUsage() {
          "                   replay sets no record and has no ghost\n"
          "  --ghost          race against the ghost of the best run (the default)\n"
          "  --no-ghost       race without it\n"
+         "  --sound          play the race's sound (the default; M mutes and unmutes)\n"
+         "  --no-sound       play none, and open no audio device\n"
          "  --records        print the best times of each course and car and exit\n"
          "  --help           show this help and exit\n"
          "  --version        show the version and exit\n"
@@ -309,7 +325,8 @@ std::string GameUsage() {
          "  menu    arrow keys (pad: stick or D-pad) move; Enter (button 1) confirms,\n"
          "          Esc (button 2, B or Circle) cancels\n"
          "  window  F11 or Alt+Enter toggles fullscreen, Esc leaves it;\n"
-         "          Ctrl+Plus, Ctrl+Minus: one scale step up, down; Ctrl+0: automatic\n"
+         "          Ctrl+Plus, Ctrl+Minus: one scale step up, down; Ctrl+0: automatic;\n"
+         "          M mutes and unmutes the sound\n"
          "\n" +
          (settings.empty()
               ? std::string("Settings are not kept: neither XDG_CONFIG_HOME nor HOME is set to an "
@@ -337,6 +354,8 @@ std::string SimUsage() {
          "                 ghost runs in the races that follow\n"
          "  --ghost FILE   race against the recording FILE as a ghost; the draw\n"
          "                 log shows its marker as \"ring\" operations\n"
+         "  --audio FILE   write the script's sound as a 48 kHz 16-bit mono WAV file,\n"
+         "                 each event's sound where its time in the game puts it\n"
          "  --help         show this help and exit\n"
          "  --version      show the version and exit\n";
 }

@@ -3,10 +3,11 @@
 // name. Parsing only; nothing here opens a file or a window, so a bad
 // command line is reported before any window appears.
 //
-//   quorvel [--scale N] [--fullscreen] [--motion M] [--ghost | --no-ghost]
+//   quorvel [--scale N] [--fullscreen] [--motion M] [--[no-]ghost] [--[no-]sound]
 //           [--record FILE | --replay FILE] [--records] [--help] [--version]
 //   quorvel-sim [--surface W H] [--draw-log] [--frames DIR] [--subframes N]
-//               [--records DIR] [--ghost FILE] [--help] [--version] < SCRIPT
+//               [--records DIR] [--ghost FILE] [--audio FILE] [--help]
+//               [--version] < SCRIPT
 //
 // Both refuse, with one line, an unknown option, a missing or bad value, a
 // value to an option that takes none, and a value given as a separate word
@@ -36,6 +37,8 @@ struct GameOptions {
   std::optional<bool> smooth;
   // Race against the kept best run's ghost; nothing = remembered, or yes.
   std::optional<bool> ghost;
+  // Sound on; nothing = remembered, or yes.
+  std::optional<bool> sound;
   bool records = false;     // print the records and stop (status 0)
   std::string record_path;  // empty = no recording
   std::string replay_path;  // empty = play normally
@@ -51,6 +54,7 @@ struct SimOptions {
   int subframes = 1;        // pictures per tick: the tick's own, then those between ticks
   std::string records_dir;  // empty: no records read or kept
   std::string ghost_path;   // a recording raced against as a ghost; empty: none
+  std::string audio_path;   // the script's sound as a WAV file; empty: none
 };
 
 // The arguments after the program's name. False with a one-line `error`

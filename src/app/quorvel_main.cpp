@@ -20,6 +20,7 @@
 #include "app/recording.h"
 #include "app/records_file.h"
 #include "app/settings_file.h"
+#include "app/sound_tap.h"
 #include "base/own_files.h"
 #include "base/text.h"
 #include "platform/sdl/sdl_platform.h"
@@ -174,23 +175,36 @@ int main(int argc, char** argv) {
   start.on_warning = [](const std::string& warning) {
     std::fprintf(stderr, "quorvel: warning: %s\n", warning.c_str());
   };
+  start.sound = options.sound.value_or(settings.values().sound);
+  start.volume = settings.values().volume;
   bool saving = true;  // one warning for a save that fails, not one per key press
-  // Only what the player changed is saved: F11 after `--scale 3` saves the
-  // fullscreen choice, not the scale the command line gave for one run.
-  std::optional<int> run_scale = start.scale;
-  bool run_fullscreen = start.fullscreen;
-  start.on_choice = [&settings, &saving, &run_scale, &run_fullscreen](std::optional<int> scale,
-                                                                      bool fullscreen) {
-    quorvel::Settings next = settings.values();
-    if (scale != run_scale) next.scale = scale;
-    if (fullscreen != run_fullscreen) next.fullscreen = fullscreen;
-    run_scale = scale;
-    run_fullscreen = fullscreen;
+  const auto save = [&settings, &saving](const quorvel::Settings& next) {
     std::string save_error;
     if (saving && !settings.Save(next, save_error)) {
       std::fprintf(stderr, "quorvel: warning: %s\n", save_error.c_str());
       saving = false;
     }
+  };
+  // Only what the player changed is saved: F11 after `--scale 3` saves the
+  // fullscreen choice, not the scale the command line gave for one run, and
+  // M after `--no-sound` saves the sound only when it differs from the file.
+  std::optional<int> run_scale = start.scale;
+  bool run_fullscreen = start.fullscreen;
+  bool run_sound = start.sound;
+  start.on_choice = [&settings, &save, &run_scale, &run_fullscreen](std::optional<int> scale,
+                                                                    bool fullscreen) {
+    quorvel::Settings next = settings.values();
+    if (scale != run_scale) next.scale = scale;
+    if (fullscreen != run_fullscreen) next.fullscreen = fullscreen;
+    run_scale = scale;
+    run_fullscreen = fullscreen;
+    save(next);
+  };
+  start.on_sound = [&settings, &save, &run_sound](bool sound) {
+    quorvel::Settings next = settings.values();
+    if (sound != run_sound) next.sound = sound;
+    run_sound = sound;
+    save(next);
   };
   auto platform = quorvel::SdlPlatform::Open(start, error);
   if (platform == nullptr) {
@@ -207,9 +221,11 @@ int main(int argc, char** argv) {
     if (!TakeRecording(record_fd, record_name)) return 2;
   }
   // The input's way into the game: a recording played back or the devices,
-  // then the recorder, then the records. Only a race played live keeps
-  // records and has a ghost; a replay shows the recording as it was.
+  // then the recorder, then the records, then the sound (which the records
+  // tell of a new record). Only a race played live keeps records and has a
+  // ghost; a replay shows the recording as it was, and sounds as it did.
   quorvel::InputTaps taps;
+  quorvel::SoundTap sound(game, platform->Sound());
   std::unique_ptr<quorvel::RecordingReplay> replay;
   if (replay_fd >= 0) replay = std::make_unique<quorvel::RecordingReplay>(replay_fd, game.s);
   std::unique_ptr<quorvel::RecordingWriter> recorder;
@@ -232,8 +248,10 @@ int main(int argc, char** argv) {
   setup.splits = settings.values().splits;
   setup.header = quorvel::GameVersionLine() + " best run";
   setup.warn = Warn;
+  setup.new_record = [&sound] { sound.NewRecord(); };
   quorvel::RaceRecords records(game, *platform, std::move(setup));
   taps.Add(records);
+  taps.Add(sound);
   quorvel::Form1Handlers form1(game, *platform);
   int status = platform->Run(form1, &taps, replay.get());
   if (recorder != nullptr) {

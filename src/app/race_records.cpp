@@ -208,6 +208,7 @@ void RaceRecords::Finish(const RaceTimes& times) {
   platform_.SetStatusText(FinishText(times, news));
   notes_ = FinishNotes(times, news);
   platform_.SetNotes(notes_);
+  if ((news.race || news.lap) && setup_.new_record) setup_.new_record();
 }
 
 // At a gate the race passes for the first time in a lap, the gap to the

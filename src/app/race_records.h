@@ -33,6 +33,9 @@ struct RaceRecordsSetup {
   std::string header;  // comment line of a kept run
   std::function<std::string()> today = [] { return UtcStamp("%Y-%m-%d"); };
   std::function<void(const std::string&)> warn;  // one line, no prefix
+  // Told right after the tick that finished a race with a new record (its
+  // race time or best lap) that was kept; nothing: no one listens.
+  std::function<void()> new_record;
 };
 
 class RaceRecords final : public InputTap {

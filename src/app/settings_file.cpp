@@ -71,6 +71,14 @@ std::string FormatMotion(const Settings& settings) {
   return settings.smooth ? "smooth" : "original";
 }
 
+bool ParseVolume(std::string_view value, Settings& out) {
+  return ParseWhole(value, 0, kMaxVolume, out.volume);
+}
+
+std::string FormatVolume(const Settings& settings) {
+  return std::to_string(settings.volume);
+}
+
 constexpr SettingsKey kKeys[] = {
     {"scale", "auto or 1 to 16", ParseScale, FormatScale},
     {"fullscreen", "yes or no", ParseYesNo<&Settings::fullscreen>,
@@ -79,6 +87,8 @@ constexpr SettingsKey kKeys[] = {
     {"motion", "smooth or original", ParseMotion, FormatMotion},
     {"ghost", "yes or no", ParseYesNo<&Settings::ghost>, FormatYesNo<&Settings::ghost>},
     {"splits", "yes or no", ParseYesNo<&Settings::splits>, FormatYesNo<&Settings::splits>},
+    {"sound", "yes or no", ParseYesNo<&Settings::sound>, FormatYesNo<&Settings::sound>},
+    {"volume", "a whole number from 0 to 100", ParseVolume, FormatVolume},
 };
 
 // A byte-order mark that some editors put at the start of a UTF-8 file.

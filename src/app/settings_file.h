@@ -7,6 +7,8 @@
 //   motion = smooth     (or original: only the ticks' 12.5 pictures a second)
 //   ghost = yes         (or no: no ghost of the kept best run on the road)
 //   splits = yes        (or no: no gap to the ghost shown at the gates)
+//   sound = yes         (or no: silent, no audio device opened; M in the game toggles it)
+//   volume = 80         (0 to 100: the sound's level)
 //
 // Blank lines, `#` comment lines, a `# comment` after a value, spaces around
 // `=`, yes and no (and the other words) in any case, a UTF-8 byte-order mark,
@@ -28,15 +30,19 @@
 #include <string_view>
 #include <vector>
 
+#include "sound/sound_synth.h"
+
 namespace quorvel {
 
 struct Settings {
   std::optional<int> scale;  // nothing: the display's own (automatic) scale
   bool fullscreen = false;
-  bool pause = true;   // the race pauses while the game is minimised or in the background
-  bool smooth = true;  // pictures between ticks at the display's rate
-  bool ghost = true;   // race against the kept best run of the course and car
-  bool splits = true;  // the gap to the ghost at each gate
+  bool pause = true;            // the race pauses while the game is minimised or in the background
+  bool smooth = true;           // pictures between ticks at the display's rate
+  bool ghost = true;            // race against the kept best run of the course and car
+  bool splits = true;           // the gap to the ghost at each gate
+  bool sound = true;            // the race's sound plays
+  int volume = kDefaultVolume;  // 0 (silent) to 100
   friend bool operator==(const Settings&, const Settings&) = default;
 };
 

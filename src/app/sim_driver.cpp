@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -14,10 +15,12 @@
 #include <new>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/options.h"
 #include "app/race_records.h"
 #include "app/recording.h"
+#include "app/sound_tap.h"
 #include "app/state_json.h"
 #include "base/text.h"
 #include "platform/headless/frame_writer.h"
@@ -26,6 +29,8 @@
 #include "race/frame_tick.h"
 #include "race/game.h"
 #include "race/start_up.h"
+#include "sound/sound_synth.h"
+#include "sound/wav_file.h"
 
 namespace quorvel {
 
@@ -76,6 +81,11 @@ class Sim {
     platform_.SetTaps(&taps_);
     if (o.draw_log) platform_.SetDrawLog([out](const std::string& line) { Put(out, line); });
   }
+  ~Sim() {
+    if (audio_file_ != nullptr) std::fclose(audio_file_);
+  }
+  Sim(const Sim&) = delete;
+  Sim& operator=(const Sim&) = delete;
 
   bool SetFrames(std::string& error) {
     if (options_.frames_dir.empty()) return true;
@@ -127,9 +137,56 @@ class Sim {
     setup.warn = [err](const std::string& w) {
       std::fprintf(err, "quorvel-sim: warning: %s\n", w.c_str());
     };
+    setup.new_record = [this] {
+      if (sound_ != nullptr) sound_->NewRecord();
+    };
     records_ = std::make_unique<RaceRecords>(game_, platform_, std::move(setup));
     taps_.Add(*records_);
     return true;
+  }
+
+  // The script's sound into the --audio file, after the records' tap, which
+  // tells it of a new record: false with one line in `error` when the file
+  // cannot be made.
+  bool SetAudio(std::string& error) {
+    if (options_.audio_path.empty()) return true;
+    const std::string name = Quoted(options_.audio_path, kMaxQuotedPathChars);
+    // Not blocking: a FIFO that nothing reads is refused at once rather
+    // than waited on.
+    const int fd = open(options_.audio_path.c_str(),
+                        O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      error = "cannot create " + name + ": " +
+              (errno == ENXIO ? "a pipe that nothing reads" : std::strerror(errno));
+      return false;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    audio_file_ = fdopen(fd, "wb");
+    if (audio_file_ == nullptr) close(fd);
+    if (audio_file_ == nullptr || !wav_.Start(audio_file_)) {
+      error =
+          name + ": " +
+          (audio_file_ == nullptr ? std::string("cannot write the sound: ") + std::strerror(errno)
+                                  : wav_.error());
+      return false;
+    }
+    synth_ = std::make_unique<SoundSynth>();
+    sound_ = std::make_unique<SoundTap>(game_, *synth_, [this](int64_t n) { Render(n); });
+    taps_.Add(*sound_);
+    return true;
+  }
+
+  // Completes the --audio file with what has been played, however the run
+  // ended: "" or the one line saying why it could not be written.
+  std::string FinishAudio() {
+    if (audio_file_ == nullptr) return {};
+    if (audio_error_.empty() && !wav_.Finish()) audio_error_ = wav_.error();
+    if (std::fclose(audio_file_) != 0 && audio_error_.empty()) {
+      audio_error_ = std::string("cannot write the sound: ") + std::strerror(errno);
+    }
+    audio_file_ = nullptr;
+    if (audio_error_.empty()) return {};
+    return Quoted(options_.audio_path, kMaxQuotedPathChars) + ": " + audio_error_;
   }
 
   // Whether --records kept less than the run asked for (said as it
@@ -188,6 +245,18 @@ class Sim {
     throw RunFailure{"cannot read the script: " + script_.error()};
   }
 
+  // The next `n` samples of the sound into the --audio file; the first
+  // failure stops the run at the next state line.
+  void Render(int64_t n) {
+    while (n > 0 && audio_error_.empty()) {
+      const auto count = static_cast<std::size_t>(std::min<int64_t>(n, kTickSamples));
+      samples_.resize(count);
+      synth_->Render(samples_.data(), count);
+      if (!wav_.Write(samples_.data(), count)) audio_error_ = wav_.error();
+      n -= static_cast<int64_t>(count);
+    }
+  }
+
   void PrintState(const char* event, std::int64_t line) {
     // A frame that could not be written is not a game state anyone asked
     // for: stop before the state line rather than leave a silent gap in the
@@ -199,6 +268,11 @@ class Sim {
       const std::string where = line > 0 ? "line " + std::to_string(line) : "load";
       throw RunFailure{where + ": cannot write frames in " +
                        Quoted(options_.frames_dir, kMaxQuotedPathChars) + ": " + frames_.error()};
+    }
+    if (!audio_error_.empty()) {
+      const std::string where = line > 0 ? "line " + std::to_string(line) : "load";
+      throw RunFailure{where + ": " + Quoted(options_.audio_path, kMaxQuotedPathChars) + ": " +
+                       audio_error_};
     }
     StateLineExtras x;
     x.event = event;
@@ -231,6 +305,13 @@ class Sim {
   FrameWriter frames_;
   Game game_;
   std::unique_ptr<RaceRecords> records_;  // after game_: it lets go of the ghost first
+  // --audio: the sound played into the WAV file.
+  FILE* audio_file_ = nullptr;
+  WavWriter wav_;
+  std::unique_ptr<SoundSynth> synth_;
+  std::unique_ptr<SoundTap> sound_;
+  std::vector<int16_t> samples_;
+  std::string audio_error_;  // the first failed write's why
   InputTaps taps_;
   RecordingReader script_;
   FILE* out_;
@@ -317,10 +398,20 @@ int RunSim(const std::vector<std::string>& args, int script_fd, FILE* out, FILE*
       std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
       return kExitBad;
     }
+    if (!sim->SetAudio(error)) {
+      std::fprintf(err, "quorvel-sim: %s\n", error.c_str());
+      return kExitBad;
+    }
     status = Guarded(
         out, failure, [&] { return sim->Run(); },
         "not enough memory for the frames of a " + std::to_string(options.width) + " x " +
             std::to_string(options.height) + " drawing surface");
+    // A sound file that could not be completed is a failure, said once.
+    const std::string audio_failure = sim->FinishAudio();
+    if (!audio_failure.empty() && failure.empty()) {
+      failure = audio_failure;
+      if (status == 0) status = kExitFailed;
+    }
     // A records folder that keeps nothing is a failure, as a recording that
     // cannot be written is.
     if (status == 0 && sim->RecordsLost()) status = kExitFailed;

@@ -41,9 +41,11 @@ TEST(GameOptions, AcceptedAndRefusedCommandLines) {
       {"--record", ""},
       {"--record=", ""},
       {"--bogus",
-       "![--scale N] [--fullscreen] [--motion smooth|original] [--ghost | --no-ghost] "
+       "![--scale N] [--fullscreen] [--motion smooth|original] [--[no-]ghost] [--[no-]sound] "
        "[--record FILE | --replay FILE] [--records] [--help] [--version]"},
       {"--no-ghost=1", "!--no-ghost takes no value"},
+      {"--no-sound --sound", "0 0 [] [] 0 0"},
+      {"--sound=yes", "!--sound takes no value"},
       {"race.txt", ""},
       {"--fullscreen race.txt", "!'race.txt'"},
       {"-x", "!'-x'"},
@@ -63,6 +65,8 @@ TEST(GameOptions, AcceptedAndRefusedCommandLines) {
       {"SIM --frames -///", "!not the option '-///'"},
       {"SIM --records -5", "!--records takes a directory, not the option '-5'"},
       {"SIM --frames=-5 --records ./-5", "[-5] [./-5] []"},
+      {"SIM --audio", "!--audio takes a file name"},
+      {"SIM --audio -o.wav", "!not the option '-o.wav'"},
   };
   for (const auto& [line, want] : cases) {
     GameOptions o;

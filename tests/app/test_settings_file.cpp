@@ -55,21 +55,22 @@ TEST(SettingsFile, LinesReadWithWarningsAndKeptOnSave) {
        {},
        "",
        {2, false, true},
-       "scale = 2\nfullscreen = no\npause = yes\nmotion = smooth\nghost = yes\nsplits = yes\n"},
+       "scale = 2\nfullscreen = no\npause = yes\nmotion = smooth\nghost = yes\nsplits = yes\n"
+       "sound = yes\nvolume = 80\n"},
       {"# mine\n\n  scale=3 \r\nfullscreen = yes",
        {3, true, true},
        "",
        {3, false, true},
        "# mine\n\n  scale=3 \r\nfullscreen = no\npause = yes\nmotion = smooth\nghost = yes\n"
-       "splits = yes\n"},
+       "splits = yes\nsound = yes\nvolume = 80\n"},
       // Unknown key, bad value, no "=", a repeat (the last valid line counts,
       // and only it is changed).
-      {"volume = 3\nscale = 17\nfullscreen\nscale = 2\npause = no\nfullscreen = yes\n",
+      {"colour = 3\nscale = 17\nfullscreen\nscale = 2\npause = no\nfullscreen = yes\n",
        {2, true, false},
        "1 2 3",
        {4, true, false},
-       "volume = 3\nscale = 17\nfullscreen\nscale = 4\npause = no\nfullscreen = yes\nmotion = "
-       "smooth\nghost = yes\nsplits = yes\n"},
+       "colour = 3\nscale = 17\nfullscreen\nscale = 4\npause = no\nfullscreen = yes\nmotion = "
+       "smooth\nghost = yes\nsplits = yes\nsound = yes\nvolume = 80\n"},
       // A byte-order mark, comments after values, words in any case: a save
       // changes only the value, and keeps the rest of its line.
       {"\xEF\xBB\xBFscale = 2   # note\r\nghost = NO\nfullscreen = No # why\nscale = x # bad",
@@ -77,19 +78,27 @@ TEST(SettingsFile, LinesReadWithWarningsAndKeptOnSave) {
        "4",
        {3, true, true, true, false},
        "\xEF\xBB\xBFscale = 3   # note\r\nghost = NO\nfullscreen = yes # why\nscale = x # "
-       "bad\npause = yes\nmotion = smooth\nsplits = yes\n"},
+       "bad\npause = yes\nmotion = smooth\nsplits = yes\nsound = yes\nvolume = 80\n"},
       {"scale = # mine\n",
        {},
        "1",
        {5, false, true},
        "scale = 5 # mine\nfullscreen = no\npause = "
-       "yes\nmotion = smooth\nghost = yes\nsplits = yes\n"},
+       "yes\nmotion = smooth\nghost = yes\nsplits = yes\nsound = yes\nvolume = 80\n"},
       {"pause = maybe\r\n=\n\xff\x1b[2J\n",
        {},
        "1 2 3",
        {std::nullopt, true, true},
        "pause = maybe\r\n=\n\xff\x1b[2J\nscale = auto\nfullscreen = yes\nmotion = smooth\nghost = "
-       "yes\nsplits = yes\n"},
+       "yes\nsplits = yes\nsound = yes\nvolume = 80\n"},
+      // The sound: off, a volume out of range (the valid one counts), a save
+      // that turns it on and sets the volume to 0.
+      {"sound = NO\nvolume = 101\nvolume = 35\nvolume = -1",
+       {std::nullopt, false, true, true, true, true, false, 35},
+       "2 4",
+       {std::nullopt, false, true, true, true, true, true, 0},
+       "sound = yes\nvolume = 101\nvolume = 0\nvolume = -1\nscale = auto\nfullscreen = "
+       "no\npause = yes\nmotion = smooth\nghost = yes\nsplits = yes\n"},
       {"a\nb\nc\nd\ne\nf\ng\nscale = 16\n",
        {16, false, true},
        "1 2 3 4 5 +2@6",
@@ -157,7 +166,7 @@ TEST(SettingsFile, SavesThroughLinksWithTheUmaskAndCleansUpOnlyStaleTemps) {
   EXPECT_TRUE(fs::is_symlink(root / "a/settings"));
   EXPECT_EQ(Read(dotfiles / "settings"),
             "# in version control\nscale = 2\n# added meanwhile\nfullscreen = no\npause = "
-            "no\nmotion = smooth\nghost = yes\nsplits = yes\n");
+            "no\nmotion = smooth\nghost = yes\nsplits = yes\nsound = yes\nvolume = 80\n");
   EXPECT_FALSE(fs::exists(killed));
   for (const char* name : {"settings.Zz99Yy.tmp", "settings.backup", "settings.Ab12C.tmp"}) {
     EXPECT_TRUE(fs::exists(dotfiles / name)) << name;

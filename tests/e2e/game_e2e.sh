@@ -30,6 +30,9 @@ trap cleanup EXIT
 # the tester's own folders.
 export XDG_CONFIG_HOME=$work/config
 export XDG_DATA_HOME=$work/data
+# The sound plays on SDL's dummy audio device, which every machine has, so
+# that the steps below see only the lines they expect on stderr.
+export SDL_AUDIODRIVER=dummy
 
 # Number of pixels of colour #RRGGBB in a PNG.
 colour_count() {
@@ -473,6 +476,20 @@ wait_for 3 sized 678x678
 check "F11 twice saves no scale the player never chose ($(grep scale "$settings"))" \
   grep -qx 'scale = auto' "$settings"
 stop_game
+
+# --- no audio device: silent, one warning; M (also in the menu) is saved
+# like F11 and never recorded ---
+rm -f "$settings"
+SDL_AUDIODRIVER=no-such-driver start_game --record "$work/muted.rec"
+xdotool key m
+hold 0.25 Return
+wait_for 3 menu_open
+for key in m Up Return; do hold 0.1 "$key"; done
+wait_game_exit
+check "no audio device: the game runs and ends with status 0 and one warning line" \
+  test "$exit_status:$(wc -l <"$work/game.err")" = "0:1" -a "$(grep -c 'without sound' "$work/game.err")" -eq 1
+check "M twice: saved off, then on ($(grep sound "$settings"))" grep -qx 'sound = yes' "$settings"
+check "M is not in the recording: only Up and Enter" test "$(grep -c '^key' "$work/muted.rec")" -eq 2
 
 # Every picture shown while the window enters and leaves fullscreen and
 # steps its scale is the whole race picture at the window's size of the

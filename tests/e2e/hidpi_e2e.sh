@@ -81,6 +81,8 @@ start_xvfb() {  # start_xvfb DPI; -noreset keeps root properties between clients
   fi
   export DISPLAY=":$(head -1 "$work/display")"
   unset SDL_VIDEODRIVER
+  # The sound on SDL's dummy device: no warning about a missing one.
+  export SDL_AUDIODRIVER=dummy
   wait_for 10 xdpyinfo >/dev/null 2>&1
 }
 stop_xvfb() {
@@ -186,7 +188,7 @@ convert "$work/full.png" -crop 678x678+173+45 +repage "$work/full_middle.png"
 check "F11: in the middle, the windowed picture in 2 x 2 blocks outside the labels" \
   same_in_blocks "$work/windowed.png" "$work/full_middle.png" full "${form1_labels[@]}"
 check "F11: black around it" is_pixel "$work/full.png" 172 44 "0,0,0"
-check "F11 is remembered" wait_for 3 holds $'scale = auto\nfullscreen = yes\npause = yes\nmotion = smooth\nghost = yes'
+check "F11 is remembered" wait_for 3 holds $'scale = auto\nfullscreen = yes\npause = yes\nmotion = smooth\nghost = yes\nsplits = yes\nsound = yes\nvolume = 80'
 xdotool key Escape
 check "Esc leaves fullscreen" wait_for 3 sized 339x339
 xdotool key alt+Return
@@ -219,7 +221,7 @@ xdotool key ctrl+0
 check "Ctrl+0: the display's own scale, 339 x 339" wait_for 3 sized 339x339
 xdotool key ctrl+plus
 wait_for 3 sized 678x678
-check "the settings file holds the choice" wait_for 3 holds $'scale = 2\nfullscreen = no\npause = yes\nmotion = smooth\nghost = yes'
+check "the settings file holds the choice" wait_for 3 holds $'scale = 2\nfullscreen = no\npause = yes\nmotion = smooth\nghost = yes\nsplits = yes\nsound = yes\nvolume = 80'
 # Maximise stays disabled: only whole-number scales keep the picture exact.
 wmctrl -i -r "$wid" -b add,maximized_vert,maximized_horz
 sleep 0.3

@@ -168,6 +168,9 @@ TEST(WindowKeys, SizeKeysAreTheWindowsAndEscOnlyInFullscreenOutsideTheMenu) {
       {SDLK_PAUSE, 0, true, false, WindowKey::kPause},
       {SDLK_p, 0, false, true, WindowKey::kNone},  // the menu's key
       {SDLK_p, KMOD_LCTRL, false, false, WindowKey::kNone},
+      {SDLK_m, 0, false, true, WindowKey::kToggleSound},
+      {SDLK_m, KMOD_LSHIFT, true, false, WindowKey::kToggleSound},
+      {SDLK_m, KMOD_LCTRL, false, false, WindowKey::kNone},
   };
   for (const Case& c : cases) {
     const char32_t typed = c.typed != 0 ? c.typed : UnshiftedChar(c.key);

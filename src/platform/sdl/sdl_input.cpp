@@ -93,6 +93,7 @@ WindowKey WindowKeyFor(SDL_Keycode key, Uint16 mod, char32_t typed, bool fullscr
   if (!menu_open && (key == SDLK_PAUSE || (key == SDLK_p && !ctrl && !alt))) {
     return WindowKey::kPause;
   }
+  if (key == SDLK_m && !ctrl && !alt) return WindowKey::kToggleSound;
   if (!ctrl) return WindowKey::kNone;
   // The digit row's keys are SDL's digits on every layout, "0" shifted or not.
   if (key == SDLK_KP_PLUS || typed == U'+' || typed == U'=') return WindowKey::kScaleUp;

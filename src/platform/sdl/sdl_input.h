@@ -42,6 +42,7 @@ enum class WindowKey {
   kScaleDown,         // Ctrl+Minus
   kScaleAuto,         // Ctrl+0: back to the display's own scale
   kPause,             // P or Pause while the menu is closed: pauses or resumes the race
+  kToggleSound,       // M: the sound off and on
 };
 
 // `typed` is the character the key gives with the Shift state in `mod` on

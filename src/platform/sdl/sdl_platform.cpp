@@ -14,6 +14,7 @@
 #include "platform/raster/window_painter.h"
 #include "platform/sdl/game_icon.h"
 #include "platform/sdl/presenter.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_session.h"
 #include "platform/sdl/x11_queries.h"
@@ -91,6 +92,7 @@ void Earliest(std::optional<int64_t>& next, std::optional<int64_t> t) {
 struct SdlPlatform::Impl {
   // Declared first, so destroyed last: everything below needs SDL and SDL_ttf.
   std::unique_ptr<SdlSession> session;
+  std::unique_ptr<SdlAudio> audio;
   std::unique_ptr<FontCache> fonts;
   std::unique_ptr<Presenter> form1;
   // Created for the first menu visit and kept, hidden, between visits: the X
@@ -112,6 +114,7 @@ struct SdlPlatform::Impl {
   FrameExtents requested_frame;
   std::function<void(std::optional<int>, bool)> on_choice;
   std::function<void(const std::string&)> on_warning;
+  std::function<void(bool)> on_sound;
   bool fit_told = false;  // the one line about a chosen scale that does not fit
   // While the window is on its way to a new size: when pictures stop
   // waiting for it.
@@ -263,6 +266,9 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const WindowStart& start, std::st
     s.frames = PeriodicSchedule(1000000 / mode.refresh_rate);
   }
   s.on_warning = start.on_warning;
+  s.audio = std::make_unique<SdlAudio>(start.volume, start.on_warning);
+  s.audio->SetOn(start.sound);
+  s.on_sound = start.on_sound;
   s.pause_on = start.pause;
   s.requested_frame =
       XRequestFrameExtents(s.form1->window(), kFrameQueryTimeoutMs).value_or(FrameExtents{});
@@ -483,6 +489,7 @@ void SdlPlatform::Impl::HandleEvent(const SDL_Event& event) {
       }
       break;
     default:
+      audio->OnEvent(event);
       joystick.OnEvent(event);
       break;
   }
@@ -554,6 +561,7 @@ bool SdlPlatform::Impl::Away(bool focused) const {
 // went on.
 void SdlPlatform::Impl::Pause() {
   paused = true;
+  audio->SetPaused(true);
   pressed = 0;
   timer1.SetEnabled(false, 0);
   ShowTitle();
@@ -565,6 +573,7 @@ void SdlPlatform::Impl::Pause() {
 void SdlPlatform::Impl::ResumeIfBack() {
   if (!paused || Away(FocusOnOurs())) return;
   paused = false;
+  audio->SetPaused(false);
   ShowTitle();
   // The pictures between ticks start again from the held one.
   tick_us = MonotonicMicros();
@@ -639,6 +648,10 @@ void SdlPlatform::SetNotes(const Form1Notes& notes) {
   impl_->notes = notes;
   // Shown at once, also over a race that stands (the finish, a pause).
   impl_->RepaintForm1();
+}
+
+SoundCommands& SdlPlatform::Sound() {
+  return *impl_->audio;
 }
 
 void SdlPlatform::SetStatusText(const std::string& text) {
@@ -857,9 +870,9 @@ void SdlPlatform::Impl::PlaceMenu() {
   });
 }
 
-// F11, Alt+Enter, Ctrl+Plus/Minus/0, Esc in fullscreen, P and Pause: acts on
-// them and returns true, so that they go no further; false for the game's
-// keys.
+// F11, Alt+Enter, Ctrl+Plus/Minus/0, Esc in fullscreen, P, Pause and M:
+// acts on them and returns true, so that they go no further; false for the
+// game's keys.
 bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
   const SDL_Keycode sym = key.keysym.sym;
   // The layout is asked only for Ctrl's keys: one round trip per such press.
@@ -875,6 +888,11 @@ bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
     paused_by_key = !paused_by_key;
     if (paused_by_key && !paused) Pause();
     ResumeIfBack();
+    return true;
+  }
+  if (what == WindowKey::kToggleSound) {
+    audio->SetOn(!audio->on());
+    if (on_sound) on_sound(audio->on());
     return true;
   }
   const int before = WindowedScale();
@@ -899,6 +917,7 @@ bool SdlPlatform::Impl::HandleWindowKey(const SDL_KeyboardEvent& key) {
       if (!fullscreen) chosen_scale.reset();
       break;
     case WindowKey::kPause:
+    case WindowKey::kToggleSound:
     case WindowKey::kNone:
       break;
   }

@@ -20,6 +20,8 @@
 
 #include "platform/platform.h"
 #include "platform/sdl/x11_queries.h"
+#include "sound/sound_commands.h"
+#include "sound/sound_synth.h"
 
 namespace quorvel {
 
@@ -113,14 +115,23 @@ struct WindowStart {
   // Pictures between ticks at the display's refresh rate (60 Hz when it is
   // unknown); false: the ticks' 12.5 pictures a second only.
   bool smooth = true;
-  // Told one line (no prefix, no newline) when the window cannot be as asked.
+  // Told one line (no prefix, no newline) when the window cannot be as asked,
+  // or the sound cannot be played.
   std::function<void(const std::string&)> on_warning;
+  // The race's sound on the default audio device; off opens no device until
+  // M switches it on. `volume` 0..100.
+  bool sound = false;
+  int volume = kDefaultVolume;
+  // Told whenever the player switches the sound on or off with M, to
+  // remember the choice.
+  std::function<void(bool sound)> on_sound;
 };
 
 class SdlPlatform final : public Platform {
  public:
   // Opens SDL and the (still hidden) game window. F11 and Alt+Enter then
-  // toggle fullscreen and Ctrl+Plus/Minus/0 step the windowed scale.
+  // toggle fullscreen, Ctrl+Plus/Minus/0 step the windowed scale and M
+  // switches the sound off and on.
   // Nullptr with one line in `error` when there is no display, too few
   // colours or no game font.
   static std::unique_ptr<SdlPlatform> Open(const WindowStart& start, std::string& error);
@@ -145,6 +156,10 @@ class SdlPlatform final : public Platform {
   void Sleep(int ms) override;
   void SetStatusText(const std::string& text) override;
   void SetNotes(const Form1Notes& notes) override;
+
+  // Where the race's sound goes: silent while the sound is off, paused or
+  // without a device, and never waited on.
+  SoundCommands& Sound();
 
  private:
   struct Impl;
