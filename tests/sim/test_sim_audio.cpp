@@ -13,6 +13,7 @@
 #include "sound/wav_file.h"
 #include "support/scratch.h"
 #include "support/sim_run.h"
+#include "support/wav_reader.h"
 
 namespace quorvel {
 namespace {

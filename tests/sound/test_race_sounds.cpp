@@ -20,6 +20,7 @@
 #include "sound/sound_synth.h"
 #include "sound/wav_file.h"
 #include "support/recording_platform.h"
+#include "support/wav_reader.h"
 
 namespace quorvel {
 namespace {

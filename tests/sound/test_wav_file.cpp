@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sound/wav_file.h"
+#include "support/wav_reader.h"
 
 namespace quorvel {
 namespace {
