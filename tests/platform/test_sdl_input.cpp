@@ -212,10 +212,10 @@ TEST(PadMappings, ThisPlatformsLinesReachSdlUpToTheBoundAndTheRestIsWarnedOnce) 
   } cases[] = {
       {"# a comment\n" + Mapping(1, "") + "\n" + Mapping(2, "platform:Windows,") + "\n" +
            Mapping(3, "platform:linux") + "\r\nzz,platform:Linux,\n  \n" +
-           Mapping(4, "platform:Linux,  "),
-       "ignoring 1 line of <F> that is not a controller mapping (line 5)",
+           Mapping(4, "platform:Linux,  ") + "\n" + Mapping(5, std::string("a:b0,\0b:b1,", 12)),
+       "ignoring 2 lines of <F> that are not controller mappings (first: line 5)",
        {1, 3, 4},
-       {2}},
+       {2, 5}},
       {many,
        "ignoring <F> from line " + std::to_string(kMaxPadMappings + 2) + " on: only its first " +
            std::to_string(kMaxPadMappings) + " mappings are read",

@@ -221,7 +221,11 @@ constexpr std::size_t kGuidDigits = 32;
 // "GUID,name,fields": what SDL's loader can take. SDL itself reads any first
 // field as a GUID, so a stray line would become a pad of its own.
 bool IsMapping(std::string_view line) {
-  if (line.size() <= kGuidDigits || line[kGuidDigits] != ',') return false;
+  // SDL reads a line only up to a NUL byte: what follows would be lost.
+  if (line.size() <= kGuidDigits || line[kGuidDigits] != ',' ||
+      line.find('\0') != std::string_view::npos) {
+    return false;
+  }
   for (std::size_t i = 0; i < kGuidDigits; ++i) {
     const char c = line[i];
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) {
