@@ -107,9 +107,11 @@ using OnOption = std::function<bool(const Row& row, const std::string& value,
                                     const std::function<std::optional<std::string>()>& next,
                                     std::string& error)>;
 
-// Scans `args` against `program`'s options, handing each to `on_option`.
-bool Scan(const Program& program, const std::vector<std::string>& args, const OnOption& on_option,
-          std::string& error) {
+// Scans `args` against `program`'s options, handing each to `on_option`
+// but --help and --version, which both programs have: those set `help` and
+// `version`.
+bool Scan(const Program& program, const std::vector<std::string>& args, bool& help, bool& version,
+          const OnOption& on_option, std::string& error) {
   std::vector<std::string> words{program.name};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -152,7 +154,11 @@ bool Scan(const Program& program, const std::vector<std::string>& args, const On
       error = row_of(optopt)->takes;
       return false;
     }
-    const Row& row = code == 'h' ? *row_of(kHelp) : *row_of(code);
+    if (code == 'h' || code == kHelp || code == kVersion) {
+      (code == kVersion ? version : help) = true;
+      continue;
+    }
+    const Row& row = *row_of(code);
     const std::string value = optarg != nullptr ? optarg : "";
     // A value given as a separate word that starts with '-' is the next
     // option, or a value the player meant for `--name=VALUE`: with the value
@@ -190,15 +196,9 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& out, st
   GameOptions o;
   const Program program{"quorvel", kGameUsageLine, kGameRows};
   const bool ok = Scan(
-      program, args,
+      program, args, o.help, o.version,
       [&o](const Row& row, const std::string& value, const auto&, std::string& error) {
         switch (row.code) {
-          case kHelp:
-            o.help = true;
-            break;
-          case kVersion:
-            o.version = true;
-            break;
           case kFullscreen:
             o.fullscreen = true;
             break;
@@ -249,15 +249,9 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& out, std:
   SimOptions o;
   const Program program{"quorvel-sim", kSimUsageLine, kSimRows};
   const bool ok = Scan(
-      program, args,
+      program, args, o.help, o.version,
       [&o](const Row& row, const std::string& value, const auto& next, std::string& error) {
         switch (row.code) {
-          case kHelp:
-            o.help = true;
-            break;
-          case kVersion:
-            o.version = true;
-            break;
           case kDrawLog:
             o.draw_log = true;
             break;

@@ -53,7 +53,7 @@ TEST_P(GameIconAtEachSize, DiscWithWhiteRimAndSmallRingOnTransparency) {
     EXPECT_EQ(At(icon.get(), corner, 0).a, 0);
     EXPECT_EQ(At(icon.get(), corner, n - 1).a, 0);
   }
-  // Proportional places, in sixteenths of the side as first designed.
+  // Proportional places, in sixteenths of the side as first drawn.
   const auto at = [&](double x16, double y16) {
     return At(icon.get(), static_cast<int>(x16 * n / 16), static_cast<int>(y16 * n / 16));
   };
@@ -67,7 +67,7 @@ TEST_P(GameIconAtEachSize, DiscWithWhiteRimAndSmallRingOnTransparency) {
 
 INSTANTIATE_TEST_SUITE_P(DesktopSizes, GameIconAtEachSize, ::testing::Values(16, 32, 48, 64, 128));
 
-// The title bar's icon as designed: only transparent, white (W) and dark
+// The title bar's icon as first drawn: only transparent, white (W) and dark
 // green (g) pixels, no blends.
 TEST(GameIcon, TitleBarIconIsTheCrispDesign) {
   constexpr const char* kDesign[16] = {

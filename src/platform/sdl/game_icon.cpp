@@ -27,7 +27,7 @@ constexpr double kOutline = 1.1 / 16;
 // Samples per pixel along each axis; the colour is their mean. Small icons
 // take one sample at the pixel's centre: smoothed, their 1-pixel outlines
 // would turn to a grey blur, and the title bar's 16 x 16 icon stays the
-// crisp one it was designed as. From 32 pixels on, edges are smooth.
+// crisp one it was first drawn as. From 32 pixels on, edges are smooth.
 int SamplesPerAxis(int size) {
   return size < 32 ? 1 : 4;
 }
